@@ -1,0 +1,61 @@
+// What the core asks of the user interface: message boxes with the program's texts, the status bar,
+// the progress bar, greying of the "Akcje" menu entries, repainting, and choosing files. The window
+// program implements it with Qt, kaviraob-cli with its options, the tests with a scripted fake.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kavira {
+
+enum class Buttons { Ok, RetryCancel, YesNo, AbortRetryIgnore };
+enum class Icon { Stop, Exclamation, Information, Question };
+enum class Answer { Ok, Cancel, Retry, Yes, No, Abort, Ignore };
+
+// Status bar parts.
+inline constexpr int kPartFirmware = 0;
+inline constexpr int kPartArea = 1;
+inline constexpr int kPartAction = 2;
+
+// Positions in the "Akcje" menu that the engine greys and enables.
+inline constexpr int kEntryPowtorz = 0;
+inline constexpr int kEntryZatrzymaj = 9;
+
+// The five filters of the file dialogs, by filter index 1-5.
+struct FileFilter {
+  const char* description;
+  const char* pattern;
+};
+inline constexpr FileFilter szFilter[] = {
+    {"Zawartość scen", "*.K3s"},        {"Nastawy programów", "*.K3p"}, {"Przypisania MIDI", "*.K3m"},
+    {"Aktualizacje", "qz418*.upg"}, {"Wszystkie pliki", "*.*"},
+};
+
+struct FileRequest {
+  bool save = false;
+  std::string title;        // Tytul
+  int filterIndex = 1;      // 1-5 into szFilter
+  std::string defaultExt;   // without the point; may be empty
+  std::string initialName;  // NazwaPliku as it stands
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  // A modal box owned by the main window; returns the button pressed (closing counts as Cancel, No
+  // or Abort, whichever the buttons offer; Ok for a plain box).
+  virtual Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) = 0;
+  // Text of a status bar part 0-3 (texts that begin with a tab are centred).
+  virtual void setStatusText(int part, std::string_view text) = 0;
+  // Position 0-100 of the progress bar.
+  virtual void setProgress(int position) = 0;
+  // Enable or grey an entry of the "Akcje" menu by position.
+  virtual void enableMenuEntry(int position, bool enabled) = 0;
+  // Invalidate the client window: its painting refreshes status bar parts 0-2 from the link state.
+  virtual void repaint() = 0;
+  // The Open or Save dialog; nothing when cancelled.
+  virtual std::optional<std::string> chooseFile(const FileRequest& request) = 0;
+};
+
+}  // namespace kavira

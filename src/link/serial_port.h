@@ -1,0 +1,60 @@
+// The serial line as the core sees it: one write and one read at a time, started without waiting and
+// then asked, without waiting, whether they have finished.
+//
+// A read of n bytes ends when n bytes have arrived, when the line has been silent for 100 ms after
+// the last byte received, or after n x 120 ms + 120 ms in all, with whatever has arrived. A write
+// gives up after n x 120 ms + 120 ms. TimedPort implements these rules once; adapters derive from it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "link/clock.h"
+
+namespace kavira {
+
+enum class IoState { Pending, Done, Failed };
+
+struct IoPoll {
+  IoState state = IoState::Pending;
+  std::size_t count = 0;  // bytes written or received
+  int error = 0;          // the system's error code when Failed
+};
+
+class SerialPort {
+ public:
+  virtual ~SerialPort() = default;
+
+  virtual bool isOpen() const = 0;
+  virtual void close() = 0;
+  // The port's name as listed, for messages.
+  virtual std::string name() const = 0;
+
+  // Aborts a pending write or read and clears both directions.
+  virtual void purge() = 0;
+
+  // Starts writing; 0, or the system's error code when the write cannot start.
+  virtual int startWrite(std::span<const std::uint8_t> bytes) = 0;
+  virtual IoPoll pollWrite() = 0;
+
+  // Starts a read of n bytes; 0 or the system's error code.
+  virtual int startRead(std::size_t n) = 0;
+  virtual IoPoll pollRead() = 0;
+  // The bytes of the last finished read.
+  virtual std::span<const std::uint8_t> received() const = 0;
+
+  // When the pending write or read will end by time-out, if one is pending: a driver sleeps until
+  // then unless the port reports activity first.
+  virtual std::optional<SteadyTime> nextDeadline() const = 0;
+  // When the last byte arrived from the line (read pending or not).
+  virtual std::optional<SteadyTime> lastReceived() const = 0;
+
+  // An acknowledgement read (6 bytes asked for) ends as soon as 06 03 F7 has arrived, instead of
+  // waiting for the line to fall silent.
+  virtual void setFastAck(bool on) = 0;
+};
+
+}  // namespace kavira

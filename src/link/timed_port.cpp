@@ -1,0 +1,125 @@
+#include "link/timed_port.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "link/frames.h"
+
+namespace kavira {
+
+void TimedPort::purge() {
+  transportClear();
+  input_.clear();
+  writing_ = false;
+  reading_ = false;
+  read_.clear();
+  readLastByte_.reset();
+}
+
+int TimedPort::startWrite(std::span<const std::uint8_t> bytes) {
+  if (!isOpen()) return EBADF;
+  if (error_ != 0) return error_;
+  const int e = transportWrite(bytes);
+  if (e != 0) return e;
+  writing_ = true;
+  writeCount_ = bytes.size();
+  writeStart_ = clock_.now();
+  return 0;
+}
+
+IoPoll TimedPort::pollWrite() {
+  if (!writing_) return {IoState::Failed, 0, error_ != 0 ? error_ : ECANCELED};
+  if (error_ != 0) {
+    writing_ = false;
+    return {IoState::Failed, 0, error_};
+  }
+  if (transportUnsent() == 0) {
+    writing_ = false;
+    return {IoState::Done, writeCount_, 0};
+  }
+  if (clock_.now() - writeStart_ >= TotalTimeout(writeCount_)) {
+    writing_ = false;
+    return {IoState::Failed, writeCount_ - std::min(writeCount_, transportUnsent()), ETIMEDOUT};
+  }
+  return {IoState::Pending, 0, 0};
+}
+
+int TimedPort::startRead(std::size_t n) {
+  if (!isOpen()) return EBADF;
+  if (error_ != 0) return error_;
+  reading_ = true;
+  readWanted_ = n;
+  readStart_ = clock_.now();
+  readLastByte_.reset();
+  read_.clear();
+  takeInput();
+  return 0;
+}
+
+void TimedPort::takeInput() {
+  if (!reading_ || input_.empty()) return;
+  const std::size_t take = std::min(readWanted_ - read_.size(), input_.size());
+  if (take == 0) return;
+  read_.insert(read_.end(), input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(take));
+  input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(take));
+  // Bytes that were waiting before the read started count from the start of the read.
+  readLastByte_ = std::max(readStart_, lastArrival_.value_or(readStart_));
+}
+
+IoPoll TimedPort::pollRead() {
+  transportPump();
+  if (!reading_) return {IoState::Failed, 0, error_ != 0 ? error_ : ECANCELED};
+  takeInput();
+  if (error_ != 0) {
+    reading_ = false;
+    return {IoState::Failed, read_.size(), error_};
+  }
+  const SteadyTime now = clock_.now();
+  const bool full = read_.size() >= readWanted_;
+  const bool quiet = readLastByte_ && now - *readLastByte_ >= kReadInterval;
+  const bool expired = now - readStart_ >= TotalTimeout(readWanted_);
+  const bool ackArrived = fastAck_ && readWanted_ == static_cast<std::size_t>(CtrlCnt) && IsAck(read_);
+  if (full || quiet || expired || ackArrived) {
+    reading_ = false;
+    return {IoState::Done, read_.size(), 0};
+  }
+  return {IoState::Pending, read_.size(), 0};
+}
+
+std::optional<SteadyTime> TimedPort::nextDeadline() const {
+  std::optional<SteadyTime> at;
+  auto earliest = [&](SteadyTime t) { at = at ? std::min(*at, t) : t; };
+  if (writing_) earliest(writeStart_ + TotalTimeout(writeCount_));
+  if (reading_) {
+    earliest(readStart_ + TotalTimeout(readWanted_));
+    if (readLastByte_) earliest(*readLastByte_ + kReadInterval);
+  }
+  return at;
+}
+
+void TimedPort::deliver(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return;
+  // Keep the driver's input queue bounded, as a real port's would be: a line that floods us with
+  // garbage cannot grow memory without limit.
+  constexpr std::size_t kInputLimit = 64 * 1024;
+  input_.insert(input_.end(), bytes.begin(), bytes.end());
+  if (input_.size() > kInputLimit) {
+    input_.erase(input_.begin(), input_.end() - static_cast<std::ptrdiff_t>(kInputLimit));
+  }
+  lastArrival_ = clock_.now();
+  takeInput();
+}
+
+void TimedPort::fail(int error) { error_ = error != 0 ? error : EIO; }
+
+void TimedPort::reset() {
+  input_.clear();
+  lastArrival_.reset();
+  error_ = 0;
+  writing_ = false;
+  reading_ = false;
+  read_.clear();
+  readLastByte_.reset();
+}
+
+}  // namespace kavira
