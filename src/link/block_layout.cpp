@@ -51,7 +51,11 @@ std::uint8_t& ItemByte(ControllerImage& image, SettingsItem item, std::size_t i)
 std::uint8_t ItemByte(const ControllerImage& image, SettingsItem item, std::size_t i) {
   return ByteRef(image, item, i);
 }
-std::uint16_t& ItemWord(ControllerImage& image, SettingsItem item) { return WordRef(image, item); }
-std::uint16_t ItemWord(const ControllerImage& image, SettingsItem item) { return WordRef(image, item); }
+std::uint16_t& ItemWord(ControllerImage& image, SettingsItem item) {
+  return WordRef(image, item);
+}
+std::uint16_t ItemWord(const ControllerImage& image, SettingsItem item) {
+  return WordRef(image, item);
+}
 
 }  // namespace kavira

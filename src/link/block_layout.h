@@ -32,12 +32,12 @@ struct SettingsField {
 };
 
 inline constexpr SettingsField kSettingsLayout[] = {
-    {2044, 0, 48, SettingsItem::PgmEnds, 0},     {2044, 48, 48, SettingsItem::PgmSpeed, 0},
-    {2044, 96, 32, SettingsItem::PgmFade, 0},    {2045, 0, 16, SettingsItem::PgmFade, 32},
-    {2045, 16, 1, SettingsItem::ExtraMode, 0},   {2045, 17, 1, SettingsItem::SlowMode, 0},
-    {2045, 18, 2, SettingsItem::StrobScene, 0},  {2045, 20, 2, SettingsItem::FogScene, 0},
-    {2045, 22, 2, SettingsItem::ExtraScene, 0},  {2045, 24, 8, SettingsItem::Filler, 0},
-    {2045, 32, 48, SettingsItem::Shows, 0},      {2045, 80, 48, SettingsItem::Filler, 0},
+    {2044, 0, 48, SettingsItem::PgmEnds, 0},    {2044, 48, 48, SettingsItem::PgmSpeed, 0},
+    {2044, 96, 32, SettingsItem::PgmFade, 0},   {2045, 0, 16, SettingsItem::PgmFade, 32},
+    {2045, 16, 1, SettingsItem::ExtraMode, 0},  {2045, 17, 1, SettingsItem::SlowMode, 0},
+    {2045, 18, 2, SettingsItem::StrobScene, 0}, {2045, 20, 2, SettingsItem::FogScene, 0},
+    {2045, 22, 2, SettingsItem::ExtraScene, 0}, {2045, 24, 8, SettingsItem::Filler, 0},
+    {2045, 32, 48, SettingsItem::Shows, 0},     {2045, 80, 48, SettingsItem::Filler, 0},
 };
 
 inline constexpr std::uint8_t kFillerByte = 0xFF;

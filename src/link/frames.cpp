@@ -7,10 +7,16 @@
 namespace kavira {
 namespace {
 
-constexpr std::uint8_t Low(std::uint32_t v) { return static_cast<std::uint8_t>(v & 0xFFU); }
-constexpr std::uint8_t High(std::uint32_t v) { return static_cast<std::uint8_t>((v >> 8) & 0xFFU); }
+constexpr std::uint8_t Low(std::uint32_t v) {
+  return static_cast<std::uint8_t>(v & 0xFFU);
+}
+constexpr std::uint8_t High(std::uint32_t v) {
+  return static_cast<std::uint8_t>((v >> 8) & 0xFFU);
+}
 
-std::size_t MidiFirstKey(std::uint32_t block) { return (block - kFirstMidiBlock) * (kBlockBytes / 2); }
+std::size_t MidiFirstKey(std::uint32_t block) {
+  return (block - kFirstMidiBlock) * (kBlockBytes / 2);
+}
 
 // Header, data and checksum of a long frame.
 Frame LongFrame(std::uint8_t command, std::uint8_t space, std::uint32_t address, std::uint8_t count,
@@ -32,7 +38,8 @@ Frame LongFrame(std::uint8_t command, std::uint8_t space, std::uint32_t address,
 
 int CheckSumCnt(ByteView buffer) {
   unsigned sum = 0;
-  for (std::uint8_t b : buffer) sum += b;
+  for (std::uint8_t b : buffer)
+    sum += b;
   return static_cast<int>((256U - (sum & 0xFFU)) & 0xFFU);
 }
 
@@ -62,7 +69,8 @@ BlockData EncodeBlock(const ControllerImage& image, std::uint32_t block) {
           out[1] = High(ItemWord(image, f.item));
           break;
         default:
-          for (std::size_t i = 0; i < f.length; ++i) out[i] = ItemByte(image, f.item, f.first + i);
+          for (std::size_t i = 0; i < f.length; ++i)
+            out[i] = ItemByte(image, f.item, f.first + i);
       }
     }
   } else {
@@ -99,7 +107,8 @@ void DecodeBlock(ControllerImage& image, std::uint32_t block, ByteView data) {
           ItemWord(image, f.item) = static_cast<std::uint16_t>(in[0] | (in[1] << 8));
           break;
         default:
-          for (std::size_t i = 0; i < f.length; ++i) ItemByte(image, f.item, f.first + i) = in[i];
+          for (std::size_t i = 0; i < f.length; ++i)
+            ItemByte(image, f.item, f.first + i) = in[i];
       }
     }
   } else if (block < kBlockCount) {
@@ -132,7 +141,9 @@ Frame ShortFrame(const std::array<std::uint8_t, 3>& bytes) {
   return f;
 }
 
-bool IsAck(ByteView received) { return std::ranges::equal(received, kAckFrame); }
+bool IsAck(ByteView received) {
+  return std::ranges::equal(received, kAckFrame);
+}
 
 ReplyCheck AcceptDataReply(ByteView received, std::uint32_t Adres) {
   auto at = [&](std::size_t i) -> std::uint32_t { return i < received.size() ? received[i] : 0U; };

@@ -28,7 +28,7 @@ struct FileFilter {
   const char* pattern;
 };
 inline constexpr FileFilter szFilter[] = {
-    {"Zawartość scen", "*.K3s"},        {"Nastawy programów", "*.K3p"}, {"Przypisania MIDI", "*.K3m"},
+    {"Zawartość scen", "*.K3s"},    {"Nastawy programów", "*.K3p"}, {"Przypisania MIDI", "*.K3m"},
     {"Aktualizacje", "qz418*.upg"}, {"Wszystkie pliki", "*.*"},
 };
 

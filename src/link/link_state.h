@@ -24,8 +24,8 @@ enum _obszar : int {
 };
 
 // Status bar part 1, by area.
-inline constexpr std::array<const char*, 6> Obszary{"\tSceny",     "\tUstaw.",   "\tMIDI",
-                                                    "\tWersja",    "\tFirmWare", "\tN/A"};
+inline constexpr std::array<const char*, 6> Obszary{"\tSceny",  "\tUstaw.",   "\tMIDI",
+                                                    "\tWersja", "\tFirmWare", "\tN/A"};
 // Status bar part 2, by action, while the link is busy.
 inline constexpr std::array<const char*, 6> Akcje{"\tZapis do Qz418", "\tOdczyt z Qz418", "\tWeryfikacja",
                                                   "\tOdczyt z pliku", "\tZapis do pliku", "\tN/A"};
@@ -46,9 +46,9 @@ struct LinkState {
   _obszar obszar = _version_;
   _akcja exakcja = _NA_;  // action and area of the last area command, for "&Powtórz"
   _obszar exobszar = _NN_;
-  std::uint32_t AdresOd = 0;  // first and last unit: scene 0-1021, 1022 settings, 1023 MIDI;
+  std::uint32_t AdresOd = 0;     // first and last unit: scene 0-1021, 1022 settings, 1023 MIDI;
   std::uint32_t AdresDo = 1021;  // for the firmware walk AdresDo is the number of lines
-  std::uint32_t Adres = 0;  // block of the current frame, or address of the current firmware line
+  std::uint32_t Adres = 0;       // block of the current frame, or address of the current firmware line
   std::uint32_t upgline = 0;
   std::optional<FirmwareImage> pgmlines;
   int wszystko = 0;  // 1 during an "&Wszystko" run

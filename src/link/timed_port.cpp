@@ -110,7 +110,9 @@ void TimedPort::deliver(std::span<const std::uint8_t> bytes) {
   takeInput();
 }
 
-void TimedPort::fail(int error) { error_ = error != 0 ? error : EIO; }
+void TimedPort::fail(int error) {
+  error_ = error != 0 ? error : EIO;
+}
 
 void TimedPort::reset() {
   input_.clear();

@@ -17,7 +17,9 @@ inline constexpr Millis kReadInterval{100};  // silence that ends a read after a
 inline constexpr Millis kPerByte{120};       // total time-out per byte asked for or written
 inline constexpr Millis kConstant{120};      // plus this
 
-constexpr Millis TotalTimeout(std::size_t n) { return kPerByte * static_cast<long>(n) + kConstant; }
+constexpr Millis TotalTimeout(std::size_t n) {
+  return kPerByte * static_cast<long>(n) + kConstant;
+}
 
 class TimedPort : public SerialPort {
  public:

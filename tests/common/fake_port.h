@@ -32,9 +32,10 @@ class FakePort : public TimedPort {
   void breakLine(int error = EIO) { fail(error); }
 
   bool open = true;
-  int writeError = 0;        // returned by the next writes when not 0
-  std::size_t unsent = 0;    // bytes reported as not yet sent
+  int writeError = 0;      // returned by the next writes when not 0
+  std::size_t unsent = 0;  // bytes reported as not yet sent
   std::vector<Bytes> written;
+  std::vector<SteadyTime> writtenAt;
   int purges = 0;
   // Called with every frame written; may call reply().
   std::function<void(const Bytes&)> responder;
@@ -43,6 +44,7 @@ class FakePort : public TimedPort {
   int transportWrite(std::span<const std::uint8_t> bytes) override {
     if (writeError != 0) return writeError;
     written.emplace_back(bytes.begin(), bytes.end());
+    writtenAt.push_back(clock().now());
     if (responder) responder(written.back());
     return 0;
   }

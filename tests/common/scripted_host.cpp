@@ -2,8 +2,7 @@
 
 namespace kavira::test {
 
-Answer ScriptedHost::messageBox(std::string_view text, std::string_view caption, Buttons buttons,
-                                Icon icon) {
+Answer ScriptedHost::messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) {
   Answer a = Answer::Ok;
   if (!answers.empty()) {
     a = answers.front();

@@ -13,7 +13,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes ToBytes(const Frame& f) { return Bytes(f.view().begin(), f.view().end()); }
+Bytes ToBytes(const Frame& f) {
+  return Bytes(f.view().begin(), f.view().end());
+}
 
 TEST(CheckSumCnt, FixedShortFramesAddUpToZero) {
   const Bytes frames[] = {
@@ -22,7 +24,8 @@ TEST(CheckSumCnt, FixedShortFramesAddUpToZero) {
       {0x0F, 0x03, 0xEE},  // restart request
       {0x06, 0x03, 0xF7},  // acknowledgement
   };
-  for (const auto& f : frames) EXPECT_EQ(CheckSumCnt(f), 0);
+  for (const auto& f : frames)
+    EXPECT_EQ(CheckSumCnt(f), 0);
   EXPECT_EQ(ToBytes(ShortFrame(kProbeFrame)), frames[0]);
   EXPECT_EQ(ToBytes(ShortFrame(kVersionRequest)), frames[1]);
   EXPECT_EQ(ToBytes(ShortFrame(kRestartRequest)), frames[2]);
@@ -42,15 +45,13 @@ TEST(BlockFrame, ReadRequests) {
   };
   const Case cases[] = {
       //        cmd   space addrL addrH count checksum
-      {0, {0x12, 0x26, 0x00, 0x00, 0x80, 0x48}},
-      {1, {0x12, 0x26, 0x01, 0x00, 0x80, 0x47}},
-      {2043, {0x12, 0x26, 0xFB, 0x07, 0x80, 0x46}},
-      {2044, {0x12, 0x26, 0xFC, 0x07, 0x80, 0x45}},
-      {2046, {0x12, 0x26, 0xFE, 0x07, 0x80, 0x43}},
-      {2047, {0x12, 0x26, 0xFF, 0x07, 0x80, 0x42}},
+      {0, {0x12, 0x26, 0x00, 0x00, 0x80, 0x48}},    {1, {0x12, 0x26, 0x01, 0x00, 0x80, 0x47}},
+      {2043, {0x12, 0x26, 0xFB, 0x07, 0x80, 0x46}}, {2044, {0x12, 0x26, 0xFC, 0x07, 0x80, 0x45}},
+      {2046, {0x12, 0x26, 0xFE, 0x07, 0x80, 0x43}}, {2047, {0x12, 0x26, 0xFF, 0x07, 0x80, 0x42}},
   };
   const auto image = std::make_unique<ControllerImage>();
-  for (const auto& c : cases) EXPECT_EQ(ToBytes(BuildBlockFrame(*image, c.block, false)), c.expected);
+  for (const auto& c : cases)
+    EXPECT_EQ(ToBytes(BuildBlockFrame(*image, c.block, false)), c.expected);
 }
 
 TEST(BlockFrame, WriteOfAZeroBlockIs134Bytes) {
@@ -114,11 +115,13 @@ TEST(SettingsBlocks, Layout) {
   EXPECT_EQ(b[21], 0x01);
   EXPECT_EQ(b[22], 0xFD);
   EXPECT_EQ(b[23], 0x03);
-  for (int i = 24; i < 32; ++i) EXPECT_EQ(b[i], 0xFF) << i;
+  for (int i = 24; i < 32; ++i)
+    EXPECT_EQ(b[i], 0xFF) << i;
   EXPECT_EQ(b[32], 4);
   EXPECT_EQ(b[50], 5);
   EXPECT_EQ(b[79], 255);
-  for (int i = 80; i < 128; ++i) EXPECT_EQ(b[i], 0xFF) << i;
+  for (int i = 80; i < 128; ++i)
+    EXPECT_EQ(b[i], 0xFF) << i;
 }
 
 TEST(SettingsBlocks, SlowModeTravelsAsAFlag) {
@@ -178,13 +181,19 @@ TEST(BlockFrame, RoundTripThroughEveryBlock) {
   auto byte = [&] { return static_cast<std::uint8_t>(rng() & 0xFF); };
   auto original = std::make_unique<ControllerImage>();
   for (auto& scene : original->Sceny)
-    for (auto& v : scene) v = byte();
-  for (auto& v : original->PgmEnds) v = byte();
-  for (auto& v : original->PgmSpeed) v = byte();
-  for (auto& v : original->PgmFade) v = byte();
+    for (auto& v : scene)
+      v = byte();
+  for (auto& v : original->PgmEnds)
+    v = byte();
+  for (auto& v : original->PgmSpeed)
+    v = byte();
+  for (auto& v : original->PgmFade)
+    v = byte();
   for (auto& area : original->Shows)
-    for (auto& v : area) v = byte();
-  for (auto& m : original->Midi) m.word = static_cast<std::uint16_t>(rng());
+    for (auto& v : area)
+      v = byte();
+  for (auto& m : original->Midi)
+    m.word = static_cast<std::uint16_t>(rng());
   original->ExtraMode = 0x3C5A;
   original->SlowMode = 7;
   original->StrobScene = 0xFFFF;
@@ -201,7 +210,8 @@ TEST(BlockFrame, RoundTripThroughEveryBlock) {
     frame.back() = static_cast<std::uint8_t>(frame.back() - 2);
     const ReplyCheck check = AcceptDataReply(frame, block);
     ASSERT_TRUE(check.ok) << block << ": " << check.failure;
-    ASSERT_TRUE(FitsRequest(frame, block < 2044 ? RequestKind::SceneBlock : RequestKind::SettingsBlock, block));
+    ASSERT_TRUE(
+        FitsRequest(frame, block < 2044 ? RequestKind::SceneBlock : RequestKind::SettingsBlock, block));
     DecodeBlock(*copy, block, ByteView(frame).subspan(5, 128));
   }
   original->ExtraMode = 0x5A;
@@ -261,8 +271,14 @@ TEST(DataReply, LinkFailuresInTheirOrder) {
       {"refusal even with a wrong length and checksum", {0x15, 0x01}, 5, "Błąd komunikacji : NAK"},
       {"nothing arrived", {}, 5, "Błąd komunikacji : brak danych : 0"},
       {"length differs from the count", longReply, 0, "Błąd komunikacji : brak danych : 134"},
-      {"three bytes of an ack where data was due", {0x06, 0x03, 0xF7}, 0, "Błąd komunikacji : brak danych : 3"},
-      {"damaged checksum", {0x13, 0x26, 0x05, 0x00, 0x00, 0x00}, 5, "Błąd komunikacji : suma kontrolna = 194"},
+      {"three bytes of an ack where data was due",
+       {0x06, 0x03, 0xF7},
+       0,
+       "Błąd komunikacji : brak danych : 3"},
+      {"damaged checksum",
+       {0x13, 0x26, 0x05, 0x00, 0x00, 0x00},
+       5,
+       "Błąd komunikacji : suma kontrolna = 194"},
       {"address bit 16 from the space byte", highAddress, 5, "Błąd komunikacji : adres zwrotny 65541"},
       {"another block", {0x13, 0x26, 0x06, 0x00, 0x00, 0xC1}, 5, "Błąd komunikacji : adres zwrotny 6"},
   };

@@ -1,0 +1,180 @@
+#include "link/verification.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "link/block_layout.h"
+
+namespace kavira {
+namespace {
+
+std::string Dec(long v) {
+  return std::to_string(v);
+}
+
+std::string Hex(unsigned v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%x", v);
+  return buf;
+}
+
+std::string Question() {
+  return std::string(" )\n") + kVerifyQuestion;
+}
+
+// One difference: shows the box; true when checking goes on.
+bool AskToContinue(Host& host, const std::string& text, int& VerifyOK) {
+  VerifyOK = 0;
+  return host.messageBox(text, kVerifyCaption, Buttons::YesNo, Icon::Exclamation) == Answer::Yes;
+}
+
+const char* SettingsTitle(SettingsItem item) {
+  switch (item) {
+    case SettingsItem::PgmEnds:
+      return "Błąd weryfikacji końca programu : program ";
+    case SettingsItem::PgmSpeed:
+      return "Błąd weryfikacji prędkości i synchro : program ";
+    case SettingsItem::PgmFade:
+      return "Błąd weryfikacji fadingu : program ";
+    case SettingsItem::ExtraMode:
+      return "Błąd weryfikacji trybu klawiszy specjalnych ";
+    case SettingsItem::SlowMode:
+      return "Błąd weryfikacji trybu zwolnionego ";
+    case SettingsItem::StrobScene:
+      return "Błąd weryfikacji wyboru strobu ";
+    case SettingsItem::FogScene:
+      return "Błąd weryfikacji wyboru zadymienia ";
+    case SettingsItem::ExtraScene:
+      return "Błąd weryfikacji wyboru sceny ekstra ";
+    case SettingsItem::Shows:
+      return "Błąd weryfikacji kolekcji nr ";
+    case SettingsItem::Filler:
+      break;
+  }
+  return "";
+}
+
+// The settings texts show the controller's value first, then the image's.
+std::string Values(const std::string& received, const std::string& image) {
+  return "\n ( " + received + " <> " + image + Question();
+}
+
+BlockVerdict VerifySettings(const ControllerImage& image, std::uint32_t block, ByteView data, Host& host,
+                            int& VerifyOK) {
+  for (const SettingsField& f : kSettingsLayout) {
+    if (f.block != block) continue;
+    const std::uint8_t* in = data.data() + f.index;
+    const std::string title = SettingsTitle(f.item);
+    switch (f.item) {
+      case SettingsItem::Filler:
+        break;
+      case SettingsItem::ExtraMode:
+        if (image.ExtraMode != in[0] &&
+            !AskToContinue(host, title + Values(Dec(in[0]), Dec(image.ExtraMode)), VerifyOK)) {
+          return BlockVerdict::Stop;
+        }
+        break;
+      case SettingsItem::SlowMode: {
+        const bool got = in[0] != 0;
+        const bool have = image.SlowMode != 0;
+        if (got != have &&
+            !AskToContinue(host, title + Values(got ? "1" : "0", have ? "1" : "0"), VerifyOK)) {
+          return BlockVerdict::Stop;
+        }
+        break;
+      }
+      case SettingsItem::StrobScene:
+      case SettingsItem::FogScene:
+      case SettingsItem::ExtraScene: {
+        const long got = in[0] | (in[1] << 8);
+        const long have = ItemWord(image, f.item);
+        if (got != have && !AskToContinue(host, title + Values(Dec(got + 1), Dec(have + 1)), VerifyOK)) {
+          return BlockVerdict::Stop;
+        }
+        break;
+      }
+      case SettingsItem::Shows:
+        for (std::size_t i = 0; i < f.length; ++i) {
+          const std::uint8_t have = ItemByte(image, f.item, f.first + i);
+          if (have == in[i]) continue;
+          const std::string text = title + Dec(static_cast<long>(i % kCollectionCount) + 1) + " obszar " +
+                                   Dec(static_cast<long>(i / kCollectionCount) + 1) + ":\n\t" +
+                                   Dec(in[i] + 1) + " <> " + Dec(have + 1) + " \n" + kVerifyQuestion;
+          if (!AskToContinue(host, text, VerifyOK)) return BlockVerdict::Stop;
+        }
+        break;
+      default:  // per-program bytes
+        for (std::size_t i = 0; i < f.length; ++i) {
+          const std::size_t p = f.first + i;
+          const std::uint8_t have = ItemByte(image, f.item, p);
+          if (have == in[i]) continue;
+          const std::string text = title + Dec(static_cast<long>(p) + 1) + Values(Dec(in[i]), Dec(have));
+          if (!AskToContinue(host, text, VerifyOK)) return BlockVerdict::Stop;
+        }
+    }
+  }
+  return BlockVerdict::Continue;
+}
+
+}  // namespace
+
+BlockVerdict VerifyBlock(const ControllerImage& image, std::uint32_t block, ByteView data, Host& host,
+                         int& VerifyOK) {
+  if (data.size() < kBlockBytes) return BlockVerdict::Continue;
+  if (block < kFirstSettingsBlock) {
+    const Scene& scene = image.Sceny.at(block / 2);
+    const std::size_t half = (block % 2) * kBlockBytes;
+    for (std::size_t i = 0; i < kBlockBytes; ++i) {
+      const std::uint8_t have = scene[half + i];
+      if (have == data[i]) continue;
+      const std::string text = "Błąd weryfikacji : scena " + Dec(block / 2 + 1) + " kanał " +
+                               Dec(static_cast<long>(half + i) + 1) + "\n ( " + Dec(have) + " <> " +
+                               Dec(data[i]) + Question();
+      if (!AskToContinue(host, text, VerifyOK)) return BlockVerdict::Stop;
+    }
+    return BlockVerdict::Continue;
+  }
+  if (block < kFirstMidiBlock) return VerifySettings(image, block, data, host, VerifyOK);
+  const std::size_t first = (block - kFirstMidiBlock) * (kBlockBytes / 2);
+  for (std::size_t j = 0; j < kBlockBytes / 2; ++j) {
+    const unsigned have = image.Midi.at(first + j).word;
+    const unsigned got = data[2 * j] | (data[2 * j + 1] << 8U);
+    if (have == got) continue;
+    const std::string text = "Błąd weryfikacji : kanał MIDI " + Dec(static_cast<long>(first + j)) + "\n ( " +
+                             Hex(have) + " <> " + Hex(got) + Question();
+    if (!AskToContinue(host, text, VerifyOK)) return BlockVerdict::Stop;
+  }
+  return BlockVerdict::Continue;
+}
+
+LineVerdict VerifyLine(const pgmline_& line, std::uint32_t upgline, ByteView data, Host& host,
+                       int& VerifyOK) {
+  const std::size_t n = std::min<std::size_t>({line.cnt, kFirmwareLineMax, data.size()});
+  for (std::size_t k = 0; k < n; ++k) {
+    if (line.code[k] == data[k]) continue;
+    VerifyOK = 0;
+    const std::string text = "Błąd weryfikacji aktualizacji : linia " + Dec(upgline) +
+                             "\n Jeżeli weryfikacja nie powiedzie się,\nkonieczna będzie  powtórna "
+                             "aktualizacja !!! \n" +
+                             kVerifyQuestion + "\n";
+    switch (host.messageBox(text, kVerifyCaption, Buttons::AbortRetryIgnore, Icon::Exclamation)) {
+      case Answer::Ignore:
+        continue;
+      case Answer::Retry:
+        return LineVerdict::Retry;
+      default:
+        return LineVerdict::Stop;
+    }
+  }
+  return LineVerdict::Continue;
+}
+
+void ShowVerifyOutcome(Host& host, int VerifyOK) {
+  if (VerifyOK != 0) {
+    host.messageBox("Weryfikacja zakończona sukcesem !", "Sukces !", Buttons::Ok, Icon::Information);
+  } else {
+    host.messageBox("Weryfikacja zakończona z ostrzeżeniami !", "Sukces ?", Buttons::Ok, Icon::Information);
+  }
+}
+
+}  // namespace kavira

@@ -1,0 +1,33 @@
+// Comparing what the controller holds with the image (blocks) or with the update (firmware lines).
+// Every difference is shown at once with its place and both values; the user decides whether
+// checking goes on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "link/frames.h"
+#include "link/host.h"
+#include "model/controller_image.h"
+#include "model/firmware_line.h"
+
+namespace kavira {
+
+inline constexpr const char* kVerifyCaption = "Niepowodzenie";
+inline constexpr const char* kVerifyQuestion = "Kontynuować sprawdzanie ?";
+
+enum class BlockVerdict { Continue, Stop };
+enum class LineVerdict { Continue, Retry, Stop };
+
+// Compares the 128 data bytes of block 0-2047 with the image. VerifyOK drops to 0 at the first
+// difference. Stop means the user answered No.
+BlockVerdict VerifyBlock(const ControllerImage& image, std::uint32_t block, ByteView data, Host& host,
+                         int& VerifyOK);
+
+// Compares the code bytes of firmware line `upgline` with a reply's data bytes.
+LineVerdict VerifyLine(const pgmline_& line, std::uint32_t upgline, ByteView data, Host& host, int& VerifyOK);
+
+// The box that ends a verify run.
+void ShowVerifyOutcome(Host& host, int VerifyOK);
+
+}  // namespace kavira
