@@ -28,6 +28,7 @@ inline constexpr std::uint32_t kSecondSettingsBlock = 2045;
 inline constexpr std::uint32_t kFirstMidiBlock = 2046;
 inline constexpr std::uint32_t kSettingsUnit = 1022;  // AdresOd/AdresDo naming the settings blocks
 inline constexpr std::uint32_t kMidiUnit = 1023;      // ... and the MIDI blocks
+inline constexpr std::uint32_t kLastSceneUnit = 1021;
 
 // Command bytes.
 inline constexpr std::uint8_t kCmdWrite = 0x11;

@@ -1,0 +1,64 @@
+// The commands of the "Akcje" menu that start, repeat and stop transfers. They only set the link's
+// variables; the engine (or the file step) then does the work step by step.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "link/host.h"
+#include "link/transfer_engine.h"
+
+namespace kavira {
+
+// Command identifiers of the menus.
+enum CommandId : int {
+  kIdOpisProgramu = 100,
+  kIdOProgramie = 101,
+  kIdSceny = 102,
+  kIdUstawienia = 103,
+  kIdMidi = 104,
+  kIdZatrzymaj = 105,
+  kIdKoniec = 106,
+  kIdPowtorz = 107,
+  kIdWyszukiwanie = 109,
+  kIdInstalowanie = 110,
+  kIdWeryfikacjaFw = 111,
+  kIdWszystko = 112,
+  kIdRestart = 113,
+  kIdEdycjaScen = 114,
+  kIdEdycjaMidi = 115,
+  kIdEdycjaUstawien = 116,
+  kIdAuto = 200,
+  kIdFirstPort = 201,  // 201 + index in the port list
+};
+
+inline constexpr const char* kTextNoPort = "Musisz wybrać dostępny port szeregowy !";
+inline constexpr const char* kCaptionWarning = "Ostrzeżenie";
+
+class Commands {
+ public:
+  Commands(TransferEngine& engine, Host& host) : engine_(engine), host_(host) {}
+
+  // Whether a serial port is open.
+  std::function<bool()> portOpen = [] { return false; };
+  // The "Zakres scen" dialog over engine.AdresOd/AdresDo; true when the user confirmed a range.
+  std::function<bool()> chooseRange = [] { return true; };
+
+  // 102 "&Sceny", 103 "&Ustawienia", 104 "Przypisania &MIDI", 112 "&Wszystko" for the action recorded
+  // in `akcja`. Ignored while the link is busy.
+  void area(int id);
+  // 107 "&Powtórz": the last area command's action and area again, over the range it left.
+  void repeat();
+  // 105 "&Zatrzymaj" (also Esc).
+  void stop() { engine_.stop(); }
+  // 113 "&Restart sterownika".
+  void restart() { engine_.restart(); }
+  // 110 "&Instalowanie" and 111 "We&ryfikacja": checks before the update loader runs; true when it may.
+  bool firmwareAllowed();
+
+ private:
+  TransferEngine& engine_;
+  Host& host_;
+};
+
+}  // namespace kavira
