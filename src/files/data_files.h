@@ -1,0 +1,95 @@
+// The three data files of the controller image: scenes ("*.K3s"), program settings ("*.K3p") and MIDI
+// assignments ("*.K3m"). Each is a raw dump of image items back to back, 16-bit words low byte first,
+// with no header, length or checksum. A longer file loads and the rest is ignored.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/controller_image.h"
+
+namespace kavira {
+
+enum class DataArea { Scenes, Settings, Midi };
+
+// What a data file holds, in file order.
+enum class FileItem {
+  Sceny,  // all 1022 scenes, scene 0 first
+  PgmEnds,
+  PgmSpeed,
+  PgmFade,
+  ExtraMode,  // words, low byte first
+  SlowMode,
+  StrobScene,
+  FogScene,
+  ExtraScene,
+  Shows,  // one area's 16 collections; `part` names the area
+  Midi,   // the 128 key words in key order, low byte first
+};
+
+struct FileField {
+  FileItem item;
+  std::size_t offset;
+  std::size_t size;
+  std::size_t part = 0;
+};
+
+// The one description of each file, read by both the reader and the writer.
+inline constexpr FileField kScenesFileLayout[] = {
+    {FileItem::Sceny, 0, kSceneCount* kSceneBytes},
+};
+inline constexpr FileField kSettingsFileLayout[] = {
+    {FileItem::PgmEnds, 0, 48},    {FileItem::PgmSpeed, 48, 48},   {FileItem::PgmFade, 96, 48},
+    {FileItem::ExtraMode, 144, 2}, {FileItem::SlowMode, 146, 2},   {FileItem::StrobScene, 148, 2},
+    {FileItem::FogScene, 150, 2},  {FileItem::ExtraScene, 152, 2}, {FileItem::Shows, 154, 16, 0},
+    {FileItem::Shows, 170, 16, 1}, {FileItem::Shows, 186, 16, 2},
+};
+inline constexpr FileField kMidiFileLayout[] = {
+    {FileItem::Midi, 0, 2 * kMidiKeyCount},
+};
+
+inline constexpr std::size_t kScenesFileSize = 261632;
+inline constexpr std::size_t kSettingsFileSize = 202;
+inline constexpr std::size_t kMidiFileSize = 256;
+
+std::span<const FileField> DataFileLayout(DataArea area);
+std::size_t DataFileSize(DataArea area);
+// "K3s", "K3p" or "K3m".
+const char* DataFileExtension(DataArea area);
+
+// The file's bytes for the area of the image.
+std::vector<std::uint8_t> EncodeDataFile(DataArea area, const ControllerImage& image);
+// Stores a file's bytes into the image. A file shorter than its layout changes nothing and returns
+// false; bytes past the layout are ignored. Values are taken as stored, not checked.
+bool DecodeDataFile(DataArea area, std::span<const std::uint8_t> file, ControllerImage& image);
+
+// A failed file action, with the program's message for it.
+struct FileFailure {
+  enum Kind {
+    Missing,      // load: the chosen file does not exist
+    NotWritable,  // save: the file exists but may not be written
+    OpenFailed,   // the file could not be opened (or, for a save, created)
+    ReadFailed,   // the file is too short or could not be read
+    WriteFailed,  // writing, flushing or replacing the file failed
+  } kind;
+  std::string text;
+
+  // "Ostrzeżenie" for a missing file, "Niepowodzenie" otherwise; every box has the error icon.
+  const char* Caption() const;
+};
+
+inline constexpr const char* kTextOpenFailed = "Błąd otwarcia pliku !";
+
+// Loads the area from the file. On failure the image is exactly as it was.
+std::optional<FileFailure> LoadDataFile(const std::filesystem::path& path, DataArea area,
+                                        ControllerImage& image);
+// Saves the area into the file, replacing it atomically: on failure the old file is exactly as it was.
+std::optional<FileFailure> SaveDataFile(const std::filesystem::path& path, DataArea area,
+                                        const ControllerImage& image);
+
+}  // namespace kavira

@@ -1,0 +1,109 @@
+#include "files/file_step.h"
+
+#include <string>
+
+namespace kavira {
+namespace {
+
+constexpr const char* kTitleLoad = "Wybierz plik z danymi :";
+constexpr const char* kTitleSave = "Wybierz plik do zapisu :";
+constexpr const char* kCaptionProblem = "Mamy problem";
+
+// A run that cannot go on: the link goes idle, no action is pending, and an "&Wszystko" run ends so
+// that a later single load or save does not run on into the other files.
+void EndRun(LinkState& link, bool clearAction) {
+  link.status = _idle_;
+  if (clearAction) link.akcja = _NA_;
+  link.wszystko = 0;
+}
+
+}  // namespace
+
+std::optional<DataArea> DataAreaOf(_obszar obszar) {
+  switch (obszar) {
+    case _dane_:
+      return DataArea::Scenes;
+    case _sync_:
+      return DataArea::Settings;
+    case _midi_:
+      return DataArea::Midi;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::string ReplaceExtension(std::string_view name, std::string_view ext) {
+  const std::size_t slash = name.rfind('/');
+  const std::size_t dot = name.rfind('.');
+  std::string result(name);
+  if (dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash)) {
+    result.resize(dot + 1);
+  } else {
+    result += '.';
+  }
+  result += ext;
+  return result;
+}
+
+void RunFileStep(LinkState& link, ControllerImage& image, Host& host, FileDialogState& dialog) {
+  host.setStatusText(kPartArea, "\tPlik");
+  host.enableMenuEntry(kEntryPowtorz, false);
+
+  const std::optional<DataArea> area = DataAreaOf(link.obszar);
+  if (!area) {
+    host.messageBox("Błędny obszar : " + std::to_string(static_cast<int>(link.obszar)) + " !",
+                    kCaptionProblem, Buttons::Ok, Icon::Exclamation);
+    EndRun(link, true);
+    host.repaint();
+    return;
+  }
+  dialog.filterIndex = static_cast<int>(*area) + 1;
+  link.status = _idle_;
+  dialog.defaultExt = exts[static_cast<std::size_t>(link.obszar)];
+
+  if (link.akcja != _fread_ && link.akcja != _fsave_) {
+    host.messageBox("Błędna akcja : " + std::to_string(static_cast<int>(link.akcja)) + " !", kCaptionProblem,
+                    Buttons::Ok, Icon::Exclamation);
+    EndRun(link, true);
+    host.repaint();
+    return;
+  }
+  const bool save = link.akcja == _fsave_;
+  dialog.Tytul = save ? kTitleSave : kTitleLoad;
+  dialog.flags = save ? kSaveFlags : kOpenFlags;
+
+  const std::optional<std::string> chosen = host.chooseFile(dialog.Request(save));
+  if (!chosen) {
+    EndRun(link, true);
+    host.repaint();
+    return;
+  }
+  dialog.NazwaPliku = *chosen;
+
+  const std::optional<FileFailure> failure =
+      save ? SaveDataFile(dialog.NazwaPliku, *area, image) : LoadDataFile(dialog.NazwaPliku, *area, image);
+  if (failure) {
+    host.messageBox(failure->text, failure->Caption(), Buttons::Ok, Icon::Stop);
+    EndRun(link, false);
+    host.repaint();
+    return;
+  }
+
+  switch (*area) {
+    case DataArea::Scenes:
+    case DataArea::Settings:
+      if (link.wszystko != 0) {
+        const DataArea next = *area == DataArea::Scenes ? DataArea::Settings : DataArea::Midi;
+        link.status = _file_;
+        link.obszar = next == DataArea::Settings ? _sync_ : _midi_;
+        dialog.NazwaPliku = ReplaceExtension(dialog.NazwaPliku, DataFileExtension(next));
+      }
+      break;
+    case DataArea::Midi:
+      link.wszystko = 0;
+      break;
+  }
+  host.repaint();
+}
+
+}  // namespace kavira

@@ -1,0 +1,296 @@
+#include "files/update_file.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <new>
+#include <system_error>
+#include <vector>
+
+#include "files/file_io.h"
+
+namespace kavira {
+namespace {
+
+constexpr const char* kTextBadContent = "Nieprawidłowa zawartość pliku !";
+
+bool IsSpace(std::uint8_t c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool IsDigit(std::uint8_t c) {
+  return c >= '0' && c <= '9';
+}
+
+int HexDigit(std::uint8_t c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// A line of the head: up to the line feed, which is consumed, or at most kUpdateLineLimit bytes.
+std::span<const std::uint8_t> ReadLine(std::span<const std::uint8_t> file, std::size_t& pos) {
+  const std::size_t start = pos;
+  while (pos < file.size() && pos - start < kUpdateLineLimit && file[pos] != '\n')
+    ++pos;
+  const std::span<const std::uint8_t> line = file.subspan(start, pos - start);
+  if (pos < file.size() && file[pos] == '\n' && line.size() < kUpdateLineLimit) ++pos;
+  return line;
+}
+
+// The minor version: the characters at offsets 9 and 10 (those the line has), white space first,
+// then at least one decimal digit; "5\r" reads as 5. Signs are refused: a version is not negative.
+std::optional<unsigned> ReadMinor(std::span<const std::uint8_t> line) {
+  constexpr std::size_t kAt = 9;
+  if (line.size() <= kAt) return std::nullopt;
+  const std::span<const std::uint8_t> chars = line.subspan(kAt, std::min<std::size_t>(2, line.size() - kAt));
+  std::size_t i = 0;
+  while (i < chars.size() && IsSpace(chars[i]))
+    ++i;
+  if (i == chars.size() || !IsDigit(chars[i])) return std::nullopt;
+  unsigned value = 0;
+  for (; i < chars.size() && IsDigit(chars[i]); ++i)
+    value = value * 10 + (chars[i] - '0');
+  return value;
+}
+
+// A hexadecimal field of a record, read from exactly its own characters: white space first, an
+// optional sign, then hexadecimal digits up to the end of the field. Anything else is not a number.
+std::optional<std::int64_t> ReadHexField(std::span<const std::uint8_t> chars) {
+  std::size_t i = 0;
+  while (i < chars.size() && IsSpace(chars[i]))
+    ++i;
+  bool negative = false;
+  if (i < chars.size() && (chars[i] == '+' || chars[i] == '-')) negative = chars[i++] == '-';
+  if (i == chars.size()) return std::nullopt;
+  std::int64_t value = 0;
+  for (; i < chars.size(); ++i) {
+    const int d = HexDigit(chars[i]);
+    if (d < 0) return std::nullopt;
+    value = value * 16 + d;
+  }
+  return negative ? -value : value;
+}
+
+std::uint32_t Word32(std::span<const std::uint8_t> at) {
+  return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+         static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+}  // namespace
+
+const char* UpdateFailure::Caption() const {
+  return kind == Missing ? "Ostrzeżenie" : "Niepowodzenie";
+}
+
+UpdateFailure MakeUpdateFailure(UpdateFailure::Kind kind) {
+  switch (kind) {
+    case UpdateFailure::Missing:
+      return MissingUpdateFile("");
+    case UpdateFailure::OpenFailed:
+      return {kind, kTextOpenFailed};
+    case UpdateFailure::BadContent:
+      return {kind, kTextBadContent};
+    case UpdateFailure::UnexpectedEnd:
+      return {kind, "Nieoczekiwany koniec pliku !"};
+    case UpdateFailure::BadLength:
+      return {kind, "Nieprawidłowa długość pliku !"};
+    case UpdateFailure::NoMemory:
+      return {kind, "Błąd allokacji pamięci !"};
+    case UpdateFailure::ReadFailed:
+      return {kind, "Błąd odczytu pliku !"};
+    case UpdateFailure::BadChecksum:
+      break;
+  }
+  return {UpdateFailure::BadChecksum, std::string(kTextBadContent) + "\nBłąd sumy kontrolnej !"};
+}
+
+UpdateFailure MissingUpdateFile(std::string_view path) {
+  return {UpdateFailure::Missing, "Plik " + std::string(path) + " nie istnieje !"};
+}
+
+std::optional<UpdateFailure> DecodeUpdateHead(std::span<const std::uint8_t> file, UpdateHead& head) {
+  std::size_t pos = 0;
+  const auto header = ReadLine(file, pos);
+  if (!std::ranges::equal(header, kUpdateHeaderLine, {}, {},
+                          [](char c) { return static_cast<std::uint8_t>(c); })) {
+    return MakeUpdateFailure(UpdateFailure::BadContent);
+  }
+  const auto version = ReadLine(file, pos);
+  const std::size_t prefix = kUpdateVersionPrefix.size();
+  if (version.size() <= prefix ||
+      !std::ranges::equal(version.first(prefix), kUpdateVersionPrefix, {}, {},
+                          [](char c) { return static_cast<std::uint8_t>(c); }) ||
+      !IsDigit(version[prefix])) {
+    return MakeUpdateFailure(UpdateFailure::BadContent);
+  }
+  const std::optional<unsigned> minor = ReadMinor(version);
+  if (!minor) return MakeUpdateFailure(UpdateFailure::BadContent);
+
+  head.major = version[prefix] - '0';
+  head.minor = *minor;
+  head.newFWV = std::to_string(head.major) + '.' + (head.minor < 10 ? "0" : "") + std::to_string(head.minor);
+  head.freeAt = pos;
+  return std::nullopt;
+}
+
+bool DecodeUpdateRecord(std::span<const std::uint8_t, kUpdateRecordBytes> stored, std::uint32_t index,
+                        pgmline_& line) {
+  std::array<std::uint8_t, kUpdateRecordBytes> text{};
+  for (std::size_t j = 0; j < kUpdateRecordBytes; ++j)
+    text[j] = Unscramble(stored[j], UpdateKey(index, j));
+  const std::span<const std::uint8_t> t(text);
+
+  const auto cnt = ReadHexField(t.subspan(kRecordCntAt, 2));
+  const auto adres = ReadHexField(t.subspan(kRecordAdresAt, 5));
+  if (!cnt || *cnt < 0 || *cnt > kFirmwareLineMax) return false;
+  if (!adres || *adres < 0 || *adres > kFirmwareTop) return false;
+  line.cnt = static_cast<std::uint32_t>(*cnt);
+  line.Adres = static_cast<std::uint32_t>(*adres);
+  // All 16 code bytes are present and checked, whatever the count says.
+  for (std::size_t k = 0; k < kFirmwareLineMax; ++k) {
+    const auto value = ReadHexField(t.subspan(kRecordCodeAt + 2 * k, 2));
+    if (!value || *value < 0 || *value > 0xFF) return false;
+    line.code[k] = static_cast<std::uint8_t>(*value);
+  }
+  return true;
+}
+
+std::optional<UpdateFailure> DecodeUpdateBody(std::span<const std::uint8_t> file, const UpdateHead& head,
+                                              UpdateBody& body) {
+  // The free text ends with the first 0 byte; the body header follows it.
+  const std::size_t from = std::min(head.freeAt, file.size());
+  const auto zero = std::find(file.begin() + static_cast<std::ptrdiff_t>(from), file.end(), 0);
+  if (zero == file.end()) return MakeUpdateFailure(UpdateFailure::UnexpectedEnd);
+  const auto at = static_cast<std::size_t>(zero - file.begin()) + 1;
+
+  // stpos names its own offset: a check that the head was read as its producer wrote it.
+  if (file.size() - at < 4) return MakeUpdateFailure(UpdateFailure::BadContent);
+  const std::uint32_t stpos = Word32(file.subspan(at, 4));
+  if (stpos != at) return MakeUpdateFailure(UpdateFailure::BadContent);
+  if (file.size() - at < kUpdateBodyHeaderBytes) return MakeUpdateFailure(UpdateFailure::BadLength);
+  const std::uint32_t lncnt = Word32(file.subspan(at + 4, 4));
+  const std::uint32_t GSum = Word32(file.subspan(at + 8, 4));
+
+  // The length is checked before anything is allocated, so lncnt cannot ask for more memory than
+  // the file itself takes.
+  const std::size_t records = (file.size() - at - kUpdateBodyHeaderBytes) / kUpdateRecordBytes;
+  if (records != lncnt) return MakeUpdateFailure(UpdateFailure::BadLength);
+  // No lines: nothing to install, and the engine always sends line 0.
+  if (lncnt == 0) return MakeUpdateFailure(UpdateFailure::BadContent);
+
+  FirmwareImage lines;
+  try {
+    lines.resize(lncnt);
+  } catch (const std::bad_alloc&) {
+    return MakeUpdateFailure(UpdateFailure::NoMemory);
+  }
+
+  std::uint32_t CkSum = 0;
+  const std::span<const std::uint8_t> records_bytes = file.subspan(at + kUpdateBodyHeaderBytes);
+  for (std::uint32_t i = 0; i < lncnt; ++i) {
+    const auto stored =
+        records_bytes.subspan(std::size_t{i} * kUpdateRecordBytes).first<kUpdateRecordBytes>();
+    for (std::uint8_t b : stored)
+      CkSum += b;
+    if (!DecodeUpdateRecord(stored, i, lines[i])) return MakeUpdateFailure(UpdateFailure::BadContent);
+  }
+  if (CkSum != GSum) return MakeUpdateFailure(UpdateFailure::BadChecksum);
+
+  body.stpos = stpos;
+  body.lncnt = lncnt;
+  body.GSum = GSum;
+  body.lines = std::move(lines);
+  return std::nullopt;
+}
+
+std::optional<UpdateFailure> DecodeUpdateFile(std::span<const std::uint8_t> file, UpdateHead& head,
+                                              UpdateBody& body) {
+  if (auto failure = DecodeUpdateHead(file, head)) return failure;
+  return DecodeUpdateBody(file, head, body);
+}
+
+std::string OldFirmwareVersion(const LinkState& link) {
+  constexpr std::size_t kPrefix = 6;  // "\tFW : "
+  return link.HFirmWareVer.size() > kPrefix ? link.HFirmWareVer.substr(kPrefix) : std::string();
+}
+
+bool IsDowngrade(std::string_view newFWV, std::string_view oldFWV) {
+  // "N/A" (never read) and question marks (a version that cannot be shown) are no version to compare.
+  if (oldFWV.find_first_of("?N") != std::string_view::npos) return false;
+  return newFWV.compare(oldFWV) <= 0;
+}
+
+bool VersionsDiffer(std::string_view newFWV, std::string_view oldFWV) {
+  return newFWV.substr(0, 4) != oldFWV.substr(0, 4);
+}
+
+bool InitUpdate(int ver_only, LinkState& link, Host& host, FileDialogState& dialog, SerialPort* port) {
+  host.setStatusText(kPartArea, "\tFirmWare");
+  host.setStatusText(kPartAction, "\tInicjowanie");
+
+  dialog.Tytul = "Wybierz plik z aktualizacją :";
+  dialog.filterIndex = 4;
+  dialog.NazwaPliku.clear();
+  dialog.flags = kOpenFlags;
+  const std::optional<std::string> chosen = host.chooseFile(dialog.Request(false));
+  if (!chosen) return false;
+  dialog.NazwaPliku = *chosen;
+
+  auto fail = [&host](const UpdateFailure& failure) {
+    host.messageBox(failure.text, failure.Caption(), Buttons::Ok, Icon::Information);
+    return false;
+  };
+  auto ask = [&host](const std::string& text, const char* caption) {
+    return host.messageBox(text, caption, Buttons::YesNo, Icon::Question) == Answer::Yes;
+  };
+
+  const std::filesystem::path path = dialog.NazwaPliku;
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return fail(MissingUpdateFile(dialog.NazwaPliku));
+  std::vector<std::uint8_t> file;
+  switch (ReadFilePrefix(path, kUpdateFileLimit + 1, file)) {
+    case ReadOutcome::OpenFailed:
+      return fail(MakeUpdateFailure(UpdateFailure::OpenFailed));
+    case ReadOutcome::ReadFailed:
+      return fail(MakeUpdateFailure(UpdateFailure::ReadFailed));
+    case ReadOutcome::Ok:
+      break;
+  }
+  const bool tooLong = file.size() > kUpdateFileLimit;
+
+  UpdateHead head;
+  if (auto failure = DecodeUpdateHead(file, head)) return fail(*failure);
+
+  const std::string oldFWV = OldFirmwareVersion(link);
+  if (ver_only == 0) {
+    if (!ask("Czy chcesz zainstalować w swoim Kavira-Oxbrine\nfirmware w wersji " + head.newFWV + " ?",
+             "Jesteś pewien ?")) {
+      return false;
+    }
+    if (IsDowngrade(head.newFWV, oldFWV) &&
+        !ask("Czy na pewno chcesz zastąpić w swoim Kavira-Oxbrine\nfirmware w wersji " + oldFWV + " wersją " +
+                 head.newFWV + " ?",
+             "Deaktualizacja ?")) {
+      return false;
+    }
+  } else if (VersionsDiffer(head.newFWV, oldFWV) &&
+             !ask("Inna wersja firmware : " + head.newFWV + " !\nKontynuować ?", "Są różnice !")) {
+    return false;
+  }
+
+  if (tooLong) return fail(MakeUpdateFailure(UpdateFailure::BadLength));
+  UpdateBody body;
+  if (auto failure = DecodeUpdateBody(file, head, body)) return fail(*failure);
+
+  if (port != nullptr) port->purge();
+  link.pgmlines = std::move(body.lines);
+  link.AdresDo = body.lncnt;
+  link.upgline = 0;
+  link.obszar = _upg_;
+  link.akcja = ver_only != 0 ? _verify_ : _write_;
+  link.status = _init_;
+  host.setStatusText(kPartAction, "\tAktualizowanie");
+  return true;
+}
+
+}  // namespace kavira

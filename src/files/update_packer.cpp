@@ -1,0 +1,282 @@
+#include "files/update_packer.h"
+
+#include <algorithm>
+
+#include "files/file_io.h"
+
+namespace kavira {
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// `width` upper-case hexadecimal digits of `value`, written into `out`.
+void PutHex(char* out, std::uint32_t value, int width) {
+  for (int i = width - 1; i >= 0; --i) {
+    out[i] = kHexDigits[value & 0xFU];
+    value >>= 4;
+  }
+}
+
+std::string HexText(std::uint32_t value, int width) {
+  std::string s(static_cast<std::size_t>(width), '0');
+  PutHex(s.data(), value, width);
+  return "0x" + s;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front()))
+    s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back()))
+    s.remove_suffix(1);
+  return s;
+}
+
+void PutWord32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
+  for (std::size_t k = 0; k < 4; ++k)
+    out[at + k] = static_cast<std::uint8_t>((v >> (8 * k)) & 0xFFU);
+}
+
+// Intel HEX record types.
+enum : std::uint8_t {
+  kData = 0x00,
+  kEndOfFile = 0x01,
+  kExtendedSegment = 0x02,
+  kStartSegment = 0x03,
+  kExtendedLinear = 0x04,
+  kStartLinear = 0x05,
+};
+
+// The firmware memory as the HEX file fills it: each byte with the HEX line that gave it.
+class FirmwareMemory {
+ public:
+  FirmwareMemory() : bytes_(kFirmwareLastByte + 1), from_(kFirmwareLastByte + 1, 0) {}
+
+  // An error text, or empty.
+  std::string put(std::uint64_t address, std::uint8_t value, std::uint32_t line) {
+    if (address > kFirmwareLastByte) {
+      return "line " + std::to_string(line) + ": address " + HexText(static_cast<std::uint32_t>(address), 8) +
+             " lies beyond the firmware memory (last byte " + HexText(kFirmwareLastByte, 5) + ")";
+    }
+    const auto a = static_cast<std::size_t>(address);
+    if (from_[a] != 0 && bytes_[a] != value) {
+      return "line " + std::to_string(line) + ": address " + HexText(static_cast<std::uint32_t>(a), 5) +
+             " already holds a different byte from line " + std::to_string(from_[a]);
+    }
+    bytes_[a] = value;
+    from_[a] = line;
+    return {};
+  }
+
+  // Runs of filled bytes, cut at every 16-byte boundary.
+  std::string cut(FirmwareImage& lines) const {
+    for (std::uint32_t window = 0; window <= kFirmwareLastByte; window += kFirmwareLineMax) {
+      std::uint32_t a = window;
+      const std::uint32_t end = window + kFirmwareLineMax;
+      while (a < end) {
+        if (from_[a] == 0) {
+          ++a;
+          continue;
+        }
+        if (a > kFirmwareTop) {
+          return "line " + std::to_string(from_[a]) + ": data at " + HexText(a, 5) +
+                 " would start a line above " + HexText(kFirmwareTop, 5);
+        }
+        pgmline_ line;
+        line.Adres = a;
+        line.code.fill(0xFF);
+        while (a < end && from_[a] != 0)
+          line.code[line.cnt++] = bytes_[a++];
+        lines.push_back(line);
+      }
+    }
+    return {};
+  }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+  std::vector<std::uint32_t> from_;  // 0: no data
+};
+
+}  // namespace
+
+std::optional<FirmwareVersion> ParseFirmwareVersion(std::string_view text) {
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (text.size() != 4 || !digit(text[0]) || text[1] != '.' || !digit(text[2]) || !digit(text[3])) {
+    return std::nullopt;
+  }
+  return FirmwareVersion{static_cast<unsigned>(text[0] - '0'),
+                         static_cast<unsigned>((text[2] - '0') * 10 + (text[3] - '0'))};
+}
+
+HexLines CutHexIntoLines(std::string_view hex) {
+  HexLines result;
+  FirmwareMemory memory;
+  std::uint64_t base = 0;
+  bool segmented = false;  // type 02 sets a segment base (offsets wrap at 64 KB); type 04 a linear base
+  bool ended = false;
+  std::uint32_t lineNo = 0;
+  auto refuse = [&result](std::uint32_t n, const std::string& why) {
+    result.error = "line " + std::to_string(n) + ": " + why;
+    result.lines.clear();
+    return result;
+  };
+
+  std::size_t pos = 0;
+  while (pos < hex.size() && !ended) {
+    std::size_t eol = hex.find('\n', pos);
+    if (eol == std::string_view::npos) eol = hex.size();
+    const std::string_view text = Trim(hex.substr(pos, eol - pos));
+    pos = eol + 1;
+    ++lineNo;
+    if (text.empty()) continue;
+    if (text.front() != ':') return refuse(lineNo, "a record must begin with ':'");
+
+    const std::string_view digits = text.substr(1);
+    if (digits.size() % 2 != 0) return refuse(lineNo, "odd number of hexadecimal digits");
+    std::vector<std::uint8_t> rec(digits.size() / 2);
+    for (std::size_t k = 0; k < rec.size(); ++k) {
+      const int hi = HexDigit(digits[2 * k]);
+      const int lo = HexDigit(digits[2 * k + 1]);
+      if (hi < 0 || lo < 0) return refuse(lineNo, "not a hexadecimal digit");
+      rec[k] = static_cast<std::uint8_t>(hi * 16 + lo);
+    }
+    if (rec.size() < 5) return refuse(lineNo, "record too short");
+    const std::size_t count = rec[0];
+    if (rec.size() != count + 5) return refuse(lineNo, "byte count does not match the record's length");
+    unsigned sum = 0;
+    for (std::uint8_t b : rec)
+      sum += b;
+    if ((sum & 0xFFU) != 0) return refuse(lineNo, "checksum error");
+
+    const std::uint32_t offset = static_cast<std::uint32_t>(rec[1]) << 8 | rec[2];
+    const std::uint8_t type = rec[3];
+    const std::span<const std::uint8_t> data = std::span(rec).subspan(4, count);
+    const std::uint32_t value16 = count >= 2 ? static_cast<std::uint32_t>(data[0]) << 8 | data[1] : 0;
+    switch (type) {
+      case kData:
+        for (std::size_t k = 0; k < count; ++k) {
+          const std::uint64_t address =
+              segmented ? base + ((offset + k) & 0xFFFFU) : base + offset + k;  // linear: no 64 KB wrap
+          if (std::string e = memory.put(address, data[k], lineNo); !e.empty()) {
+            result.error = std::move(e);
+            return result;
+          }
+        }
+        break;
+      case kEndOfFile:
+        if (count != 0) return refuse(lineNo, "end-of-file record with data");
+        ended = true;
+        break;
+      case kExtendedSegment:
+        if (count != 2) return refuse(lineNo, "extended segment address record needs 2 data bytes");
+        base = std::uint64_t{value16} << 4;
+        segmented = true;
+        break;
+      case kExtendedLinear:
+        if (count != 2) return refuse(lineNo, "extended linear address record needs 2 data bytes");
+        base = std::uint64_t{value16} << 16;
+        segmented = false;
+        break;
+      case kStartSegment:
+      case kStartLinear:
+        // Start addresses mean nothing to the controller's loader.
+        if (count != 4) return refuse(lineNo, "start address record needs 4 data bytes");
+        break;
+      default:
+        return refuse(lineNo, "unknown record type " + HexText(type, 2));
+    }
+  }
+  if (!ended) return refuse(lineNo + 1, "the file ends without an end-of-file record");
+  if (std::string e = memory.cut(result.lines); !e.empty()) {
+    result.error = std::move(e);
+    result.lines.clear();
+    return result;
+  }
+  if (result.lines.empty()) return refuse(lineNo, "the image holds no data");
+  return result;
+}
+
+std::array<char, kUpdateRecordBytes> UpdateRecordText(const pgmline_& line) {
+  std::array<char, kUpdateRecordBytes> text{};
+  PutHex(text.data() + kRecordCntAt, line.cnt & 0xFFU, 2);
+  PutHex(text.data() + kRecordAdresAt, line.Adres & 0xFFFFFU, 5);
+  PutHex(text.data() + kRecordSpareAt, 0, 2);
+  for (std::size_t k = 0; k < kFirmwareLineMax; ++k)
+    PutHex(text.data() + kRecordCodeAt + 2 * k, line.code[k], 2);
+  return text;
+}
+
+std::array<std::uint8_t, kUpdateRecordBytes> ScrambleRecord(std::span<const char, kUpdateRecordBytes> text,
+                                                            std::uint32_t index) {
+  // The text has no 0 byte, so no stored byte equals its key and every byte is simply XORed.
+  std::array<std::uint8_t, kUpdateRecordBytes> stored{};
+  for (std::size_t j = 0; j < kUpdateRecordBytes; ++j) {
+    stored[j] = static_cast<std::uint8_t>(static_cast<std::uint8_t>(text[j]) ^ UpdateKey(index, j));
+  }
+  return stored;
+}
+
+std::vector<std::uint8_t> BuildUpdateFile(std::span<const pgmline_> lines, FirmwareVersion version,
+                                          std::string_view freeText) {
+  std::string head(kUpdateHeaderLine);
+  head += '\n';
+  head += kUpdateVersionPrefix;
+  head += static_cast<char>('0' + version.major % 10);
+  head += '.';
+  head += static_cast<char>('0' + version.minor / 10 % 10);
+  head += static_cast<char>('0' + version.minor % 10);
+  head += "\r\n";
+  head += freeText;
+
+  std::vector<std::uint8_t> file(head.begin(), head.end());
+  file.push_back(0);
+  const std::size_t stpos = file.size();
+  file.resize(stpos + kUpdateBodyHeaderBytes + lines.size() * kUpdateRecordBytes);
+  std::uint32_t sum = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto stored = ScrambleRecord(UpdateRecordText(lines[i]), static_cast<std::uint32_t>(i));
+    for (std::uint8_t b : stored)
+      sum += b;
+    std::copy(
+        stored.begin(), stored.end(),
+        file.begin() + static_cast<std::ptrdiff_t>(stpos + kUpdateBodyHeaderBytes + i * kUpdateRecordBytes));
+  }
+  PutWord32(file, stpos, static_cast<std::uint32_t>(stpos));
+  PutWord32(file, stpos + 4, static_cast<std::uint32_t>(lines.size()));
+  PutWord32(file, stpos + 8, sum);
+  return file;
+}
+
+PackResult PackUpdate(std::string_view hex, FirmwareVersion version, std::string_view freeText) {
+  if (version.major > 9 || version.minor > 99) return {{}, "the version must be M.mm (0.00 to 9.99)"};
+  if (freeText.find('\0') != std::string_view::npos) return {{}, "the free text must not hold a 0 byte"};
+  const HexLines cut = CutHexIntoLines(hex);
+  if (!cut.error.empty()) return {{}, cut.error};
+  return {BuildUpdateFile(cut.lines, version, freeText), {}};
+}
+
+std::optional<std::string> WriteUpdateFile(const std::filesystem::path& path,
+                                           std::span<const std::uint8_t> bytes) {
+  switch (WriteFileAtomically(path, bytes)) {
+    case WriteOutcome::OpenFailed:
+      return "cannot create " + path.string();
+    case WriteOutcome::WriteFailed:
+      return "cannot write " + path.string();
+    case WriteOutcome::Ok:
+      break;
+  }
+  return std::nullopt;
+}
+
+}  // namespace kavira
