@@ -23,7 +23,7 @@ class SteadyClock final : public Clock {
 class ManualClock final : public Clock {
  public:
   SteadyTime now() const override { return now_; }
-  void advance(Millis d) { now_ += d; }
+  void advance(std::chrono::nanoseconds d) { now_ += d; }
 
  private:
   SteadyTime now_{std::chrono::hours(1)};
