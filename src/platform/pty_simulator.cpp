@@ -1,0 +1,168 @@
+#include "platform/pty_simulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+namespace kavira {
+namespace {
+
+// How often a hung-up line (the program has closed the port) is checked for being reopened.
+constexpr auto kReopenCheck = std::chrono::milliseconds(10);
+
+std::string SystemError(const char* what) {
+  return std::string(what) + ": " + std::strerror(errno);
+}
+
+timespec ToTimespec(std::chrono::nanoseconds d) {
+  if (d.count() < 0) d = std::chrono::nanoseconds(0);
+  return {static_cast<time_t>(d.count() / 1'000'000'000), static_cast<long>(d.count() % 1'000'000'000)};
+}
+
+}  // namespace
+
+std::unique_ptr<PtySimulator> PtySimulator::Start(std::unique_ptr<SimController> controller,
+                                                  std::string* error, std::function<void()> onLineClosed) {
+  std::unique_ptr<PtySimulator> sim(new PtySimulator());
+  sim->controller_ = std::move(controller);
+  sim->onLineClosed_ = std::move(onLineClosed);
+  auto failed = [&](const char* what) {
+    if (error) *error = SystemError(what);
+    return nullptr;
+  };
+  sim->master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (sim->master_ < 0) return failed("posix_openpt");
+  if (::grantpt(sim->master_) != 0 || ::unlockpt(sim->master_) != 0) return failed("unlockpt");
+  std::array<char, 128> name{};
+  if (::ptsname_r(sim->master_, name.data(), name.size()) != 0) return failed("ptsname");
+  sim->path_ = name.data();
+
+  // Raw mode on the terminal itself, before anyone opens it: no echo, no CR/LF translation.
+  termios t{};
+  if (::tcgetattr(sim->master_, &t) != 0) return failed("tcgetattr");
+  ::cfmakeraw(&t);
+  ::cfsetispeed(&t, B38400);
+  ::cfsetospeed(&t, B38400);
+  t.c_cflag |= CSTOPB;
+  if (::tcsetattr(sim->master_, TCSANOW, &t) != 0) return failed("tcsetattr");
+
+  std::array<int, 2> wake{};
+  if (::pipe2(wake.data(), O_CLOEXEC | O_NONBLOCK) != 0) return failed("pipe");
+  sim->wakeRead_ = wake[0];
+  sim->wakeWrite_ = wake[1];
+
+  PtySimulator* self = sim.get();
+  sim->thread_ = std::thread([self] { self->serve(); });
+  return sim;
+}
+
+PtySimulator::~PtySimulator() {
+  stop();
+  if (wakeRead_ >= 0) ::close(wakeRead_);
+  if (wakeWrite_ >= 0) ::close(wakeWrite_);
+}
+
+void PtySimulator::stop() {
+  if (thread_.joinable()) {
+    const char c = 0;
+    while (::write(wakeWrite_, &c, 1) < 0 && errno == EINTR) {
+    }
+    thread_.join();
+  }
+  if (master_ >= 0) {
+    ::close(master_);
+    master_ = -1;
+  }
+}
+
+void PtySimulator::serve() {
+  // Signals are the main thread's business.
+  sigset_t all;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, nullptr);
+
+  bool hungUp = false;
+  std::vector<std::uint8_t> unsent;  // answer bytes the terminal had no room for yet
+  std::array<std::uint8_t, 512> buffer{};
+
+  for (;;) {
+    std::optional<SteadyTime> next;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      next = controller_->nextOutputTime();
+    }
+    std::array<pollfd, 2> fds{};
+    fds[0] = {wakeRead_, POLLIN, 0};
+    fds[1] = {master_, static_cast<short>(POLLIN | (unsent.empty() ? 0 : POLLOUT)), 0};
+    const nfds_t count = hungUp ? 1 : 2;
+    timespec timeout{};
+    const timespec* wait = nullptr;
+    if (hungUp) {
+      timeout = ToTimespec(kReopenCheck);
+      wait = &timeout;
+    } else if (next) {
+      timeout = ToTimespec(*next - std::chrono::steady_clock::now());
+      wait = &timeout;
+    }
+    if (::ppoll(fds.data(), count, wait, nullptr) < 0 && errno != EINTR) return;
+    if ((fds[0].revents & POLLIN) != 0) return;  // stop()
+
+    const SteadyTime now = std::chrono::steady_clock::now();
+    if (hungUp) {
+      pollfd probe{master_, POLLIN, 0};
+      if (::poll(&probe, 1, 0) < 0 || (probe.revents & POLLHUP) != 0) continue;
+      hungUp = false;  // the program has opened the port again
+    }
+
+    // What the program sent. EIO: the program has closed its side.
+    for (;;) {
+      const ssize_t n = ::read(master_, buffer.data(), buffer.size());
+      if (n > 0) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        controller_->receive(std::span(buffer.data(), static_cast<std::size_t>(n)), now);
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && errno == EIO) {
+        hungUp = true;
+        unsent.clear();
+        std::lock_guard<std::mutex> lock(mutex_);
+        controller_->hangUp();
+      }
+      break;
+    }
+    if (hungUp) continue;
+
+    bool closed = false;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      const std::vector<std::uint8_t> out = controller_->takeOutput(now);
+      unsent.insert(unsent.end(), out.begin(), out.end());
+      closed = controller_->lineClosed(now);
+    }
+    while (!unsent.empty()) {
+      const ssize_t n = ::write(master_, unsent.data(), unsent.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;  // full: POLLOUT says when there is room again
+      unsent.erase(unsent.begin(), unsent.begin() + n);
+    }
+    if (closed) {
+      // The device goes away: the opener's port fails.
+      ::close(master_);
+      master_ = -1;
+      lineClosed_ = true;
+      if (onLineClosed_) onLineClosed_();
+      return;
+    }
+  }
+}
+
+}  // namespace kavira

@@ -1,0 +1,65 @@
+// Serves a simulated controller on a pseudo-terminal, so the program (or any other) can open its
+// slave side like a real serial port.
+//
+// A thread of its own waits on the master side and on the controller's next output time, so it
+// keeps serving whatever the opener's thread does (an event loop, a blocking wait). The terminal is
+// put in raw mode before anyone opens it, and the controller only ever answers frames it received,
+// so nothing is said before the program has opened the port. When the program closes the port the
+// master side reads EIO until it is opened again: the thread then looks every 10 ms whether it has
+// been reopened, drops what was on the way, and goes on serving.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "sim/sim_controller.h"
+
+namespace kavira {
+
+class PtySimulator {
+ public:
+  // Opens a pseudo-terminal and starts serving `controller` on it. Nothing, and a reason in
+  // `error`, when the system gives no pseudo-terminal. `onLineClosed` is called from the serving
+  // thread when a `close` misbehaviour has closed the line (the thread then ends).
+  static std::unique_ptr<PtySimulator> Start(std::unique_ptr<SimController> controller, std::string* error,
+                                             std::function<void()> onLineClosed = {});
+  ~PtySimulator();
+
+  PtySimulator(const PtySimulator&) = delete;
+  PtySimulator& operator=(const PtySimulator&) = delete;
+
+  // The path to open, e.g. /dev/pts/3.
+  const std::string& path() const { return path_; }
+  bool lineClosed() const { return lineClosed_; }
+
+  // Runs `f` on the controller while the serving thread keeps off it (to add rules, look at the
+  // frames received or the memory).
+  template <class F>
+  decltype(auto) withController(F&& f) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return f(*controller_);
+  }
+
+  // Stops serving and closes the master side (the slave's opener then sees the line go away).
+  void stop();
+
+ private:
+  PtySimulator() = default;
+  void serve();
+
+  std::unique_ptr<SimController> controller_;
+  std::mutex mutex_;
+  std::function<void()> onLineClosed_;
+  std::string path_;
+  int master_ = -1;
+  int wakeRead_ = -1;
+  int wakeWrite_ = -1;
+  std::atomic<bool> lineClosed_{false};
+  std::thread thread_;
+};
+
+}  // namespace kavira

@@ -1,0 +1,152 @@
+#include "platform/qt_serial_port.h"
+
+#include <unistd.h>
+
+#include <QTimer>
+#include <cerrno>
+
+namespace kavira {
+namespace {
+
+// Queue sizes of the line in both directions; Qt lets us bound the input side.
+constexpr qint64 kQueueSize = 270;
+
+std::string DevicePath(const std::string& name) {
+  if (name.empty() || name.front() == '/') return name;
+  return "/dev/" + name;
+}
+
+}  // namespace
+
+int ErrnoOf(QSerialPort::SerialPortError error, const std::string& name) {
+  switch (error) {
+    case QSerialPort::NoError:
+      return 0;
+    case QSerialPort::DeviceNotFoundError:
+      return ENOENT;
+    case QSerialPort::PermissionError:
+      // Qt says "permission" both for a device we may not open and for one another program holds
+      // (its lock file, or exclusive mode): tell them apart.
+      if (::access(DevicePath(name).c_str(), R_OK | W_OK) != 0 && errno == EACCES) return EACCES;
+      return EBUSY;
+    case QSerialPort::OpenError:
+      return EBUSY;
+    case QSerialPort::NotOpenError:
+      return EBADF;
+    case QSerialPort::TimeoutError:
+      return ETIMEDOUT;
+    case QSerialPort::UnsupportedOperationError:
+      return ENOTTY;
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::UnknownError:
+      break;
+  }
+  return EIO;
+}
+
+QtSerialPort::QtSerialPort(const Clock& clock, QObject* parent) : QObject(parent), TimedPort(clock) {
+  connect(&serial_, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
+  connect(&serial_, &QSerialPort::bytesWritten, this, &QtSerialPort::activity);
+  connect(&serial_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+QtSerialPort::~QtSerialPort() {
+  serial_.close();
+}
+
+OpenResult QtSerialPort::open(const std::string& name) {
+  close();
+  serial_.setPortName(QString::fromStdString(name));
+  lastError_ = QSerialPort::NoError;
+  if (!serial_.open(QIODevice::ReadWrite)) {
+    // The error may already have been seen (and cleared) by onError().
+    const QSerialPort::SerialPortError e =
+        serial_.error() != QSerialPort::NoError ? serial_.error() : lastError_;
+    serial_.clearError();
+    // Qt reads the line settings as part of opening: a device that opens but is no serial port
+    // fails here, which is a configuration failure, not an open failure.
+    if (e == QSerialPort::UnsupportedOperationError) return {OpenStage::NotConfigured, ENOTTY};
+    return {OpenStage::NotOpened, ErrnoOf(e, name)};
+  }
+  const bool configured = serial_.setBaudRate(38400) && serial_.setDataBits(QSerialPort::Data8) &&
+                          serial_.setParity(QSerialPort::NoParity) &&
+                          serial_.setStopBits(QSerialPort::TwoStop) &&
+                          serial_.setFlowControl(QSerialPort::NoFlowControl);
+  if (!configured) {
+    const int e = ErrnoOf(serial_.error() != QSerialPort::NoError ? serial_.error() : lastError_, name);
+    serial_.close();
+    serial_.clearError();
+    return {OpenStage::NotConfigured, e != 0 ? e : EINVAL};
+  }
+  // The controller needs no modem lines. Pseudo-terminals have none and refuse: that is fine.
+  serial_.setDataTerminalReady(false);
+  serial_.setRequestToSend(false);
+  serial_.clearError();
+  serial_.setReadBufferSize(kQueueSize);
+  reset();
+  name_ = name;
+  open_ = true;
+  broken_ = false;
+  return {};
+}
+
+void QtSerialPort::close() {
+  serial_.close();
+  serial_.clearError();
+  open_ = false;
+  broken_ = false;
+  reset();
+}
+
+int QtSerialPort::transportWrite(std::span<const std::uint8_t> bytes) {
+  if (!serial_.isOpen()) return EBADF;
+  const auto n = static_cast<qint64>(bytes.size());
+  if (serial_.write(reinterpret_cast<const char*>(bytes.data()), n) != n) return EIO;
+  serial_.flush();  // hand the bytes to the driver now rather than on the next turn of the loop
+  return 0;
+}
+
+std::size_t QtSerialPort::transportUnsent() const {
+  return serial_.isOpen() ? static_cast<std::size_t>(serial_.bytesToWrite()) : 0;
+}
+
+void QtSerialPort::transportClear() {
+  if (!serial_.isOpen()) return;
+  serial_.clear(QSerialPort::AllDirections);
+  serial_.readAll();
+}
+
+void QtSerialPort::transportPump() {
+  if (serial_.isOpen() && serial_.bytesAvailable() > 0) onReadyRead();
+}
+
+void QtSerialPort::onReadyRead() {
+  const QByteArray data = serial_.readAll();
+  if (data.isEmpty()) return;
+  deliver({reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size())});
+  emit activity();
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error) {
+  if (error == QSerialPort::NoError) return;
+  lastError_ = error;
+  if (error == QSerialPort::TimeoutError || error == QSerialPort::UnsupportedOperationError) {
+    serial_.clearError();
+    return;
+  }
+  if (broken_ || !open_) return;
+  broken_ = true;
+  // Qt keeps no errno for a failed read or write (the one left in errno by then is stale): a line
+  // that fails under an open port is an I/O error, which is also what the terminal driver reports.
+  fail(ErrnoOf(error, name_));
+  // A device that has gone away keeps Qt's read notifier firing errors without end: close the
+  // device at once, from the event loop rather than from inside Qt's own notification.
+  QTimer::singleShot(0, this, [this] {
+    if (broken_) serial_.close();
+  });
+  emit activity();
+}
+
+}  // namespace kavira
