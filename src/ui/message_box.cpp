@@ -1,0 +1,99 @@
+#include "ui/message_box.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <vector>
+
+namespace kavira {
+namespace {
+
+constexpr const char* kAnswerProperty = "kaviraAnswer";
+
+struct ButtonSpec {
+  const char* text;
+  Answer answer;
+};
+
+// Buttons left to right; the first is the default button, like the boxes of the original system.
+std::vector<ButtonSpec> ButtonsOf(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::Ok:
+      return {{"OK", Answer::Ok}};
+    case Buttons::RetryCancel:
+      return {{"Ponów próbę", Answer::Retry}, {"Anuluj", Answer::Cancel}};
+    case Buttons::YesNo:
+      return {{"Tak", Answer::Yes}, {"Nie", Answer::No}};
+    case Buttons::AbortRetryIgnore:
+      return {{"Przerwij", Answer::Abort}, {"Ponów próbę", Answer::Retry}, {"Ignoruj", Answer::Ignore}};
+  }
+  return {{"OK", Answer::Ok}};
+}
+
+Answer ClosingAnswer(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::Ok:
+      return Answer::Ok;
+    case Buttons::RetryCancel:
+      return Answer::Cancel;
+    case Buttons::YesNo:
+      return Answer::No;
+    case Buttons::AbortRetryIgnore:
+      return Answer::Abort;
+  }
+  return Answer::Ok;
+}
+
+QMessageBox::Icon IconOf(Icon icon) {
+  switch (icon) {
+    case Icon::Stop:
+      return QMessageBox::Critical;
+    case Icon::Exclamation:
+      return QMessageBox::Warning;
+    case Icon::Information:
+      return QMessageBox::Information;
+    case Icon::Question:
+      return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QString FromUtf8(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* parent, std::string_view text, std::string_view caption,
+                                             Buttons buttons, Icon icon) {
+  auto box = std::make_unique<QMessageBox>(parent);
+  box->setIcon(IconOf(icon));
+  box->setWindowTitle(FromUtf8(caption));
+  box->setTextFormat(Qt::PlainText);  // the texts are plain and carry their own line breaks
+  box->setText(FromUtf8(text));
+  const Answer closing = ClosingAnswer(buttons);
+  box->setProperty(kAnswerProperty, static_cast<int>(closing));
+  bool first = true;
+  for (const ButtonSpec& spec : ButtonsOf(buttons)) {
+    // One role for all keeps the buttons in the order given on every platform's button layout.
+    QPushButton* b = box->addButton(QString::fromUtf8(spec.text), QMessageBox::ActionRole);
+    b->setProperty(kAnswerProperty, static_cast<int>(spec.answer));
+    if (first) box->setDefaultButton(b);
+    if (spec.answer == closing) box->setEscapeButton(b);
+    first = false;
+  }
+  return box;
+}
+
+Answer AnswerOf(const QMessageBox& box, const QAbstractButton* clicked) {
+  const QObject* source = clicked != nullptr ? static_cast<const QObject*>(clicked) : &box;
+  return static_cast<Answer>(source->property(kAnswerProperty).toInt());
+}
+
+Answer ShowMessageBox(QWidget* parent, std::string_view text, std::string_view caption, Buttons buttons,
+                      Icon icon) {
+  const auto box = BuildMessageBox(parent, text, caption, buttons, icon);
+  box->exec();
+  return AnswerOf(*box, box->clickedButton());
+}
+
+}  // namespace kavira

@@ -1,0 +1,100 @@
+// Opens one editing dialog over a demo image, to look at it or to take its picture:
+//   dialog_preview scene|midi|settings [picture.png]
+// With a file name the dialog is shown, saved as a picture and the program ends.
+#include <QApplication>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+#include "link/host.h"
+#include "model/controller_image.h"
+#include "model/numbering.h"
+#include "ui/message_box.h"
+#include "ui/midi_dialog.h"
+#include "ui/scene_editor_dialog.h"
+#include "ui/settings_dialog.h"
+
+namespace {
+
+using namespace kavira;
+
+class PreviewHost : public Host {
+ public:
+  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) override {
+    return ShowMessageBox(nullptr, text, caption, buttons, icon);
+  }
+  void setStatusText(int part, std::string_view text) override {
+    std::cout << "status " << part << ": " << text << '\n';
+  }
+  void setProgress(int) override {}
+  void enableMenuEntry(int, bool) override {}
+  void repaint() override {}
+  std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
+};
+
+std::unique_ptr<ControllerImage> DemoImage() {
+  auto image = std::make_unique<ControllerImage>();
+  for (unsigned c = 1; c <= 16; ++c) {
+    image->Sceny[0][ChannelIndex(1, c)] = static_cast<std::uint8_t>(c * 15);
+    image->Sceny[0][ChannelIndex(2, c)] = static_cast<std::uint8_t>(255 - c * 15);
+  }
+  const std::uint8_t speeds[] = {12, 0, 255, 254, 31, 100};
+  for (std::size_t p = 0; p < kProgramCount; ++p) {
+    image->PgmSpeed[p] = speeds[p % 6];
+    image->PgmFade[p] = static_cast<std::uint8_t>(p * 5);
+    image->PgmEnds[p] = static_cast<std::uint8_t>(p % 3 == 0 ? 0 : SceneCount(static_cast<unsigned>(p)));
+  }
+  for (std::size_t c = 0; c < kCollectionCount; ++c) {
+    image->Shows[0][c] = static_cast<std::uint8_t>(c);
+    image->Shows[1][c] = c % 2 == 0 ? kEmptyCollection : static_cast<std::uint8_t>(c + 16);
+    image->Shows[2][c] = static_cast<std::uint8_t>(47 - c);
+  }
+  for (std::size_t k = 0; k < kMidiKeyCount; ++k) {
+    MidiStat m;
+    m.setAScena(static_cast<unsigned>(k * 8));
+    m.setBit(MidiStat::kTrigK1, k % 2 == 0);
+    m.setBit(MidiStat::kTrigK2, k % 3 == 0);
+    m.setBit(MidiStat::kAssoc1, k % 2 == 1);
+    m.setBit(MidiStat::kAssoc3, true);
+    image->Midi[k] = m;
+  }
+  image->StrobScene = 33;
+  image->FogScene = kNoScene;
+  image->ExtraScene = 1021;
+  image->ExtraMode = 0x0004;
+  image->SlowMode = kSlowModeOn;
+  return image;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("scene");
+  const QString picture = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+  auto image = DemoImage();
+  PreviewHost host;
+  std::unique_ptr<QDialog> dialog;
+  if (which == QLatin1String("scene")) {
+    dialog = std::make_unique<SceneEditorDialog>(*image, host);
+  } else if (which == QLatin1String("midi")) {
+    dialog = std::make_unique<MidiDialog>(*image, host);
+  } else if (which == QLatin1String("settings")) {
+    dialog = std::make_unique<SettingsDialog>(*image, host);
+  } else {
+    std::fprintf(stderr, "usage: dialog_preview scene|midi|settings [picture.png]\n");
+    return 2;
+  }
+  if (picture.isEmpty()) return dialog->exec();
+
+  dialog->show();
+  int rc = 1;
+  QTimer::singleShot(300, [&] {
+    rc = dialog->grab().save(picture) ? 0 : 1;
+    app.quit();
+  });
+  app.exec();
+  return rc;
+}

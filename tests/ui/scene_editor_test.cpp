@@ -1,0 +1,456 @@
+#include "ui/scene_editor_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "dialog_test_support.h"
+#include "model/numbering.h"
+
+namespace kavira {
+namespace {
+
+using Mode = SceneEditorDialog::Mode;
+constexpr int kXf = SceneEditorDialog::kXf;
+constexpr int kSp = SceneEditorDialog::kSp;
+
+// Level of channel c (1-16) of device d (1-16) in absolute scene a of the test pattern: every byte of
+// the image differs from its neighbours, so a level taken from the wrong place shows.
+std::uint8_t Level(unsigned a, unsigned d, unsigned c) {
+  return static_cast<std::uint8_t>(a * 7 + d * 16 + c);
+}
+
+class SceneEditorTest : public ::testing::Test {
+ protected:
+  SceneEditorTest() {
+    for (unsigned a = 0; a < kSceneCount; ++a) {
+      for (unsigned d = 1; d <= 16; ++d) {
+        for (unsigned c = 1; c <= 16; ++c)
+          image->Sceny[a][ChannelIndex(d, c)] = Level(a, d, c);
+      }
+    }
+  }
+
+  SceneEditorDialog& open() {
+    dialog = std::make_unique<SceneEditorDialog>(*image, host);
+    test::ShowActive(*dialog);
+    return *dialog;
+  }
+
+  // Program and scene typed into their fields, then "Ładuj" clicked.
+  void loadAt(int pgm, int scena) {
+    test::Retype(dialog->programField(), QString::number(pgm));
+    test::Retype(dialog->sceneField(), QString::number(scena));
+    test::Click(dialog->loadButton());
+  }
+
+  void checkDevices(std::initializer_list<int> devices) {
+    for (int d = 1; d <= 16; ++d)
+      dialog->deviceBox(d)->setChecked(false);
+    for (int d : devices)
+      dialog->deviceBox(d)->setChecked(true);
+  }
+
+  QString valueText(int i) const { return dialog->valueField(i)->text(); }
+  // The value a slider shows: the top is the maximum.
+  int sliderValue(int i) const { return (i == kSp ? 31 : 255) - dialog->fader(i)->value(); }
+
+  std::unique_ptr<ControllerImage> image = test::ZeroImage();
+  test::ScriptedHost host;
+  std::unique_ptr<SceneEditorDialog> dialog;
+};
+
+TEST_F(SceneEditorTest, OpensOnProgramOneSceneOneDeviceOne) {
+  image->PgmFade[0] = 77;
+  image->PgmSpeed[0] = 12;
+  open();
+  EXPECT_EQ(host.status[kPartArea], "\tEdycja");
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(dialog->programField()->text(), "1");
+  EXPECT_EQ(dialog->sceneField()->text(), "1");
+  EXPECT_TRUE(dialog->programField()->hasFocus());
+  for (int d = 1; d <= 16; ++d)
+    EXPECT_EQ(dialog->deviceBox(d)->isChecked(), d == 1) << d;
+  for (int c = 0; c < 16; ++c) {
+    EXPECT_EQ(valueText(c), QString::number(Level(0, 1, static_cast<unsigned>(c + 1)))) << c;
+    EXPECT_EQ(sliderValue(c), Level(0, 1, static_cast<unsigned>(c + 1))) << c;
+  }
+  EXPECT_EQ(valueText(kXf), "77");
+  EXPECT_TRUE(dialog->modeButton(Mode::Auto)->isChecked());
+  EXPECT_EQ(valueText(kSp), "12");
+  EXPECT_EQ(sliderValue(kSp), 12);
+  EXPECT_EQ(dialog->state().ScAbs, 0);
+}
+
+TEST_F(SceneEditorTest, LoadTakesOneDeviceAndWarnsWhenTheChoiceIsAmbiguous) {
+  const struct {
+    std::initializer_list<int> checked;
+    int loaded;
+    const char* warning;  // nullptr: no box
+  } cases[] = {
+      {{2}, 2, nullptr},
+      {{16}, 16, nullptr},
+      {{4, 7}, 4, "Niejednoznaczny wybór urządzeń !\nZostaną załadowane nastawy urządzenia 4-go !"},
+      {{}, 1, "Niejednoznaczny wybór urządzeń !\nZostaną załadowane nastawy urządzenia 1-go !"},
+      {{9, 12, 16}, 9, "Niejednoznaczny wybór urządzeń !\nZostaną załadowane nastawy urządzenia 9-go !"},
+  };
+  open();
+  for (const auto& c : cases) {
+    host.boxes.clear();
+    checkDevices(c.checked);
+    loadAt(17, 3);  // absolute scene 514
+    if (c.warning == nullptr) {
+      EXPECT_TRUE(host.boxes.empty()) << c.loaded;
+    } else {
+      ASSERT_EQ(host.boxes.size(), 1U) << c.loaded;
+      EXPECT_EQ(host.boxes[0].text, c.warning);
+      EXPECT_EQ(host.boxes[0].caption, "Ostrzeżenie");
+      EXPECT_EQ(host.boxes[0].icon, Icon::Exclamation);
+    }
+    EXPECT_EQ(dialog->state().ScAbs, 514);
+    for (int ch = 0; ch < 16; ++ch) {
+      EXPECT_EQ(dialog->state().Wart[static_cast<std::size_t>(ch)],
+                Level(514, static_cast<unsigned>(c.loaded), static_cast<unsigned>(ch + 1)))
+          << "device " << c.loaded << " channel " << ch + 1;
+    }
+  }
+}
+
+TEST_F(SceneEditorTest, ProgramAndSceneOutsideTheirRangesAreRefusedOnTheirField) {
+  const struct {
+    const char* program;
+    const char* scene;
+    bool programRefused;  // else the scene field
+  } refused[] = {
+      {"0", "1", true},    {"49", "1", true},   {"", "1", true},     {"abc", "1", true}, {"-1", "1", true},
+      {"48", "15", false}, {"17", "17", false}, {"16", "33", false}, {"1", "0", false},  {"1", "", false},
+  };
+  open();
+  for (const auto& c : refused) {
+    host.boxes.clear();
+    test::Retype(dialog->programField(), QString::fromUtf8(c.program));
+    test::Retype(dialog->sceneField(), QString::fromUtf8(c.scene));
+    for (QAbstractButton* b : {dialog->loadButton(), dialog->commitButton()}) {
+      const auto before = *image;
+      host.boxes.clear();
+      test::Click(b);
+      ASSERT_EQ(host.boxes.size(), 1U) << c.program << "/" << c.scene;
+      EXPECT_EQ(host.boxes[0].text, "Nieprawidłowa wartośc !");
+      EXPECT_EQ(host.boxes[0].caption, "Ostrzeżenie :");
+      QLineEdit* field = c.programRefused ? dialog->programField() : dialog->sceneField();
+      EXPECT_TRUE(field->hasFocus()) << c.program << "/" << c.scene;
+      EXPECT_EQ(field->selectedText(), field->text());
+      EXPECT_TRUE(*image == before);
+      EXPECT_EQ(dialog->state().Pgm, 1);
+    }
+  }
+  // The last scene of each kind of program is taken.
+  const struct {
+    int pgm, scena, abs;
+  } accepted[] = {{16, 32, 511}, {17, 16, 527}, {48, 14, 1021}, {1, 1, 0}};
+  for (const auto& c : accepted) {
+    host.boxes.clear();
+    loadAt(c.pgm, c.scena);
+    EXPECT_TRUE(host.boxes.empty()) << c.pgm;
+    EXPECT_EQ(dialog->state().ScAbs, c.abs);
+    EXPECT_EQ(dialog->state().Pgm, c.pgm);
+    EXPECT_EQ(dialog->state().Scena, c.scena);
+  }
+}
+
+TEST_F(SceneEditorTest, LoadShowsTheRunningMode) {
+  const struct {
+    std::uint8_t speed;
+    Mode mode;
+    int sp;
+  } cases[] = {
+      {0, Mode::Manual, 0},  {1, Mode::Auto, 1},    {31, Mode::Auto, 31}, {32, Mode::Auto, 31},
+      {100, Mode::Auto, 31}, {253, Mode::Auto, 31}, {254, Mode::Midi, 0}, {255, Mode::Music, 0},
+  };
+  open();
+  for (const auto& c : cases) {
+    image->PgmSpeed[4] = c.speed;
+    loadAt(5, 1);
+    EXPECT_TRUE(dialog->modeButton(c.mode)->isChecked()) << int{c.speed};
+    EXPECT_EQ(valueText(kSp), QString::number(c.sp)) << int{c.speed};
+    EXPECT_EQ(dialog->state().Wart[kSp], c.sp);
+  }
+}
+
+TEST_F(SceneEditorTest, CommitWritesTheLevelsIntoEveryCheckedDevice) {
+  open();
+  loadAt(2, 3);  // absolute scene 34, device 1
+  for (int c = 0; c < 16; ++c)
+    test::Retype(dialog->valueField(c), QString::number(200 + c));
+  checkDevices({2, 5, 9});
+  const auto before = *image;
+  test::Click(dialog->commitButton());
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_TRUE(dialog->isVisible());  // the editor stays open after a commit
+  for (unsigned d = 1; d <= 16; ++d) {
+    const bool written = d == 2 || d == 5 || d == 9;
+    for (unsigned c = 1; c <= 16; ++c) {
+      const std::uint8_t expected = written ? static_cast<std::uint8_t>(199 + c) : Level(34, d, c);
+      ASSERT_EQ(image->Sceny[34][ChannelIndex(d, c)], expected) << "device " << d << " channel " << c;
+    }
+  }
+  // Nothing else of the scenes moved.
+  auto scenes = image->Sceny;
+  scenes[34] = before.Sceny[34];
+  EXPECT_TRUE(scenes == before.Sceny);
+}
+
+TEST_F(SceneEditorTest, CommitGoesToTheProgramAndSceneInTheFields) {
+  open();
+  loadAt(1, 1);
+  checkDevices({3});
+  test::Retype(dialog->programField(), QStringLiteral("20"));
+  test::Retype(dialog->sceneField(), QStringLiteral("2"));
+  test::Click(dialog->commitButton());
+  const unsigned target = Rel2Abs(19, 1);  // 561
+  for (unsigned c = 1; c <= 16; ++c)
+    EXPECT_EQ(image->Sceny[target][ChannelIndex(3, c)], Level(0, 1, c)) << c;
+  EXPECT_EQ(dialog->state().Pgm, 20);
+  EXPECT_EQ(dialog->state().ScAbs, 561);
+}
+
+TEST_F(SceneEditorTest, CommitWithoutDevicesStoresOnlyTheProgramParameters) {
+  open();
+  checkDevices({});
+  test::Retype(dialog->valueField(0), QStringLiteral("9"));
+  test::Retype(dialog->valueField(kXf), QStringLiteral("140"));
+  dialog->modeButton(Mode::Music)->click();
+  const auto scenes = image->Sceny;
+  test::Click(dialog->commitButton());
+  EXPECT_TRUE(image->Sceny == scenes);
+  EXPECT_EQ(image->PgmFade[0], 140);
+  EXPECT_EQ(image->PgmSpeed[0], 255);
+}
+
+TEST_F(SceneEditorTest, CommitStoresTheModeAndSpeed) {
+  const struct {
+    Mode mode;
+    const char* sp;
+    std::uint8_t stored;
+  } cases[] = {
+      {Mode::Auto, "12", 12},  {Mode::Auto, "31", 31},
+      {Mode::Auto, "0", 0},  // speed 0 reads back as manual
+      {Mode::Manual, "12", 0}, {Mode::Music, "12", 255},
+      {Mode::Midi, "12", 254},
+  };
+  open();
+  for (const auto& c : cases) {
+    dialog->modeButton(c.mode)->click();
+    test::Retype(dialog->valueField(kSp), QString::fromUtf8(c.sp));
+    test::Click(dialog->commitButton());
+    EXPECT_EQ(image->PgmSpeed[0], c.stored) << c.sp;
+  }
+  // A stored 32-253 loads as the fastest automatic speed and is committed as such.
+  image->PgmSpeed[0] = 100;
+  loadAt(1, 1);
+  test::Click(dialog->commitButton());
+  EXPECT_EQ(image->PgmSpeed[0], 31);
+}
+
+TEST_F(SceneEditorTest, EndBoxSetsOrClearsTheEndScene) {
+  const struct {
+    std::uint8_t endBefore;
+    bool checked;
+    std::uint8_t endAfter;
+  } cases[] = {
+      {0, true, 5},   // set
+      {5, false, 0},  // cleared on the end scene itself
+      {7, false, 7},  // another scene is the end: unchanged
+      {7, true, 5},   // moved here
+  };
+  open();
+  for (const auto& c : cases) {
+    image->PgmEnds[2] = c.endBefore;
+    loadAt(3, 5);
+    EXPECT_EQ(dialog->endBox()->isChecked(), c.endBefore == 5);
+    dialog->endBox()->setChecked(c.checked);
+    test::Click(dialog->commitButton());
+    EXPECT_EQ(image->PgmEnds[2], c.endAfter) << int{c.endBefore} << " " << c.checked;
+  }
+}
+
+TEST_F(SceneEditorTest, QuestionMarksBlockTheCommitUntilCorrected) {
+  open();
+  const auto before = *image;
+  // Left with a number out of range: "???" once the field loses the focus to the button.
+  test::Retype(dialog->valueField(3), QStringLiteral("300"));
+  test::Click(dialog->commitButton());
+  EXPECT_EQ(valueText(3), "???");
+  EXPECT_TRUE(host.boxes.empty());  // no message, only the focus
+  EXPECT_TRUE(dialog->valueField(3)->hasFocus());
+  EXPECT_EQ(dialog->valueField(3)->selectedText(), "???");
+  EXPECT_TRUE(*image == before);
+
+  test::Retype(dialog->valueField(3), QStringLiteral("30"));
+  test::Click(dialog->commitButton());
+  EXPECT_EQ(image->Sceny[0][ChannelIndex(1, 4)], 30);
+}
+
+TEST_F(SceneEditorTest, AFieldNotYetLeftIsCheckedAtTheCommit) {
+  const char* bad[] = {"300", "-1", "abc", ""};
+  open();
+  const auto before = *image;
+  for (const char* text : bad) {
+    test::Retype(dialog->valueField(5), QString::fromUtf8(text));
+    // A commit that does not take the focus from the field first (Enter, a shortcut).
+    EXPECT_FALSE(dialog->commit()) << text;
+    EXPECT_EQ(valueText(5), "???") << text;
+    EXPECT_TRUE(*image == before) << text;
+  }
+  test::Retype(dialog->valueField(kSp), QStringLiteral("32"));
+  QTest::keyClick(dialog->valueField(kSp), Qt::Key_Return);  // Enter checks the field in place
+  EXPECT_EQ(valueText(kSp), "???");
+}
+
+TEST_F(SceneEditorTest, ValueFieldsMoveTheirSliderWhileTyping) {
+  open();
+  const struct {
+    int field;
+    const char* text;
+    int slider;        // value the slider shows afterwards
+    const char* left;  // the text once the field is left
+  } cases[] = {
+      {0, "200", 200, "200"}, {0, "12ab", 12, "12ab"}, {0, "abc", 12, "???"}, {0, "256", 255, "???"},
+      {kXf, "0", 0, "0"},     {kSp, "7", 7, "7"},      {kSp, "0", 1, "0"},    {kSp, "40", 31, "???"},
+  };
+  for (const auto& c : cases) {
+    test::Retype(dialog->valueField(c.field), QString::fromUtf8(c.text));
+    EXPECT_EQ(sliderValue(c.field), c.slider) << c.text;
+    dialog->programField()->setFocus();  // leave the field
+    EXPECT_EQ(valueText(c.field), QString::fromUtf8(c.left)) << c.text;
+  }
+}
+
+TEST_F(SceneEditorTest, SliderStepsStopAtTheQuarterMarks) {
+  const struct {
+    int fader;
+    int from;
+    Qt::Key key;
+    int to;
+  } cases[] = {
+      {0, 200, Qt::Key_PageUp, 255}, {0, 255, Qt::Key_PageUp, 255},   {0, 255, Qt::Key_PageDown, 191},
+      {0, 64, Qt::Key_PageDown, 63}, {0, 63, Qt::Key_PageDown, 0},    {0, 0, Qt::Key_PageDown, 0},
+      {0, 0, Qt::Key_PageUp, 63},    {kXf, 127, Qt::Key_PageUp, 191}, {kXf, 128, Qt::Key_PageDown, 127},
+      {kSp, 7, Qt::Key_PageDown, 1}, {kSp, 0, Qt::Key_PageDown, 1},   {kSp, 7, Qt::Key_PageUp, 15},
+      {kSp, 31, Qt::Key_PageUp, 31}, {kSp, 24, Qt::Key_PageDown, 23}, {0, 0, Qt::Key_Up, 1},
+      {0, 255, Qt::Key_Up, 255},     {0, 10, Qt::Key_Down, 9},        {0, 0, Qt::Key_Down, 0},
+      {kSp, 1, Qt::Key_Down, 1},     {kSp, 0, Qt::Key_Up, 1},         {kSp, 31, Qt::Key_Up, 31},
+      {0, 100, Qt::Key_Home, 100},   {0, 100, Qt::Key_End, 100},
+  };
+  open();
+  for (const auto& c : cases) {
+    test::Retype(dialog->valueField(c.fader), QString::number(c.from));
+    QTest::keyClick(dialog->fader(c.fader), c.key);
+    EXPECT_EQ(valueText(c.fader), QString::number(c.to)) << c.fader << " from " << c.from << " key " << c.key;
+    EXPECT_EQ(sliderValue(c.fader), std::max(c.to, c.fader == kSp ? 1 : 0)) << c.fader << " from " << c.from;
+    EXPECT_EQ(dialog->state().Wart[static_cast<std::size_t>(c.fader)], c.to);
+  }
+}
+
+TEST_F(SceneEditorTest, ThumbAndWheelMoveTheLevel) {
+  open();
+  test::Retype(dialog->valueField(2), QStringLiteral("100"));
+  // Dragging the thumb: the level is the maximum minus the thumb's position.
+  dialog->fader(2)->setSliderDown(true);
+  dialog->fader(2)->setSliderPosition(55);
+  dialog->fader(2)->setSliderDown(false);
+  EXPECT_EQ(valueText(2), "200");
+  EXPECT_EQ(dialog->fader(2)->value(), 55);
+
+  // The wheel turned away from the user raises the level, towards the user lowers it.
+  const QPointF at(dialog->fader(2)->width() / 2.0, dialog->fader(2)->height() / 2.0);
+  QWheelEvent up(at, dialog->fader(2)->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                 Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(dialog->fader(2), &up);
+  const int raised = valueText(2).toInt();
+  EXPECT_GT(raised, 200);
+  QWheelEvent down(at, dialog->fader(2)->mapToGlobal(at), QPoint(), QPoint(0, -240), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(dialog->fader(2), &down);
+  EXPECT_LT(valueText(2).toInt(), raised);
+  EXPECT_EQ(dialog->state().Wart[2], valueText(2).toInt());
+  // Sliders change the working copy only.
+  EXPECT_EQ(image->Sceny[0][ChannelIndex(1, 3)], Level(0, 1, 3));
+}
+
+TEST_F(SceneEditorTest, PlusAndMinusChangeOnlyTheFields) {
+  const struct {
+    const char* program;
+    const char* scene;
+    QAbstractButton* (SceneEditorDialog::*button)() const;
+    const char* programAfter;
+    const char* sceneAfter;
+  } cases[] = {
+      {"48", "1", &SceneEditorDialog::programUpButton, "48", "1"},
+      {"60", "1", &SceneEditorDialog::programUpButton, "48", "1"},
+      {"5", "1", &SceneEditorDialog::programUpButton, "6", "1"},
+      {"abc", "1", &SceneEditorDialog::programUpButton, "1", "1"},
+      {"1", "1", &SceneEditorDialog::programDownButton, "1", "1"},
+      {"0", "1", &SceneEditorDialog::programDownButton, "1", "1"},
+      {"60", "1", &SceneEditorDialog::programDownButton, "59", "1"},
+      {"48", "13", &SceneEditorDialog::sceneUpButton, "48", "14"},
+      {"48", "14", &SceneEditorDialog::sceneUpButton, "48", "14"},
+      {"48", "20", &SceneEditorDialog::sceneUpButton, "48", "14"},
+      {"16", "31", &SceneEditorDialog::sceneUpButton, "16", "32"},
+      {"17", "16", &SceneEditorDialog::sceneUpButton, "17", "16"},
+      {"3", "1", &SceneEditorDialog::sceneDownButton, "3", "1"},
+      {"3", "0", &SceneEditorDialog::sceneDownButton, "3", "1"},
+      {"3", "9", &SceneEditorDialog::sceneDownButton, "3", "8"},
+  };
+  open();
+  const auto state = dialog->state();
+  for (const auto& c : cases) {
+    dialog->programField()->setText(QString::fromUtf8(c.program));
+    dialog->sceneField()->setText(QString::fromUtf8(c.scene));
+    test::Click((dialog.get()->*c.button)());
+    EXPECT_EQ(dialog->programField()->text(), QString::fromUtf8(c.programAfter))
+        << c.program << "/" << c.scene;
+    EXPECT_EQ(dialog->sceneField()->text(), QString::fromUtf8(c.sceneAfter)) << c.program << "/" << c.scene;
+  }
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(dialog->state().Pgm, state.Pgm);  // nothing was loaded
+  EXPECT_EQ(dialog->state().Wart, state.Wart);
+
+  // The arrow keys in the fields do the same.
+  dialog->programField()->setText(QStringLiteral("7"));
+  dialog->sceneField()->setText(QStringLiteral("9"));
+  QTest::keyClick(dialog->programField(), Qt::Key_Up);
+  EXPECT_EQ(dialog->programField()->text(), "8");
+  QTest::keyClick(dialog->sceneField(), Qt::Key_Down);
+  EXPECT_EQ(dialog->sceneField()->text(), "8");
+
+  // The scene's "+" needs a valid program to know the scene count.
+  dialog->programField()->setText(QStringLiteral("49"));
+  test::Click(dialog->sceneUpButton());
+  ASSERT_EQ(host.boxes.size(), 1U);
+  EXPECT_EQ(host.boxes[0].text, "Nieprawidłowa wartośc !");
+  EXPECT_TRUE(dialog->programField()->hasFocus());
+}
+
+TEST_F(SceneEditorTest, ClosingLosesWhatWasNotCommitted) {
+  for (bool escape : {false, true}) {
+    open();
+    test::Retype(dialog->valueField(0), QStringLiteral("99"));
+    const auto before = *image;
+    if (escape) {
+      QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    } else {
+      test::Click(dialog->closeButton());
+    }
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), 0);
+    EXPECT_TRUE(*image == before);
+    EXPECT_TRUE(host.boxes.empty());
+  }
+}
+
+}  // namespace
+}  // namespace kavira
