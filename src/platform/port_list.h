@@ -39,7 +39,7 @@ std::vector<std::string> SystemPortList(const std::vector<std::string>& given);
 std::string PermissionHint(const std::string& portName, int error);
 
 // The program's texts when there is no serial port at all.
-inline constexpr const char* kTextNoPorts = "Brak dostępnych portów szeregowych";
-inline constexpr const char* kCaptionNoPorts = "Klęska !";
+inline constexpr const char* kTextNoSerialPorts = "Brak dostępnych portów szeregowych";
+inline constexpr const char* kCaptionNoSerialPorts = "Klęska !";
 
 }  // namespace kavira

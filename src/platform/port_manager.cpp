@@ -47,8 +47,8 @@ int PortManager::OpenPort(_tryby tryb) {
   }
   lastFailure_ = OpenFailure{name, r.stage, r.error, PermissionHint(name, r.error)};
   if (tryb == _praca_) {
-    host_.messageBox(r.stage == OpenStage::NotOpened ? kTextOpenFailed : kTextConfigFailed, kCaptionWarning,
-                     Buttons::Ok, Icon::Exclamation);
+    host_.messageBox(r.stage == OpenStage::NotOpened ? kTextPortOpenFailed : kTextPortConfigFailed,
+                     kCaptionWarning, Buttons::Ok, Icon::Exclamation);
   }
   return -2;
 }

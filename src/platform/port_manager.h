@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "link/clock.h"
+#include "link/commands.h"
 #include "link/host.h"
 #include "platform/port_probe.h"
 #include "platform/qt_serial_port.h"
@@ -23,9 +24,8 @@ namespace kavira {
 // How OpenPort reports failure: `_praca_` with the program's warning boxes, `_test_` silently.
 enum _tryby : int { _praca_ = 0, _test_ = 1 };
 
-inline constexpr const char* kTextOpenFailed = "Błąd otwarcia portu !";
-inline constexpr const char* kTextConfigFailed = "Błąd konfiguracji portu !";
-inline constexpr const char* kCaptionWarning = "Ostrzeżenie";
+inline constexpr const char* kTextPortOpenFailed = "Błąd otwarcia portu !";
+inline constexpr const char* kTextPortConfigFailed = "Błąd konfiguracji portu !";
 inline constexpr const char* kTextNoController =
     "Nie znalazłem sterownika Kavira OB !\nPodłącz urządzenie, przygotuj do transmisji\ni spróbuj ponownie.";
 inline constexpr const char* kCaptionNoController = "Mamy problem :";

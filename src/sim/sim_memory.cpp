@@ -19,7 +19,7 @@ std::optional<unsigned> ParseByte(std::string_view digits) {
 
 }  // namespace
 
-std::optional<FirmwareVersion> ParseFirmwareVersion(std::string_view text) {
+std::optional<VersionBytes> ParseVersionBytes(std::string_view text) {
   const std::size_t dot = text.find('.');
   if (dot == std::string_view::npos) return std::nullopt;
   const std::string_view majorText = text.substr(0, dot);
@@ -32,14 +32,14 @@ std::optional<FirmwareVersion> ParseFirmwareVersion(std::string_view text) {
   const auto major = ParseByte(majorText);
   const auto minor = ParseByte(minorText);
   if (!major || !minor || suffixText.size() > 1) return std::nullopt;
-  FirmwareVersion v;
+  VersionBytes v;
   v.major = static_cast<std::uint8_t>(*major);
   v.minor = static_cast<std::uint8_t>(*minor);
   v.suffix = suffixText.empty() ? 0 : static_cast<std::uint8_t>(suffixText[0]);
   return v;
 }
 
-std::string FormatFirmwareVersion(const FirmwareVersion& v) {
+std::string FormatVersionBytes(const VersionBytes& v) {
   std::string s = std::to_string(v.major) + ".";
   if (v.minor < 10) s += '0';
   s += std::to_string(v.minor);

@@ -17,19 +17,19 @@
 namespace kavira {
 
 // The three version bytes in the order the version reply carries them.
-struct FirmwareVersion {
+struct VersionBytes {
   std::uint8_t minor = 5;
   std::uint8_t major = 1;
   std::uint8_t suffix = 'A';
 
-  friend bool operator==(const FirmwareVersion&, const FirmwareVersion&) = default;
+  friend bool operator==(const VersionBytes&, const VersionBytes&) = default;
 };
 
 // "1.05A", "1.05", "2.7": major and minor in decimal (0-255 each), then at most one suffix
 // character. Nothing for anything else.
-std::optional<FirmwareVersion> ParseFirmwareVersion(std::string_view text);
+std::optional<VersionBytes> ParseVersionBytes(std::string_view text);
 // The reverse, for messages: "1.05A" (a suffix byte that is not printable ASCII is left out).
-std::string FormatFirmwareVersion(const FirmwareVersion& v);
+std::string FormatVersionBytes(const VersionBytes& v);
 
 // Firmware memory: a line may start anywhere up to kFirmwareTop and carries at most 16 bytes.
 inline constexpr std::size_t kFirmwareMemorySize = kFirmwareTop + kFirmwareLineMax;
@@ -51,7 +51,7 @@ class SimMemory {
   void loadImage(const ControllerImage& image);
   void storeInto(ControllerImage& image) const;
 
-  FirmwareVersion version;
+  VersionBytes version;
 
  private:
   std::vector<BlockData> blocks_;

@@ -95,7 +95,7 @@ TEST_F(EngineSimTest, WholeWriteThenVerifyThenRead) {
 }
 
 TEST_F(EngineSimTest, VersionOfTheSimulatedController) {
-  sim.memory().version = FirmwareVersion{7, 2, 'b'};
+  sim.memory().version = VersionBytes{7, 2, 'b'};
   engine.startVersion();
   run();
   EXPECT_EQ(engine.HFirmWareVer, "\tFW : 2.07b");

@@ -100,7 +100,7 @@ TEST(SimController, AnswersEveryFrameKind) {
 
 TEST(SimController, VersionBytesComeFromMemory) {
   SimController sim(Instant());
-  sim.memory().version = *ParseFirmwareVersion("2.7");
+  sim.memory().version = *ParseVersionBytes("2.7");
   EXPECT_EQ(Exchange(sim, kVersion), (Bytes{0x13, 0x06, 0x00, 0x00, 0x03, 0x07, 0x02, 0x00, 0xDB}));
 }
 
@@ -332,11 +332,11 @@ TEST(SimMemory, ImageRoundTripAndVersionText) {
 
   const struct {
     const char* text;
-    std::optional<FirmwareVersion> v;
+    std::optional<VersionBytes> v;
   } versions[] = {
-      {"1.05A", FirmwareVersion{5, 1, 'A'}},
-      {"2.7", FirmwareVersion{7, 2, 0}},
-      {"12.100z", FirmwareVersion{100, 12, 'z'}},
+      {"1.05A", VersionBytes{5, 1, 'A'}},
+      {"2.7", VersionBytes{7, 2, 0}},
+      {"12.100z", VersionBytes{100, 12, 'z'}},
       {"1.05AB", std::nullopt},
       {"105", std::nullopt},
       {".5", std::nullopt},
@@ -345,9 +345,9 @@ TEST(SimMemory, ImageRoundTripAndVersionText) {
       {"1.x", std::nullopt},
   };
   for (const auto& c : versions)
-    EXPECT_EQ(ParseFirmwareVersion(c.text), c.v) << c.text;
-  EXPECT_EQ(FormatFirmwareVersion({5, 1, 'A'}), "1.05A");
-  EXPECT_EQ(FormatFirmwareVersion({7, 2, 0}), "2.07");
+    EXPECT_EQ(ParseVersionBytes(c.text), c.v) << c.text;
+  EXPECT_EQ(FormatVersionBytes({5, 1, 'A'}), "1.05A");
+  EXPECT_EQ(FormatVersionBytes({7, 2, 0}), "2.07");
 }
 
 TEST(DemoShow, IsAShowTheDialogsAcceptAsItIs) {
