@@ -9,13 +9,13 @@ namespace {
 
 constexpr const char* kAnswerProperty = "kaviraAnswer";
 
-struct ButtonSpec {
+struct ButtonDef {
   const char* text;
   Answer answer;
 };
 
-// Buttons left to right; the first is the default button, like the boxes of the original system.
-std::vector<ButtonSpec> ButtonsOf(Buttons buttons) {
+// Buttons left to right; the first is the default button.
+std::vector<ButtonDef> ButtonsOf(Buttons buttons) {
   switch (buttons) {
     case Buttons::Ok:
       return {{"OK", Answer::Ok}};
@@ -73,12 +73,12 @@ std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* parent, std::string_view t
   const Answer closing = ClosingAnswer(buttons);
   box->setProperty(kAnswerProperty, static_cast<int>(closing));
   bool first = true;
-  for (const ButtonSpec& spec : ButtonsOf(buttons)) {
+  for (const ButtonDef& def : ButtonsOf(buttons)) {
     // One role for all keeps the buttons in the order given on every platform's button layout.
-    QPushButton* b = box->addButton(QString::fromUtf8(spec.text), QMessageBox::ActionRole);
-    b->setProperty(kAnswerProperty, static_cast<int>(spec.answer));
+    QPushButton* b = box->addButton(QString::fromUtf8(def.text), QMessageBox::ActionRole);
+    b->setProperty(kAnswerProperty, static_cast<int>(def.answer));
     if (first) box->setDefaultButton(b);
-    if (spec.answer == closing) box->setEscapeButton(b);
+    if (def.answer == closing) box->setEscapeButton(b);
     first = false;
   }
   return box;

@@ -112,7 +112,7 @@ void MidiDialog::buildRows() {
   chain(ui_->revertButton);
   chain(ui_->commitButton);
   ui_->keysBar->setFocusPolicy(Qt::StrongFocus);
-  // Gaps between the column groups, as in the original layout.
+  // Gaps between the groups of columns.
   for (int gap : {kTriggerColumn + 3, kAssignColumn + 3, kSceneColumn + 1})
     ui_->rowsGrid->setColumnMinimumWidth(gap, 12);
   ui_->rowsGrid->setVerticalSpacing(6);

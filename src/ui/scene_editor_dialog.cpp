@@ -144,10 +144,7 @@ void SceneEditorDialog::buildDevices() {
 // Every slider is one column: the scroll bar, its number underneath. The channels stand under the
 // device boxes with the same number; XF and SP stand in the program column with their labels on top.
 void SceneEditorDialog::buildFaders() {
-  const int columnWidth = [&] {
-    QLineEdit probe;
-    return probe.fontMetrics().horizontalAdvance(QStringLiteral("888")) + 18;
-  }();
+  const int columnWidth = ui_->programField->fontMetrics().horizontalAdvance(QStringLiteral("888")) + 18;
   for (int i = 0; i < kFaders; ++i) {
     const bool channel = i < kDevices;
     QWidget* owner = channel ? ui_->channelsGroup : ui_->programGroup;
