@@ -70,7 +70,7 @@ void EncodeField(const ControllerImage& image, const FileField& f, std::span<std
     }
     case FileItem::Sceny:
       for (std::size_t n = 0; n < kSceneCount; ++n) {
-        std::copy(image.Sceny[n].begin(), image.Sceny[n].end(), out.begin() + n * kSceneBytes);
+        std::copy(image.Sceny[n].begin(), image.Sceny[n].end(), out.subspan(n * kSceneBytes).begin());
       }
       break;
     case FileItem::Midi:
@@ -97,7 +97,7 @@ void DecodeField(ControllerImage& image, const FileField& f, std::span<const std
       break;
     case FileItem::Sceny:
       for (std::size_t n = 0; n < kSceneCount; ++n) {
-        std::copy_n(in.begin() + n * kSceneBytes, kSceneBytes, image.Sceny[n].begin());
+        std::copy_n(in.subspan(n * kSceneBytes).begin(), kSceneBytes, image.Sceny[n].begin());
       }
       break;
     case FileItem::Midi:
