@@ -1,0 +1,72 @@
+// The subcommands of kaviraob-cli. Each lives in its own file and has one line in the table of
+// command_table.cpp; main() parses the global options and dispatches.
+#pragma once
+
+#include <algorithm>
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavira::cli {
+
+// What the global options say, for every command.
+struct Context {
+  std::vector<std::string> ports;  // --port PATH, in the order given: searched first
+};
+
+using Args = std::span<const std::string>;
+
+struct Command {
+  std::string_view name;
+  std::string_view summary;  // one line for the command list
+  int (*run)(Context& context, Args args);
+};
+
+// Exit codes.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+std::span<const Command> CommandTable();
+const Command* FindCommand(std::string_view name);
+
+// Option parsing shared by the commands: "--name VALUE" or "--name=VALUE".
+class OptionReader {
+ public:
+  explicit OptionReader(Args args) : args_(args) {}
+
+  bool done() const { return i_ >= args_.size(); }
+  // The current argument, for the caller to compare; next() moves on.
+  const std::string& current() const { return args_[i_]; }
+  // Whether the current argument is the option `name` (with or without "=VALUE"); if so moves on.
+  bool is(std::string_view name);
+  // Whether the current argument is the flag `name` exactly; if so moves on.
+  bool flag(std::string_view name);
+  // The value of the option just taken by is(); nothing (and an error set) when it is missing.
+  std::optional<std::string> value();
+  void next() { ++i_; }
+  // The arguments not yet taken.
+  Args rest() const { return args_.subspan(std::min(i_, args_.size())); }
+  std::string error;  // what went wrong, for the usage message
+
+ private:
+  Args args_;
+  std::size_t i_ = 0;
+  std::string option_;
+  std::optional<std::string> inlineValue_;
+};
+
+// A decimal number within [low, high], or nothing.
+std::optional<long> ParseNumber(std::string_view text, long low, long high);
+
+// "kaviraob-cli COMMAND: message" on standard error; returns `code`.
+int Complain(std::string_view command, std::string_view message, int code);
+
+// The commands.
+int RunPorts(Context& context, Args args);
+int RunSimulate(Context& context, Args args);
+
+}  // namespace kavira::cli

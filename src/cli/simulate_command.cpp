@@ -1,0 +1,192 @@
+// kaviraob-cli simulate: a simulated controller on a pseudo-terminal, until interrupted.
+#include <signal.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "cli/cli_command.h"
+#include "files/data_files.h"
+#include "platform/pty_simulator.h"
+#include "sim/demo_show.h"
+
+namespace kavira::cli {
+namespace {
+
+constexpr std::string_view kName = "simulate";
+
+void PrintUsage() {
+  std::cout << "Usage: kaviraob-cli simulate [OPTIONS]\n"
+               "\n"
+               "Serves a simulated controller on a pseudo-terminal. The first line of standard output is\n"
+               "the path to open (give it to the other programs with --port PATH); the simulator serves\n"
+               "until it is interrupted (Ctrl+C, SIGTERM).\n"
+               "\n"
+               "Options:\n"
+               "  --demo                  fill the memory with a demonstration show\n"
+               "  --image BASE            load the memory from BASE.K3s, BASE.K3p and BASE.K3m (those that\n"
+               "                          exist; at least one must)\n"
+               "  --version M.mm[X]       the firmware version it reports (default 1.05A)\n"
+               "  --latency MS            time from a frame to its answer (default 1)\n"
+               "  --no-pacing             answer at once instead of at 38400 baud\n"
+               "  --misbehave RULE        misbehave as RULE says (may be given more than once)\n"
+               "  --verbose               log every frame and its answer on standard error\n"
+               "\n"
+               "RULE is KIND:TARGET=N[:count=C][:delay=MS]. TARGET is frame (the N-th frame received,\n"
+               "counting from 1, and the ones after it), block (read and write requests for block N,\n"
+               "0-2047) or line (firmware line address N, e.g. 0x1A2B0). The rule spoils the first C\n"
+               "frames it matches (default 1); delay postpones the answer. Numbers may be hexadecimal\n"
+               "(0x...). KIND is one of:\n"
+            << MisbehaviourHelp()
+            << "\n"
+               "Examples:\n"
+               "  kaviraob-cli simulate --demo\n"
+               "  kaviraob-cli simulate --demo --misbehave nak:block=2044:count=2 --misbehave "
+               "late:frame=5:delay=900\n";
+}
+
+std::string Hex(ByteView bytes) {
+  constexpr std::size_t kShown = 8;
+  std::ostringstream s;
+  for (std::size_t i = 0; i < bytes.size() && i < kShown; ++i) {
+    s << (i ? " " : "") << std::hex << std::uppercase << std::setw(2) << std::setfill('0') << int{bytes[i]};
+  }
+  if (bytes.size() > kShown) s << std::dec << " ... (" << bytes.size() << " bytes)";
+  return s.str();
+}
+
+// Loads those of BASE.K3s/.K3p/.K3m that exist; the text of the first failure, if any.
+std::optional<std::string> LoadImage(const std::string& base, ControllerImage& image) {
+  int loaded = 0;
+  for (DataArea area : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
+    const std::filesystem::path path = base + "." + DataFileExtension(area);
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) continue;
+    if (const auto failure = LoadDataFile(path, area, image)) return path.string() + ": " + failure->text;
+    std::cerr << "kaviraob-cli simulate: loaded " << path.string() << '\n';
+    ++loaded;
+  }
+  if (loaded == 0) return "none of " + base + ".K3s, " + base + ".K3p, " + base + ".K3m exists";
+  return std::nullopt;
+}
+
+// SIGINT, SIGTERM and SIGHUP, and the line closing on command, all end the wait by writing here.
+int gWakeFd = -1;
+
+extern "C" void OnSignal(int) {
+  const int saved = errno;
+  const char c = 's';
+  [[maybe_unused]] const ssize_t n = ::write(gWakeFd, &c, 1);
+  errno = saved;
+}
+
+}  // namespace
+
+int RunSimulate(Context&, Args args) {
+  SimOptions options;
+  bool demo = false;
+  bool verbose = false;
+  std::optional<std::string> imageBase;
+  std::optional<VersionBytes> version;
+  std::vector<MisbehaviourRule> rules;
+
+  OptionReader reader(args);
+  while (!reader.done()) {
+    if (reader.flag("--help") || reader.flag("-h")) {
+      PrintUsage();
+      return kExitOk;
+    } else if (reader.flag("--demo")) {
+      demo = true;
+    } else if (reader.flag("--no-pacing")) {
+      options.pacing = false;
+    } else if (reader.flag("--verbose")) {
+      verbose = true;
+    } else if (reader.is("--image")) {
+      imageBase = reader.value();
+      if (!imageBase || imageBase->empty()) return Complain(kName, "--image needs a base name", kExitUsage);
+    } else if (reader.is("--version")) {
+      const auto text = reader.value();
+      if (!text) return Complain(kName, reader.error, kExitUsage);
+      version = ParseVersionBytes(*text);
+      if (!version)
+        return Complain(kName, "--version wants M.mm with an optional letter, e.g. 1.05A", kExitUsage);
+    } else if (reader.is("--latency")) {
+      const auto text = reader.value();
+      const auto ms = text ? ParseNumber(*text, 0, 60000) : std::nullopt;
+      if (!ms) return Complain(kName, "--latency wants milliseconds, 0-60000", kExitUsage);
+      options.latency = Millis(*ms);
+    } else if (reader.is("--misbehave")) {
+      const auto text = reader.value();
+      if (!text) return Complain(kName, reader.error, kExitUsage);
+      std::string error;
+      const auto rule = ParseMisbehaviour(*text, &error);
+      if (!rule) return Complain(kName, "--misbehave " + *text + ": " + error, kExitUsage);
+      rules.push_back(*rule);
+    } else {
+      return Complain(kName, "unknown option '" + reader.current() + "' (see --help)", kExitUsage);
+    }
+  }
+  if (demo && imageBase) return Complain(kName, "--demo and --image exclude each other", kExitUsage);
+
+  auto controller = std::make_unique<SimController>(options);
+  if (demo || imageBase) {
+    auto image = std::make_unique<ControllerImage>();
+    if (demo) FillDemoShow(*image);
+    if (imageBase) {
+      if (const auto failure = LoadImage(*imageBase, *image)) return Complain(kName, *failure, kExitFailure);
+    }
+    controller->memory().loadImage(*image);
+  }
+  if (version) controller->memory().version = *version;
+  for (const auto& r : rules)
+    controller->addRule(r);
+  if (verbose) {
+    controller->observer = [](const ReceivedFrame& f, ByteView answer) {
+      std::cerr << "frame " << f.number << ": " << Hex(f.bytes) << "  ->  "
+                << (answer.empty() ? std::string("(no answer)") : Hex(answer)) << std::endl;
+    };
+  }
+
+  std::array<int, 2> wake{};
+  if (::pipe(wake.data()) != 0) return Complain(kName, "cannot make a pipe", kExitFailure);
+  gWakeFd = wake[1];
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  for (int s : {SIGINT, SIGTERM, SIGHUP})
+    sigaction(s, &action, nullptr);
+
+  std::string error;
+  const int wakeFd = wake[1];
+  auto sim = PtySimulator::Start(std::move(controller), &error, [wakeFd] {
+    const char c = 'c';
+    [[maybe_unused]] const ssize_t n = ::write(wakeFd, &c, 1);
+  });
+  if (!sim) return Complain(kName, "no pseudo-terminal: " + error, kExitFailure);
+
+  std::cout << sim->path() << std::endl;  // the first line, flushed: scripts wait for it
+  std::cerr << "kaviraob-cli simulate: serving a controller (firmware "
+            << FormatVersionBytes(sim->withController([](SimController& c) { return c.memory().version; }))
+            << ") on " << sim->path() << "; Ctrl+C ends\n";
+
+  char c = 0;
+  while (::read(wake[0], &c, 1) < 0 && errno == EINTR) {
+  }
+  sim->stop();
+  if (sim->lineClosed())
+    std::cerr << "kaviraob-cli simulate: the line was closed as the misbehaviour rule said\n";
+  for (int s : {SIGINT, SIGTERM, SIGHUP})
+    signal(s, SIG_DFL);
+  ::close(wake[0]);
+  ::close(wake[1]);
+  gWakeFd = -1;
+  return kExitOk;
+}
+
+}  // namespace kavira::cli
