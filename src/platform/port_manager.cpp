@@ -26,7 +26,11 @@ PortManager::~PortManager() = default;
 
 void PortManager::adopt(std::unique_ptr<QtSerialPort> port) {
   port_ = std::move(port);
-  if (port_) connect(port_.get(), &QtSerialPort::activity, this, &PortManager::portActivity);
+  if (!port_) return;
+  // A port found by the search still carries the search's own connection: its traffic from now on
+  // belongs to the engine, not to a search that has ended.
+  disconnect(port_.get(), nullptr, this, nullptr);
+  connect(port_.get(), &QtSerialPort::activity, this, &PortManager::portActivity);
 }
 
 void PortManager::closePort() {
@@ -84,6 +88,7 @@ void PortManager::startSearch() {
 }
 
 void PortManager::evaluate() {
+  if (candidates_.empty()) return;  // no search is running
   std::vector<ProbeResult> results;
   std::optional<SteadyTime> next;
   for (auto& c : candidates_) {
