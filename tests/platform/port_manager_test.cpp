@@ -144,21 +144,33 @@ TEST_F(PortManagerTest, SearchLeavesTheEventLoopRunning) {
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
   ticker.start(20);
-  bool finished = false;
+  int finished = 0;
   bool found = false;
   QObject::connect(&manager, &PortManager::searchFinished, [&](bool f) {
-    finished = true;
+    ++finished;
     found = f;
   });
   manager.startSearch();
   EXPECT_TRUE(manager.searching());
   EXPECT_FALSE(finished);
   test::Spin(1500);
-  EXPECT_TRUE(finished);
+  EXPECT_EQ(finished, 1);
   EXPECT_TRUE(found);
   EXPECT_EQ(manager.PortNr, 1);
   EXPECT_GE(ticks, 10);  // the loop went on while the silent port was being waited for
   EXPECT_EQ(probesReceived(0), 1U);
+
+  // Traffic on the port found belongs to its new user; the search that found it stays over.
+  int activity = 0;
+  QObject::connect(&manager, &PortManager::portActivity, [&] { ++activity; });
+  QtSerialPort& port = *manager.port();
+  ASSERT_EQ(port.startWrite(Bytes{0x1B, 0x03, 0xE2}), 0);
+  ASSERT_EQ(port.startRead(3), 0);
+  EXPECT_EQ(test::Drive(port, [&] { return port.pollRead(); }).count, 3U);
+  test::Spin(50);
+  EXPECT_GT(activity, 0);
+  EXPECT_EQ(finished, 1);
+  EXPECT_EQ(manager.port(), &port);
 }
 
 }  // namespace
