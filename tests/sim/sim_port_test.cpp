@@ -3,12 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <memory>
 #include <vector>
-
-#include "link/transfer_engine.h"
-#include "scripted_host.h"
-#include "sim/demo_show.h"
 
 namespace kavira {
 namespace {
@@ -140,70 +135,6 @@ TEST_F(SimPortTest, ClosingThePortLosesTheAnswerOnTheWay) {
   port.open();
   ASSERT_EQ(port.startRead(3), 0);
   EXPECT_EQ(finishRead().count, 0U);
-}
-
-// The transfer engine against the simulated controller, driven as a real driver drives it.
-class EngineOverSimTest : public ::testing::Test {
- protected:
-  EngineOverSimTest() {
-    engine.setPort(&port);
-    engine.status = _idle_;
-  }
-
-  void run() {
-    for (int i = 0; i < 2'000'000 && engine.next() != TransferEngine::Next::Idle; ++i) {
-      if (engine.next() == TransferEngine::Next::Wait) {
-        const auto at = engine.wakeAt();
-        ASSERT_TRUE(at) << "a waiting engine must name a time";
-        if (*at > clock.now())
-          clock.advance(std::max(std::chrono::ceil<Millis>(*at - clock.now()), Millis(1)));
-      }
-      engine.step();
-    }
-    ASSERT_EQ(engine.next(), TransferEngine::Next::Idle);
-  }
-
-  ManualClock clock;
-  SimController sim{SimOptions{Millis(0), false}};
-  SimPort port{clock, sim};
-  test::ScriptedHost host;
-  std::unique_ptr<ControllerImage> image = std::make_unique<ControllerImage>();
-  TransferEngine engine{*image, host, clock};
-};
-
-TEST_F(EngineOverSimTest, ReadsTheWholeShowAndTheVersion) {
-  auto show = std::make_unique<ControllerImage>();
-  FillDemoShow(*show);
-  sim.memory().loadImage(*show);
-  sim.memory().version = {7, 2, 'b'};
-  engine.startBlocks(_read_, 0, 1023, true);
-  run();
-  EXPECT_EQ(*image, *show);
-  EXPECT_EQ(sim.received().size(), 2048U);
-  EXPECT_TRUE(host.boxes.empty());
-
-  engine.startVersion();
-  run();
-  EXPECT_EQ(engine.HFirmWareVer, "\tFW : 2.07b");
-}
-
-TEST_F(EngineOverSimTest, WriteRetriedAfterARefusalStoresEveryBlock) {
-  FillDemoShow(*image);
-  sim.addRule({Misbehaviour::Nak, RuleTarget::Block, 3, 1, Millis(0), 0});
-  host.answers.push_back(Answer::Retry);
-  engine.startBlocks(_write_, 0, 3);
-  run();
-  ASSERT_EQ(host.boxes.size(), 1U);
-  EXPECT_EQ(host.boxes[0].text, "Błąd komunikacji : NAK");
-  // Blocks 0-7 in order, block 3 twice.
-  std::vector<std::uint32_t> blocks;
-  for (const auto& f : sim.received())
-    blocks.push_back(f.bytes[2] | (f.bytes[3] << 8U));
-  EXPECT_EQ(blocks, (std::vector<std::uint32_t>{0, 1, 2, 3, 3, 4, 5, 6, 7}));
-  auto stored = std::make_unique<ControllerImage>();
-  sim.memory().storeInto(*stored);
-  for (std::size_t s = 0; s < 4; ++s)
-    EXPECT_EQ(stored->Sceny[s], image->Sceny[s]) << s;
 }
 
 }  // namespace
