@@ -68,7 +68,8 @@ OpenResult QtSerialPort::open(const std::string& name) {
     // Qt reads the line settings as part of opening: a device that opens but is no serial port
     // fails here, which is a configuration failure, not an open failure.
     if (e == QSerialPort::UnsupportedOperationError) return {OpenStage::NotConfigured, ENOTTY};
-    return {OpenStage::NotOpened, ErrnoOf(e, name)};
+    const int code = ErrnoOf(e, name);
+    return {OpenStage::NotOpened, code != 0 ? code : EIO};
   }
   const bool configured = serial_.setBaudRate(38400) && serial_.setDataBits(QSerialPort::Data8) &&
                           serial_.setParity(QSerialPort::NoParity) &&
