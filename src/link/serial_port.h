@@ -46,8 +46,8 @@ class SerialPort {
   // The bytes of the last finished read.
   virtual std::span<const std::uint8_t> received() const = 0;
 
-  // When the pending write or read will end by time-out, if one is pending: a driver sleeps until
-  // then unless the port reports activity first.
+  // When the pending write or read will end (now, when it has already ended; otherwise by its
+  // time-out), if one is pending: a driver sleeps until then unless the port reports activity first.
   virtual std::optional<SteadyTime> nextDeadline() const = 0;
   // When the last byte arrived from the line (read pending or not).
   virtual std::optional<SteadyTime> lastReceived() const = 0;

@@ -89,8 +89,14 @@ IoPoll TimedPort::pollRead() {
 std::optional<SteadyTime> TimedPort::nextDeadline() const {
   std::optional<SteadyTime> at;
   auto earliest = [&](SteadyTime t) { at = at ? std::min(*at, t) : t; };
-  if (writing_) earliest(writeStart_ + TotalTimeout(writeCount_));
+  if (writing_) {
+    // A write whose bytes have all left ends now.
+    earliest(transportUnsent() == 0 ? clock_.now() : writeStart_ + TotalTimeout(writeCount_));
+  }
   if (reading_) {
+    // So does a read that bytes already waiting have filled when it started.
+    const bool ackArrived = fastAck_ && readWanted_ == static_cast<std::size_t>(CtrlCnt) && IsAck(read_);
+    if (read_.size() >= readWanted_ || ackArrived || error_ != 0) earliest(clock_.now());
     earliest(readStart_ + TotalTimeout(readWanted_));
     if (readLastByte_) earliest(*readLastByte_ + kReadInterval);
   }

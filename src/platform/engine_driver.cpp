@@ -21,6 +21,7 @@ EngineDriver::EngineDriver(TransferEngine& engine, const Clock& clock, QObject* 
 
 void EngineDriver::kick() {
   // Run from the event loop, never inside the caller: a command finishes setting its variables first.
+  woken_ = true;
   if (!running_) timer_.start(0);
 }
 
@@ -31,29 +32,31 @@ void EngineDriver::run() {
     return;
   }
   running_ = true;
+  woken_ = true;  // by the port, a command or the wake time
   for (int i = 0; i < kBurst; ++i) {
-    switch (engine_.next()) {
-      case TransferEngine::Next::Idle:
-        running_ = false;
-        emit idle();
-        return;
-      case TransferEngine::Next::Now:
-        engine_.step();
-        emit stepped();
-        if (gate_ && !gate_()) {
-          running_ = false;
-          timer_.start(kGatePollMs);
-          return;
-        }
-        continue;
-      case TransferEngine::Next::Wait: {
-        running_ = false;
-        if (const auto at = engine_.wakeAt()) {
-          const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*at - clock_.now());
-          timer_.start(static_cast<int>(std::max<long long>(0, wait.count())));
-        }
-        return;
+    const TransferEngine::Next next = engine_.next();
+    if (next == TransferEngine::Next::Idle) {
+      running_ = false;
+      emit idle();
+      return;
+    }
+    // Once woken, a step asks whether the write or read has ended; then a waiting engine sleeps until
+    // the port's next activity (also activity during a step, while a box was up) or its wake time.
+    if (next == TransferEngine::Next::Wait && !woken_) {
+      running_ = false;
+      if (const auto at = engine_.wakeAt()) {
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*at - clock_.now());
+        timer_.start(static_cast<int>(std::max<long long>(0, wait.count())));
       }
+      return;
+    }
+    woken_ = false;
+    engine_.step();
+    emit stepped();
+    if (gate_ && !gate_()) {
+      running_ = false;
+      timer_.start(kGatePollMs);
+      return;
     }
   }
   running_ = false;

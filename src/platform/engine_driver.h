@@ -40,6 +40,7 @@ class EngineDriver : public QObject {
   std::function<bool()> gate_;
   QTimer timer_;
   bool running_ = false;
+  bool woken_ = false;
 };
 
 }  // namespace kavira

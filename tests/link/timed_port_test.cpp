@@ -72,6 +72,16 @@ TEST_F(TimedPortTest, FullReplyEndsAtOnceAndLeavesTheRestQueued) {
   EXPECT_EQ(Bytes(port.received().begin(), port.received().end()), (Bytes{4, 5}));
 }
 
+TEST_F(TimedPortTest, AReplyThatArrivedBeforeTheReadIsDueAtOnce) {
+  // The controller answered before the program had seen its write finish.
+  port.reply({1, 2, 3});
+  ASSERT_EQ(port.startRead(3), 0);
+  EXPECT_EQ(port.nextDeadline(), clock.now());
+  EXPECT_EQ(port.pollRead().state, IoState::Done);
+  ASSERT_EQ(port.startWrite(Bytes{1}), 0);
+  EXPECT_EQ(port.nextDeadline(), clock.now());  // every byte has left
+}
+
 TEST_F(TimedPortTest, FastAckEndsAsSoonAsTheAckIsThere) {
   port.setFastAck(true);
   ASSERT_EQ(port.startRead(6), 0);

@@ -1,0 +1,93 @@
+// kaviraob: the window program.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QScreen>
+#include <cstdio>
+#include <memory>
+
+#include "platform/port_list.h"
+#include "platform/pty_simulator.h"
+#include "sim/demo_show.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
+
+using namespace kavira;
+
+namespace {
+
+// A simulated controller holding the demonstration show, on a pseudo-terminal of its own.
+std::unique_ptr<PtySimulator> StartSimulator() {
+  auto controller = std::make_unique<SimController>();
+  auto show = std::make_unique<ControllerImage>();
+  FillDemoShow(*show);
+  controller->memory().loadImage(*show);
+  std::string error;
+  auto sim = PtySimulator::Start(std::move(controller), &error);
+  if (!sim) std::fprintf(stderr, "kaviraob: cannot start the simulated controller: %s\n", error.c_str());
+  return sim;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Q_INIT_RESOURCE(pictures);  // the pictures live in a static library
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("kaviraob"));
+  QApplication::setApplicationVersion(QStringLiteral(KAVIRAOB_VERSION));
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "KaviraOB: reads, edits, saves, writes and verifies the memory of the qz418 Kavira Oxbrine\n"
+      "stage-lighting controller, and installs its firmware updates."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption port(
+      QStringList{QStringLiteral("port")},
+      QStringLiteral("Serial port (device path) to list and search first; may be repeated."),
+      QStringLiteral("PATH"));
+  const QCommandLineOption simulate(
+      QStringList{QStringLiteral("simulate")},
+      QStringLiteral("Start a simulated controller (holding a demonstration show) on a "
+                     "pseudo-terminal and list it first."));
+  parser.addOption(port);
+  parser.addOption(simulate);
+  if (!parser.parse(QApplication::arguments())) {
+    std::fprintf(stderr, "kaviraob: %s\nTry 'kaviraob --help'.\n", qPrintable(parser.errorText()));
+    return 2;
+  }
+  if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+  if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+  if (!parser.positionalArguments().isEmpty()) {
+    std::fprintf(stderr, "kaviraob: unexpected argument '%s'\nTry 'kaviraob --help'.\n",
+                 qPrintable(parser.positionalArguments().front()));
+    return 2;
+  }
+
+  std::vector<std::string> given;
+  std::unique_ptr<PtySimulator> simulator;
+  if (parser.isSet(simulate)) {
+    simulator = StartSimulator();
+    if (!simulator) return 1;
+    given.push_back(simulator->path());
+  }
+  for (const QString& p : parser.values(port))
+    given.push_back(p.toStdString());
+
+  std::vector<std::string> ports = SystemPortList(given);
+  if (ports.empty()) {
+    ShowMessageBox(nullptr, kTextNoSerialPorts, kCaptionNoSerialPorts, Buttons::Ok, Icon::Exclamation);
+    return -1;
+  }
+
+  MainWindow window(std::move(ports));
+  window.move(0, 0);
+  window.resize(800, 600);
+  window.show();
+  // The frame is known once the window is shown: make the outer size 800 x 600.
+  const QSize frame = window.frameGeometry().size() - window.size();
+  window.resize(QSize(800, 600) - frame);
+  window.SetSBparts();
+  window.startUp();
+  const int code = QApplication::exec();
+  return code;
+}

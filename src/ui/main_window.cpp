@@ -1,0 +1,349 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QProgressBar>
+#include <QShortcut>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "files/update_file.h"
+#include "platform/port_list.h"
+#include "ui/menus.h"
+#include "ui/message_box.h"
+#include "ui/midi_dialog.h"
+#include "ui/range_dialog.h"
+#include "ui/scene_editor_dialog.h"
+#include "ui/settings_dialog.h"
+#include "ui/status_bar.h"
+
+namespace kavira {
+namespace {
+
+QString FromUtf8(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+const QColor kClassColour(241, 245, 247);
+
+}  // namespace
+
+ClientArea::ClientArea(std::function<void()> refreshStatus, QWidget* parent)
+    : QWidget(parent),
+      refreshStatus_(std::move(refreshStatus)),
+      picture_(QStringLiteral(":/pictures/background.png")) {
+  setAutoFillBackground(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, kClassColour);
+  setPalette(pal);
+}
+
+void ClientArea::paintEvent(QPaintEvent*) {
+  refreshStatus_();
+  if (picture_.isNull()) return;
+  QPainter p(this);
+  p.setRenderHint(QPainter::SmoothPixmapTransform);
+  p.drawPixmap(rect(), picture_);
+}
+
+MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
+    : QMainWindow(parent),
+      image_(std::make_unique<ControllerImage>()),
+      engine_(*image_, *this, clock_),
+      commands_(engine_, *this),
+      ports_(clock_, *this),
+      driver_(engine_, clock_) {
+  setWindowTitle(QString::fromUtf8(kWindowTitle));
+  QIcon icon;
+  icon.addFile(QStringLiteral(":/pictures/icon32.png"), QSize(32, 32));
+  icon.addFile(QStringLiteral(":/pictures/icon48.png"), QSize(48, 48));
+  setWindowIcon(icon);
+
+  ports_.PortName = std::move(ports);
+  menus_ = std::make_unique<Menus>(menuBar(), ports_.PortName);
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  client_ = new ClientArea([this] { refreshStatus(); }, central);
+  statusBar_ = new StatusBar(central);
+  layout->addWidget(client_, 1);
+  layout->addWidget(statusBar_);
+  setCentralWidget(central);
+
+  // Every command entry runs its command; highlighting an entry of "Akcje" records its action.
+  for (QMenu* m : menuBar()->findChildren<QMenu*>()) {
+    for (QAction* a : m->actions()) {
+      if (a->menu() == nullptr && !a->isSeparator()) {
+        connect(a, &QAction::triggered, this, [this, a] { command(a->data().toInt()); });
+      }
+    }
+  }
+  for (QAction* a : menuBar()->actions()) {
+    if (a->menu() == nullptr)
+      connect(a, &QAction::triggered, this, [this, a] { command(a->data().toInt()); });
+  }
+  connect(menus_->menu(kAkcjeMenu), &QMenu::hovered, this, [this](QAction* a) {
+    if (const auto h = menus_->highlightOf(a)) engine_.selectAction(*h);
+  });
+
+  // Esc stops whatever runs, even while "&Zatrzymaj" is greyed.
+  auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(esc, &QShortcut::activated, this, [this] {
+    command(kIdZatrzymaj);
+    update();
+  });
+
+  engine_.fileStep = [this] { RunFileStep(engine_, *image_, *this, fileDialog_); };
+  // A transfer pauses while a dialog, a message box or a menu is open, and goes on when it closes.
+  driver_.setGate([] {
+    return QApplication::activeModalWidget() == nullptr && QApplication::activePopupWidget() == nullptr;
+  });
+  connect(&ports_, &PortManager::portActivity, &driver_, &EngineDriver::kick);
+  connect(&ports_, &PortManager::searchFinished, this, &MainWindow::onSearchFinished);
+
+  runDialog = [](QDialog& d) { return d.exec(); };
+  setStatusText(kPartFirmware, engine_.HFirmWareVer);
+  refreshStatus();
+}
+
+MainWindow::~MainWindow() {
+  engine_.setPort(nullptr);
+  ports_.closePort();
+}
+
+void MainWindow::startUp() {
+  // The link starts on the version query, but nothing may be sent before a port has answered.
+  engine_.status = _idle_;
+  ports_.startSearch();
+}
+
+void MainWindow::onSearchFinished(bool found) {
+  menus_->checkPort(ports_.openIndex());
+  if (found) {
+    engine_.setPort(ports_.port());
+    engine_.startVersion();
+    driver_.kick();
+  } else {
+    engine_.setPort(nullptr);
+    messageBox(kTextNoController, kCaptionNoController, Buttons::Ok, Icon::Exclamation);
+  }
+  repaint();
+  emit searchDone(found);
+}
+
+void MainWindow::command(int id) {
+  switch (id) {
+    case kIdSceny:
+    case kIdUstawienia:
+    case kIdMidi:
+    case kIdWszystko:
+      commands_.chooseRange = [this] { return chooseRange(); };
+      commands_.portOpen = [this] { return ports_.port() != nullptr; };
+      commands_.area(id);
+      driver_.kick();
+      return;
+    case kIdZatrzymaj:
+      commands_.stop();
+      return;
+    case kIdKoniec:
+      exitProgram();
+      return;
+    case kIdPowtorz:
+      commands_.repeat();
+      driver_.kick();
+      return;
+    case kIdWyszukiwanie:
+      QDesktopServices::openUrl(QUrl(QString::fromUtf8(kDownloadPage)));
+      return;
+    case kIdInstalowanie:
+    case kIdWeryfikacjaFw:
+      commands_.portOpen = [this] { return ports_.port() != nullptr; };
+      if (commands_.firmwareAllowed()) {
+        InitUpdate(id == kIdWeryfikacjaFw ? 1 : 0, engine_, *this, fileDialog_, ports_.port());
+        driver_.kick();
+      }
+      return;
+    case kIdRestart:
+      commands_.restart();
+      driver_.kick();
+      return;
+    case kIdEdycjaScen:
+      editScenes();
+      return;
+    case kIdEdycjaMidi:
+      if (engine_.status == _idle_) {
+        MidiDialog d(*image_, *this, this);
+        runDialog(d);
+      }
+      return;
+    case kIdEdycjaUstawien:
+      if (engine_.status == _idle_) {
+        SettingsDialog d(*image_, *this, this);
+        runDialog(d);
+      }
+      return;
+    case kIdOpisProgramu:
+      help();
+      return;
+    case kIdOProgramie:
+      about();
+      return;
+    case kIdAuto:
+      autoSearch();
+      return;
+    default:
+      if (id >= kIdFirstPort) choosePort(id - kIdFirstPort);
+  }
+}
+
+bool MainWindow::chooseRange() {
+  RangeDialog d(engine_.AdresOd, engine_.AdresDo, *this, this);
+  return runDialog(d) == RangeDialog::kConfirmed;
+}
+
+void MainWindow::editScenes() {
+  // The scene editor may be opened during a transfer, which pauses until it closes.
+  client_->hide();
+  {
+    SceneEditorDialog d(*image_, *this, this);
+    runDialog(d);
+  }
+  client_->show();
+}
+
+void MainWindow::autoSearch() {
+  engine_.status = _idle_;
+  engine_.setPort(nullptr);
+  menus_->checkPort(-1);
+  ports_.startSearch();
+}
+
+void MainWindow::choosePort(int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= ports_.PortName.size()) return;
+  engine_.setPort(nullptr);
+  menus_->checkPort(-1);
+  if (ports_.choosePort(index) != 0) return;
+  menus_->checkPort(ports_.openIndex());
+  engine_.setPort(ports_.port());
+  engine_.startVersion();
+  driver_.kick();
+}
+
+void MainWindow::help() {
+  for (const QString& dir : {QCoreApplication::applicationDirPath(), QDir::currentPath()}) {
+    const QString path = QDir(dir).filePath(QString::fromUtf8(kHelpFile));
+    if (QFileInfo::exists(path)) {
+      QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+      return;
+    }
+  }
+  messageBox("Plik pomocy nie jest na razie dostępny !", "Brak dostępu !", Buttons::Ok, Icon::Information);
+}
+
+void MainWindow::about() {
+  const std::string text = std::string(kWindowTitle) + "\nKaviraOB, wersja " +
+                           QCoreApplication::applicationVersion().toStdString() +
+                           "\n\nProgram do odczytu, edycji, zapisu i weryfikacji pamięci\n"
+                           "sterownika oświetlenia scenicznego qz418 Kavira Oxbrine\n"
+                           "oraz do aktualizacji jego oprogramowania.\n\n"
+                           "Producent: Kavira, sterowniki oświetlenia scenicznego.";
+  messageBox(text, "O programie", Buttons::Ok, Icon::Information);
+}
+
+void MainWindow::exitProgram() {
+  const Answer a = messageBox(
+      "UWAGA !!!\nWszystkie zmiany nie zapisane do pliku\nlub do sterownika zostaną utracone !!!\nCzy na "
+      "pewno "
+      "chcesz zakończyć ?",
+      kCaptionWarning, Buttons::YesNo, Icon::Exclamation);
+  if (a == Answer::Yes) close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // Closing asks nothing (the exit command asks); a running transfer stops and the port is released.
+  engine_.stop();
+  engine_.setPort(nullptr);
+  ports_.closePort();
+  event->accept();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  SetSBparts();
+  client_->update();
+  statusBar_->update();
+}
+
+void MainWindow::SetSBparts() {
+  statusBar_->setParts(fontMetrics().averageCharWidth(), frameGeometry().width());
+}
+
+void MainWindow::refreshStatus() {
+  statusBar_->setPartText(kPartArea, QString::fromUtf8(AreaText(engine_.obszar)));
+  statusBar_->setPartText(
+      kPartAction, QString::fromUtf8(engine_.status == _idle_ ? kTextReady : ActionText(engine_.akcja)));
+  statusBar_->setPartText(kPartFirmware, QString::fromStdString(engine_.HFirmWareVer));
+}
+
+Answer MainWindow::messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) {
+  if (prompts_ != nullptr) return prompts_->messageBox(text, caption, buttons, icon);
+  QWidget* parent = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget() : this;
+  auto box = BuildMessageBox(parent, text, caption, buttons, icon);
+  // A port that cannot be opened for lack of permission: say how to get it.
+  const auto& failure = ports_.lastOpenFailure();
+  if (text == kTextPortOpenFailed && failure && !failure->hint.empty()) {
+    box->setInformativeText(QString::fromStdString(failure->hint));
+  }
+  box->exec();
+  return AnswerOf(*box, box->clickedButton());
+}
+
+void MainWindow::setStatusText(int part, std::string_view text) {
+  statusBar_->setPartText(part, FromUtf8(text));
+}
+
+void MainWindow::setProgress(int position) {
+  statusBar_->progressBar()->setValue(position);
+}
+
+void MainWindow::enableMenuEntry(int position, bool enabled) {
+  if (QAction* a = menus_->akcjeEntry(position)) a->setEnabled(enabled);
+}
+
+void MainWindow::repaint() {
+  client_->update();
+}
+
+std::optional<std::string> MainWindow::chooseFile(const FileRequest& request) {
+  if (prompts_ != nullptr) return prompts_->chooseFile(request);
+  QStringList filters;
+  for (const FileFilter& f : szFilter) {
+    QString pattern = QString::fromUtf8(f.pattern);
+#ifndef Q_OS_WIN
+    if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");  // every file, as on Windows
+#endif
+    filters << QString::fromUtf8(f.description) + QStringLiteral(" (") + pattern + QStringLiteral(")");
+  }
+  QFileDialog d(this, QString::fromStdString(request.title));
+  d.setNameFilters(filters);
+  if (request.filterIndex >= 1 && request.filterIndex <= filters.size()) {
+    d.selectNameFilter(filters[request.filterIndex - 1]);
+  }
+  d.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  d.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  d.setDefaultSuffix(QString::fromStdString(request.defaultExt));
+  if (!request.initialName.empty()) d.selectFile(QString::fromStdString(request.initialName));
+  if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
+  return d.selectedFiles().front().toStdString();
+}
+
+}  // namespace kavira

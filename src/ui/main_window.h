@@ -1,0 +1,117 @@
+// The main window: the background picture, the status bar with the progress bar, the menus, and the
+// commands. It is also the program's Host: the core shows its boxes, status texts and progress
+// through it.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "files/file_step.h"
+#include "link/clock.h"
+#include "link/commands.h"
+#include "link/host.h"
+#include "link/transfer_engine.h"
+#include "model/controller_image.h"
+#include "platform/engine_driver.h"
+#include "platform/port_manager.h"
+
+class QDialog;
+
+namespace kavira {
+
+class Menus;
+class StatusBar;
+
+inline constexpr const char* kWindowTitle = "Program komunikacyjny qz418 Kavira Oxbrine <--> PC";
+inline constexpr const char* kDownloadPage = "https://kavira.example/oxbrine/pobierz";
+inline constexpr const char* kHelpFile = "Kavira3.hlp";
+
+// The client area: the background picture stretched over it; its painting refreshes the status bar.
+class ClientArea : public QWidget {
+  Q_OBJECT
+
+ public:
+  ClientArea(std::function<void()> refreshStatus, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  std::function<void()> refreshStatus_;
+  QPixmap picture_;
+};
+
+class MainWindow : public QMainWindow, public Host {
+  Q_OBJECT
+
+ public:
+  // `ports` is the port list in search order (PortName).
+  explicit MainWindow(std::vector<std::string> ports, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Searches the ports for the controller; when one answers, reads its firmware version.
+  void startUp();
+  // Runs the menu command with this identifier.
+  void command(int id);
+
+  // Host.
+  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) override;
+  void setStatusText(int part, std::string_view text) override;
+  void setProgress(int position) override;
+  void enableMenuEntry(int position, bool enabled) override;
+  void repaint() override;
+  std::optional<std::string> chooseFile(const FileRequest& request) override;
+
+  // Boxes and file dialogs answered by another Host (the tests' script) instead of on screen.
+  void setPrompts(Host* prompts) { prompts_ = prompts; }
+  // How a modal dialog of the program runs (tests drive it instead of exec()).
+  std::function<int(QDialog&)> runDialog;
+
+  TransferEngine& engine() { return engine_; }
+  ControllerImage& image() { return *image_; }
+  PortManager& ports() { return ports_; }
+  Menus& menus() { return *menus_; }
+  StatusBar* statusBarWidget() const { return statusBar_; }
+  ClientArea* client() const { return client_; }
+  FileDialogState& fileDialog() { return fileDialog_; }
+
+  // Status bar parts 0-2 from the link's state, as the client window's painting does.
+  void refreshStatus();
+  // Lays out the status bar's parts for the window's width (SetSBparts).
+  void SetSBparts();
+
+ signals:
+  // The port search has ended (found or not).
+  void searchDone(bool found);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void onSearchFinished(bool found);
+  void choosePort(int index);
+  void autoSearch();
+  void help();
+  void about();
+  void exitProgram();
+  void editScenes();
+  bool chooseRange();
+
+  SteadyClock clock_;
+  std::unique_ptr<ControllerImage> image_;
+  TransferEngine engine_;
+  Commands commands_;
+  PortManager ports_;
+  EngineDriver driver_;
+  FileDialogState fileDialog_;
+  Host* prompts_ = nullptr;
+  std::unique_ptr<Menus> menus_;
+  ClientArea* client_;
+  StatusBar* statusBar_;
+};
+
+}  // namespace kavira

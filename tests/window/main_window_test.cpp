@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "ui/range_dialog.h"
+#include "ui/status_bar.h"
+#include "window_fixture.h"
+
+namespace kavira::test {
+namespace {
+
+TEST(StatusPartEdges, FixedWidthsOrShares) {
+  // 12, 21 and 43 average character widths while the window is at least 52 of them wide.
+  EXPECT_EQ(StatusPartEdges(7, 800), (std::array<int, 3>{84, 147, 301}));
+  EXPECT_EQ(StatusPartEdges(15, 800), (std::array<int, 3>{180, 315, 645}));
+  // Narrower: 12/50, 9/50 and 22/50 of the outer width, each share truncated on its own.
+  EXPECT_EQ(StatusPartEdges(16, 800), (std::array<int, 3>{192, 336, 688}));
+  EXPECT_EQ(StatusPartEdges(8, 399), (std::array<int, 3>{95, 166, 341}));
+  EXPECT_EQ(StatusPartEdges(8, 416), (std::array<int, 3>{96, 168, 344}));
+}
+
+TEST_F(WindowTest, StartUpFindsTheControllerAndShowsItsVersion) {
+  EXPECT_EQ(window->engine().HFirmWareVer, "\tFW : 1.05A");
+  EXPECT_EQ(window->statusBarWidget()->partText(kPartFirmware), "\tFW : 1.05A");
+  EXPECT_EQ(window->statusBarWidget()->partText(kPartArea), "\tWersja");
+  EXPECT_TRUE(window->menus().portEntry(0)->isChecked());
+  EXPECT_EQ(window->statusBarWidget()->partText(kPartAction), "\tGotowe");
+  for (const auto& b : host.boxes)
+    ADD_FAILURE() << b.text;
+}
+
+TEST_F(WindowTest, MenusHaveTheirEntriesWhereTheProgramGreysThem) {
+  const char* akcje[] = {"&Powtórz",
+                         "",
+                         "&Odczyt ze sterownika",
+                         "Odczyt z &pliku",
+                         "&Edycja",
+                         "&Weryfikacja",
+                         "Zapis &do pliku",
+                         "Zapis do &sterownika",
+                         "",
+                         "&Zatrzymaj",
+                         "&Restart sterownika",
+                         "",
+                         "&Koniec pracy"};
+  for (int i = 0; i < 13; ++i) {
+    QAction* a = window->menus().akcjeEntry(i);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->text(), QString::fromUtf8(akcje[i])) << i;
+    EXPECT_EQ(a->isSeparator(), akcje[i][0] == 0) << i;
+  }
+  EXPECT_FALSE(window->menus().akcjeEntry(0)->isEnabled());
+  EXPECT_FALSE(window->menus().akcjeEntry(9)->isEnabled());
+  EXPECT_TRUE(window->menus().akcjeEntry(10)->isEnabled());
+  // One area menu under the five action entries.
+  QMenu* wybor = window->menus().menu(kWyborMenu);
+  for (int i : {2, 3, 5, 6, 7})
+    EXPECT_EQ(window->menus().akcjeEntry(i)->menu(), wybor) << i;
+  QStringList areas;
+  for (QAction* a : wybor->actions())
+    areas << a->text();
+  EXPECT_EQ(areas, (QStringList{"&Sceny", "&Ustawienia", "Przypisania &MIDI", "&Wszystko"}));
+  QStringList bar;
+  for (QAction* a : window->menuBar()->actions())
+    bar << a->text();
+  EXPECT_EQ(bar,
+            (QStringList{"&Akcja", "&Wybór portu", "Aktualizacja &FirmWare", "&Koniec pracy", "&Pomoc"}));
+  EXPECT_EQ(window->menus().portEntry(0)->text(), QString::fromStdString(sim->path()));
+}
+
+TEST_F(WindowTest, WholeReadVerifyAndWriteThroughTheMenus) {
+  auto show = controllerImage();
+  highlight(2);  // "&Odczyt ze sterownika"
+  trigger(kIdWszystko);
+  waitIdle();
+  EXPECT_TRUE(window->image() == *show);
+  EXPECT_TRUE(window->menus().akcjeEntry(0)->isEnabled());   // "&Powtórz"
+  EXPECT_FALSE(window->menus().akcjeEntry(9)->isEnabled());  // "&Zatrzymaj"
+  EXPECT_EQ(window->statusBarWidget()->progressBar()->value(), 0);
+  EXPECT_TRUE(host.boxes.empty());
+
+  highlight(5);  // "&Weryfikacja"
+  trigger(kIdWszystko);
+  waitIdle();
+  ASSERT_EQ(host.boxes.size(), 1U);
+  EXPECT_EQ(host.boxes[0].text, "Weryfikacja zakończona sukcesem !");
+
+  // Scenes 1-2 of program 1 changed and written over a range chosen in the dialog.
+  window->image().Sceny[0].fill(7);
+  window->image().Sceny[1].fill(8);
+  window->image().Sceny[2].fill(9);  // outside the range: stays in the PC
+  dialogs = [](QDialog& d) {
+    auto& range = dynamic_cast<RangeDialog&>(d);
+    range.field(101)->setText("1");
+    range.field(102)->setText("1");
+    range.field(104)->setText("1");
+    range.field(105)->setText("2");
+    return range.confirm() ? RangeDialog::kConfirmed : RangeDialog::kCancelled;
+  };
+  highlight(7);  // "Zapis do &sterownika"
+  const auto before = framesReceived();
+  trigger(kIdSceny);
+  waitIdle();
+  EXPECT_EQ(framesReceived() - before, 4U);
+  auto held = controllerImage();
+  EXPECT_EQ(held->Sceny[0], window->image().Sceny[0]);
+  EXPECT_EQ(held->Sceny[1], window->image().Sceny[1]);
+  EXPECT_EQ(held->Sceny[2], show->Sceny[2]);
+  EXPECT_EQ(window->engine().AdresOd, 0U);
+  EXPECT_EQ(window->engine().AdresDo, 1U);
+
+  // "&Powtórz" writes the same range again, without the dialog.
+  dialogs = nullptr;
+  trigger(kIdPowtorz);
+  waitIdle();
+  EXPECT_EQ(framesReceived() - before, 8U);
+}
+
+TEST_F(WindowTest, ControllerActionsNeedAnOpenPortFileActionsDoNot) {
+  window->command(kIdFirstPort + 5);  // no such entry: nothing happens
+  window->ports().closePort();
+  window->engine().setPort(nullptr);
+  highlight(2);
+  trigger(kIdUstawienia);
+  ASSERT_EQ(host.boxes.size(), 1U);
+  EXPECT_EQ(host.boxes[0].text, "Musisz wybrać dostępny port szeregowy !");
+  EXPECT_EQ(window->engine().status, _idle_);
+
+  // Saving needs no port: the Save dialog gets the settings filter and title.
+  const std::string name = ::testing::TempDir() + "kaviraob-window-settings.K3p";
+  host.files = {name};
+  highlight(6);  // "Zapis &do pliku"
+  trigger(kIdUstawienia);
+  waitIdle();
+  ASSERT_EQ(host.fileRequests.size(), 1U);
+  EXPECT_TRUE(host.fileRequests[0].save);
+  EXPECT_EQ(host.fileRequests[0].filterIndex, 2);
+  EXPECT_EQ(host.fileRequests[0].title, "Wybierz plik do zapisu :");
+  EXPECT_EQ(std::filesystem::file_size(name), 202U);
+  std::filesystem::remove(name);
+}
+
+TEST_F(WindowTest, StopAndEscapeEndARunningTransfer) {
+  highlight(2);
+  trigger(kIdWszystko);
+  ASSERT_TRUE(waitFor([&] { return window->engine().Adres >= 4; }));
+  trigger(kIdZatrzymaj);
+  EXPECT_EQ(window->engine().status, _idle_);
+  EXPECT_EQ(window->engine().wszystko, 0);
+  EXPECT_FALSE(window->menus().akcjeEntry(9)->isEnabled());
+
+  trigger(kIdWszystko);
+  ASSERT_TRUE(waitFor([&] { return window->engine().Adres >= 4; }));
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  EXPECT_EQ(window->engine().status, _idle_);
+  EXPECT_TRUE(host.boxes.empty());
+}
+
+TEST_F(WindowTest, HighlightingDuringATransferChangesNothingInIt) {
+  highlight(2);
+  trigger(kIdWszystko);
+  ASSERT_TRUE(waitFor([&] { return window->engine().Adres >= 2; }));
+  highlight(7);  // passing over "Zapis do &sterownika" on the way to "&Zatrzymaj"
+  highlight(9);
+  waitIdle();
+  EXPECT_EQ(window->engine().akcja, _read_);
+  const auto frames = sim->withController([](SimController& c) { return c.received(); });
+  for (const auto& f : frames) {
+    if (f.bytes.size() > 6) ADD_FAILURE() << "a write frame was sent";
+  }
+}
+
+TEST_F(WindowTest, AreaCommandsAndEditorsWaitForAnIdleLink) {
+  highlight(2);
+  trigger(kIdWszystko);
+  ASSERT_TRUE(waitFor([&] { return window->engine().Adres >= 2; }));
+  int opened = 0;
+  bool clientHidden = false;
+  QString area;
+  dialogs = [&](QDialog&) {
+    ++opened;
+    clientHidden = window->client()->isHidden();
+    area = window->statusBarWidget()->partText(kPartArea);
+    return 0;
+  };
+  trigger(kIdSceny);  // ignored while busy
+  trigger(kIdPowtorz);
+  trigger(kIdEdycjaMidi);
+  trigger(kIdEdycjaUstawien);
+  EXPECT_EQ(opened, 0);
+  trigger(kIdEdycjaScen);  // the scene editor opens in any state
+  EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(clientHidden);
+  EXPECT_EQ(area, "\tEdycja");
+  EXPECT_FALSE(window->client()->isHidden());
+  waitIdle();
+  trigger(kIdEdycjaMidi);
+  trigger(kIdEdycjaUstawien);
+  EXPECT_EQ(opened, 3);
+}
+
+TEST_F(WindowTest, PortChoiceReopensAndReadsTheVersion) {
+  const auto before = framesReceived();
+  window->engine().HFirmWareVer = kNoVersion;
+  trigger(kIdFirstPort);
+  EXPECT_TRUE(window->menus().portEntry(0)->isChecked());
+  waitIdle();
+  EXPECT_EQ(window->engine().HFirmWareVer, "\tFW : 1.05A");
+  EXPECT_EQ(framesReceived() - before, 1U);  // the version request, no probe
+}
+
+TEST_F(WindowTest, AutoSearchesAgain) {
+  searchEnded = false;
+  trigger(kIdAuto);
+  ASSERT_TRUE(waitFor([&] { return searchEnded; }));
+  EXPECT_TRUE(found);
+  waitIdle();
+  EXPECT_TRUE(window->menus().portEntry(0)->isChecked());
+  EXPECT_TRUE(host.boxes.empty());
+}
+
+TEST_F(WindowTest, RestartAndHelpAndExit) {
+  trigger(kIdRestart);
+  waitIdle();
+  const auto frames = sim->withController([](SimController& c) { return c.received(); });
+  EXPECT_EQ(frames.back().bytes, (std::vector<std::uint8_t>{0x0F, 0x03, 0xEE}));
+
+  trigger(kIdOpisProgramu);
+  ASSERT_EQ(host.boxes.size(), 1U);
+  EXPECT_EQ(host.boxes[0].text, "Plik pomocy nie jest na razie dostępny !");
+  EXPECT_EQ(host.boxes[0].caption, "Brak dostępu !");
+
+  trigger(kIdOProgramie);
+  ASSERT_EQ(host.boxes.size(), 2U);
+  EXPECT_EQ(host.boxes[1].caption, "O programie");
+
+  host.answers = {Answer::No};
+  trigger(kIdKoniec);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(
+      host.boxes.back().text,
+      "UWAGA !!!\nWszystkie zmiany nie zapisane do pliku\nlub do sterownika zostaną utracone !!!\nCzy na "
+      "pewno chcesz zakończyć ?");
+  host.answers = {Answer::Yes};
+  trigger(kIdKoniec);
+  EXPECT_FALSE(window->isVisible());
+}
+
+}  // namespace
+}  // namespace kavira::test
