@@ -52,8 +52,8 @@ class SerialPort {
   // When the last byte arrived from the line (read pending or not).
   virtual std::optional<SteadyTime> lastReceived() const = 0;
 
-  // An acknowledgement read (6 bytes asked for) ends as soon as 06 03 F7 has arrived, instead of
-  // waiting for the line to fall silent.
+  // A read ends as soon as what has arrived is exactly 06 03 F7 (an acknowledgement), instead of
+  // waiting for the line to fall silent. No data reply or refusal starts with 06.
   virtual void setFastAck(bool on) = 0;
 };
 

@@ -78,8 +78,7 @@ IoPoll TimedPort::pollRead() {
   const bool full = read_.size() >= readWanted_;
   const bool quiet = readLastByte_ && now - *readLastByte_ >= kReadInterval;
   const bool expired = now - readStart_ >= TotalTimeout(readWanted_);
-  const bool ackArrived = fastAck_ && readWanted_ == static_cast<std::size_t>(CtrlCnt) && IsAck(read_);
-  if (full || quiet || expired || ackArrived) {
+  if (full || quiet || expired || ackArrived()) {
     reading_ = false;
     return {IoState::Done, read_.size(), 0};
   }
@@ -95,12 +94,21 @@ std::optional<SteadyTime> TimedPort::nextDeadline() const {
   }
   if (reading_) {
     // So does a read that bytes already waiting have filled when it started.
-    const bool ackArrived = fastAck_ && readWanted_ == static_cast<std::size_t>(CtrlCnt) && IsAck(read_);
-    if (read_.size() >= readWanted_ || ackArrived || error_ != 0) earliest(clock_.now());
+    if (readReady()) earliest(clock_.now());
     earliest(readStart_ + TotalTimeout(readWanted_));
     if (readLastByte_) earliest(*readLastByte_ + kReadInterval);
   }
   return at;
+}
+
+bool TimedPort::ackArrived() const {
+  // With fast acknowledgements an answer that is exactly 06 03 F7 so far ends the read: no data reply
+  // or refusal starts with 06.
+  return fastAck_ && IsAck(read_);
+}
+
+bool TimedPort::readReady() const {
+  return reading_ && (read_.size() >= readWanted_ || ackArrived() || error_ != 0);
 }
 
 void TimedPort::deliver(std::span<const std::uint8_t> bytes) {

@@ -52,10 +52,16 @@ class TimedPort : public SerialPort {
   void reset();
 
   const Clock& clock() const { return clock_; }
+  bool reading() const { return reading_; }
+  std::size_t readCount() const { return read_.size(); }
+  // A pending read can end now, without waiting for silence (it is full, or a fast acknowledgement
+  // has arrived, or the line has failed). Adapters need not wake their driver for bytes before that.
+  bool readReady() const;
   int failure() const { return error_; }
 
  private:
   void takeInput();
+  bool ackArrived() const;
 
   const Clock& clock_;
   std::vector<std::uint8_t> input_;  // arrived, not yet taken by a read

@@ -14,6 +14,11 @@
 
 namespace kavira {
 namespace {
+// Bytes a serial port's receive FIFO gathers before it hands them over.
+constexpr std::size_t kFifoTrigger = 14;
+}  // namespace
+
+namespace {
 
 // How often a hung-up line (the program has closed the port) is checked for being reopened.
 constexpr auto kReopenCheck = std::chrono::milliseconds(10);
@@ -93,6 +98,8 @@ void PtySimulator::serve() {
   std::vector<std::uint8_t> unsent;  // answer bytes the terminal had no room for yet
   std::array<std::uint8_t, 512> buffer{};
 
+  SteadyTime inbound{};            // when the last byte from the program reached the controller
+  std::vector<std::uint8_t> fifo;  // answer bytes that have arrived, not yet handed over
   for (;;) {
     std::optional<SteadyTime> next;
     {
@@ -127,7 +134,17 @@ void PtySimulator::serve() {
       const ssize_t n = ::read(master_, buffer.data(), buffer.size());
       if (n > 0) {
         std::lock_guard<std::mutex> lock(mutex_);
-        controller_->receive(std::span(buffer.data(), static_cast<std::size_t>(n)), now);
+        if (!controller_->options().pacing) {
+          controller_->receive(std::span(buffer.data(), static_cast<std::size_t>(n)), now);
+          continue;
+        }
+        // A pseudo-terminal carries the program's bytes at once; a serial line takes 11 bits a byte.
+        // Each byte counts as arrived when the line would have delivered it, so the controller answers
+        // a frame only after the frame could have reached it.
+        for (ssize_t k = 0; k < n; ++k) {
+          inbound = std::max(inbound, now) + std::chrono::duration_cast<SteadyTime::duration>(LineTime(1));
+          controller_->receive(std::span(&buffer[static_cast<std::size_t>(k)], 1), inbound);
+        }
         continue;
       }
       if (n < 0 && errno == EINTR) continue;
@@ -142,11 +159,21 @@ void PtySimulator::serve() {
     if (hungUp) continue;
 
     bool closed = false;
+    bool burstGoesOn = false;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       const std::vector<std::uint8_t> out = controller_->takeOutput(now);
-      unsent.insert(unsent.end(), out.begin(), out.end());
+      fifo.insert(fifo.end(), out.begin(), out.end());
       closed = controller_->lineClosed(now);
+      const auto following = controller_->nextOutputTime();
+      burstGoesOn = following && *following - now < 2 * LineTime(1);
+    }
+    // Like a serial port's receive FIFO, the bytes of an answer reach the program in chunks: when 14
+    // have gathered, or when the answer stops. The program is not woken for every byte, and no byte
+    // comes later than the line would bring it.
+    if (!controller_->options().pacing || fifo.size() >= kFifoTrigger || !burstGoesOn || closed) {
+      unsent.insert(unsent.end(), fifo.begin(), fifo.end());
+      fifo.clear();
     }
     while (!unsent.empty()) {
       const ssize_t n = ::write(master_, unsent.data(), unsent.size());

@@ -126,8 +126,12 @@ void QtSerialPort::transportPump() {
 void QtSerialPort::onReadyRead() {
   const QByteArray data = serial_.readAll();
   if (data.isEmpty()) return;
+  const bool first = reading() && readCount() == 0;
   deliver({reinterpret_cast<const std::uint8_t*>(data.constData()), static_cast<std::size_t>(data.size())});
-  emit activity();
+  // A reply trickles in at the line's speed; waking the driver for every byte would only cost
+  // processor time. It is woken by the first byte of a read (from then on the silence counts, see
+  // nextDeadline()) and when the read can end.
+  if (!reading() || readReady() || first) emit activity();
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {

@@ -1,0 +1,186 @@
+// How close the transfer engine runs to the speed of the line, and how much processor it takes.
+//
+// The simulated controller runs as a separate process (this program again, with --serve) on a
+// pseudo-terminal and
+// paces its answers at 38400 baud; this process opens the pseudo-terminal through the real serial
+// adapter and drives the engine with the real event-loop driver. For a whole read, a whole write, a
+// whole verify and a firmware install of 1000 lines it prints the wall time, the protocol bound (the
+// bytes on the line at 11 bits a byte, plus the controller's answer latency per frame, plus 100 ms of
+// silence after each acknowledgement unless fast acknowledgements are on), their ratio, and the CPU
+// seconds of this process. Then the same with fast acknowledgements.
+//
+//   transfer_bench [--latency MS] [--lines N] [--quick]
+// --quick walks 64 scene blocks and 100 firmware lines instead of the whole memory.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "link/transfer_engine.h"
+#include "platform/engine_driver.h"
+#include "platform/pty_simulator.h"
+#include "platform/qt_serial_port.h"
+#include "sim/demo_show.h"
+
+namespace {
+
+using namespace kavira;
+
+class BenchHost final : public Host {
+ public:
+  Answer messageBox(std::string_view text, std::string_view, Buttons buttons, Icon) override {
+    const std::string t(text);
+    if (t.rfind("Weryfikacja zakończona sukcesem", 0) != 0) {
+      std::fprintf(stderr, "unexpected box: %s\n", t.c_str());
+      ++failures;
+    }
+    return buttons == Buttons::RetryCancel ? Answer::Cancel : Answer::Ok;
+  }
+  void setStatusText(int, std::string_view) override {}
+  void setProgress(int) override {}
+  void enableMenuEntry(int, bool) override {}
+  void repaint() override {}
+  std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
+  int failures = 0;
+};
+
+double CpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+constexpr double kByteSeconds = 11.0 / 38400.0;
+
+struct Walk {
+  const char* name;
+  double bytes;   // on the line, both directions
+  double frames;  // frames sent (each waits the controller's latency)
+  double acks;    // acknowledgements (each followed by 100 ms of silence unless fast)
+  std::function<void(TransferEngine&)> start;
+};
+
+// The simulated controller's process: prints the pseudo-terminal's path and serves until killed.
+int Serve(int latencyMs) {
+  auto controller = std::make_unique<SimController>(SimOptions{Millis(latencyMs), true});
+  auto show = std::make_unique<ControllerImage>();
+  FillDemoShow(*show);
+  controller->memory().loadImage(*show);
+  std::string error;
+  auto sim = PtySimulator::Start(std::move(controller), &error);
+  if (!sim) {
+    std::fprintf(stderr, "transfer_bench: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%s\n", sim->path().c_str());
+  std::fflush(stdout);
+  for (;;)
+    pause();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--serve") == 0) return Serve(std::atoi(argv[2]));
+  QCoreApplication app(argc, argv);
+  int latencyMs = 1;
+  int lines = 1000;
+  bool quick = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--latency") == 0 && i + 1 < argc) {
+      latencyMs = std::atoi(argv[++i]);
+    } else if (std::strcmp(argv[i], "--lines") == 0 && i + 1 < argc) {
+      lines = std::atoi(argv[++i]);
+    } else if (std::strcmp(argv[i], "--quick") == 0) {
+      quick = true;
+      lines = 100;
+    } else {
+      std::fprintf(stderr, "usage: transfer_bench [--latency MS] [--lines N] [--quick]\n");
+      return 2;
+    }
+  }
+
+  QProcess sim;
+  sim.setProgram(QCoreApplication::applicationFilePath());
+  sim.setArguments({QStringLiteral("--serve"), QString::number(latencyMs)});
+  sim.start();
+  if (!sim.waitForReadyRead(5000)) {
+    std::fprintf(stderr, "the simulated controller did not start\n");
+    return 1;
+  }
+  const std::string path = sim.readLine().trimmed().toStdString();
+
+  SteadyClock clock;
+  BenchHost host;
+  auto image = std::make_unique<ControllerImage>();
+  FillDemoShow(*image);
+  TransferEngine engine(*image, host, clock);
+  QtSerialPort port(clock);
+  if (port.open(path).stage != OpenStage::Opened) {
+    std::fprintf(stderr, "cannot open %s\n", path.c_str());
+    return 1;
+  }
+  engine.setPort(&port);
+  engine.status = _idle_;
+  EngineDriver driver(engine, clock);
+  QObject::connect(&port, &QtSerialPort::activity, &driver, &EngineDriver::kick);
+  QObject::connect(&driver, &EngineDriver::idle, &app, &QCoreApplication::quit);
+
+  FirmwareImage firmware(static_cast<std::size_t>(lines));
+  std::mt19937 rng(418);
+  for (std::size_t i = 0; i < firmware.size(); ++i) {
+    firmware[i].Adres = static_cast<std::uint32_t>(i * 16 % 0x1E000);
+    firmware[i].cnt = 16;
+    for (auto& b : firmware[i].code)
+      b = static_cast<std::uint8_t>(rng());
+  }
+
+  const std::uint32_t lastUnit = quick ? 31 : 1023;
+  const double blocks = 2.0 * (lastUnit + 1);
+  const double n = static_cast<double>(lines);
+  const Walk walks[] = {
+      {"read", blocks * (6 + 134), blocks, 0,
+       [&](TransferEngine& e) { e.startBlocks(_read_, 0, lastUnit, !quick); }},
+      {"write", blocks * (134 + 3), blocks, blocks,
+       [&](TransferEngine& e) { e.startBlocks(_write_, 0, lastUnit, !quick); }},
+      {"verify", blocks * (6 + 134), blocks, 0,
+       [&](TransferEngine& e) { e.startBlocks(_verify_, 0, lastUnit, !quick); }},
+      // Every line written (22 + 3 bytes), read back (6 + 22), then the version (3 + 9).
+      {"firmware install", n * (22 + 3) + n * (6 + 22) + 12, 2 * n + 1, n,
+       [&](TransferEngine& e) { e.startFirmware(firmware, false); }},
+  };
+
+  std::printf("transfer_bench: simulated controller on %s, answer latency %d ms, %s\n", path.c_str(),
+              latencyMs, quick ? "quick (64 blocks, 100 lines)" : "whole memory, 1000 lines");
+  std::printf("%-18s %-5s %10s %10s %7s %9s %7s\n", "walk", "ack", "wall s", "bound s", "ratio", "cpu s",
+              "cpu %");
+  for (const bool fast : {false, true}) {
+    port.setFastAck(fast);
+    for (const Walk& w : walks) {
+      const double bound =
+          w.bytes * kByteSeconds + w.frames * latencyMs / 1000.0 + (fast ? 0.0 : w.acks * 0.1);
+      const double cpu0 = CpuSeconds();
+      QElapsedTimer t;
+      t.start();
+      w.start(engine);
+      driver.kick();
+      QCoreApplication::exec();
+      const double wall = static_cast<double>(t.nsecsElapsed()) / 1e9;
+      const double cpu = CpuSeconds() - cpu0;
+      std::printf("%-18s %-5s %10.2f %10.2f %7.3f %9.2f %6.2f%%\n", w.name, fast ? "fast" : "wait", wall,
+                  bound, wall / bound, cpu, 100.0 * cpu / wall);
+      std::fflush(stdout);
+    }
+  }
+  sim.terminate();
+  sim.waitForFinished(3000);
+  return host.failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,216 @@
+// The engine through the real serial adapter (QtSerialPort) against the simulated controller on a
+// pseudo-terminal, stepped by the real event-loop driver.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <memory>
+
+#include "link/transfer_engine.h"
+#include "platform/engine_driver.h"
+#include "platform/pty_simulator.h"
+#include "platform/qt_serial_port.h"
+#include "scripted_host.h"
+#include "sim/demo_show.h"
+
+namespace kavira {
+namespace {
+
+using test::ScriptedHost;
+
+class EnginePtyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto controller = std::make_unique<SimController>(SimOptions{Millis(0), false});
+    FillDemoShow(*show);
+    controller->memory().loadImage(*show);
+    std::string error;
+    sim = PtySimulator::Start(std::move(controller), &error);
+    ASSERT_TRUE(sim) << error;
+    ASSERT_EQ(port.open(sim->path()).stage, OpenStage::Opened);
+    engine.setPort(&port);
+    engine.status = _idle_;
+    QObject::connect(&port, &QtSerialPort::activity, &driver, &EngineDriver::kick);
+  }
+  void TearDown() override {
+    engine.setPort(nullptr);
+    port.close();
+    if (sim) sim->stop();
+  }
+
+  // Runs the event loop until the link is idle again.
+  void run() {
+    QElapsedTimer t;
+    t.start();
+    driver.kick();
+    while (engine.status != _idle_ && t.elapsed() < 60000) {
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    ASSERT_EQ(engine.status, _idle_) << "the run did not end";
+  }
+
+  void rule(const char* text) {
+    std::string error;
+    const auto r = ParseMisbehaviour(text, &error);
+    ASSERT_TRUE(r.has_value()) << error;
+    sim->withController([&](SimController& c) { c.addRule(*r); });
+  }
+
+  std::vector<std::uint32_t> blocksReceived() {
+    return sim->withController([](SimController& c) {
+      std::vector<std::uint32_t> b;
+      for (const auto& f : c.received()) {
+        if (f.bytes.size() >= 6 && f.bytes[1] == 0x26) b.push_back(f.bytes[2] | (f.bytes[3] << 8U));
+      }
+      return b;
+    });
+  }
+
+  std::unique_ptr<ControllerImage> held() {
+    auto i = std::make_unique<ControllerImage>();
+    sim->withController([&](SimController& c) { c.memory().storeInto(*i); });
+    return i;
+  }
+
+  std::unique_ptr<ControllerImage> show = std::make_unique<ControllerImage>();
+  std::unique_ptr<PtySimulator> sim;
+  SteadyClock clock;
+  QtSerialPort port{clock};
+  ScriptedHost host;
+  std::unique_ptr<ControllerImage> image = std::make_unique<ControllerImage>();
+  TransferEngine engine{*image, host, clock};
+  EngineDriver driver{engine, clock};
+};
+
+TEST_F(EnginePtyTest, EveryWalk) {
+  engine.startVersion();
+  run();
+  EXPECT_EQ(engine.HFirmWareVer, "\tFW : 1.05A");
+
+  engine.startBlocks(_read_, 0, 1023, true);
+  run();
+  EXPECT_TRUE(*image == *show);
+  EXPECT_EQ(blocksReceived().size(), 2048U);
+
+  image->Sceny[700].fill(0x42);
+  image->PgmSpeed[3] = 254;
+  image->Midi[99].word = 0x1234;
+  engine.startBlocks(_write_, 700, 700);
+  run();
+  engine.startBlocks(_write_, kSettingsUnit, kSettingsUnit);
+  run();
+  engine.startBlocks(_write_, kMidiUnit, kMidiUnit);
+  run();
+  EXPECT_TRUE(*held() == *image);
+
+  engine.startBlocks(_verify_, 0, 1023, true);
+  run();
+  ASSERT_EQ(host.boxes.size(), 1U);
+  EXPECT_EQ(host.boxes[0].text, "Weryfikacja zakończona sukcesem !");
+
+  FirmwareImage lines(20);
+  for (std::uint32_t i = 0; i < lines.size(); ++i) {
+    lines[i].Adres = 0xFF80 + 16 * i;
+    lines[i].cnt = 16;
+    lines[i].code.fill(static_cast<std::uint8_t>(i));
+  }
+  engine.startFirmware(lines, false);
+  run();
+  ASSERT_EQ(host.boxes.size(), 2U);
+  EXPECT_EQ(host.boxes[1].text, "Weryfikacja zakończona sukcesem !");
+  EXPECT_EQ(engine.HFirmWareVer, "\tFW : 1.05A");
+
+  engine.restart();
+  run();  // idle as soon as the request has left: no answer is awaited
+  QElapsedTimer t;
+  t.start();
+  auto restarts = [&] { return sim->withController([](SimController& c) { return c.restarts(); }); };
+  while (restarts() == 0 && t.elapsed() < 5000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(restarts(), 1U);
+}
+
+TEST_F(EnginePtyTest, MisbehaviourAndTheBoxesItShows) {
+  struct Case {
+    const char* rule;
+    _akcja action;
+    Answer answer;
+    const char* text;
+    Buttons buttons;
+    std::vector<std::uint32_t> blocks;  // as the controller received them
+  };
+  // (A silent read waits out 134 x 120 + 120 ms; the in-process tests on a hand-moved clock cover it.)
+  const Case cases[] = {
+      {"nak:block=3",
+       _write_,
+       Answer::Retry,
+       "Błąd komunikacji : NAK",
+       Buttons::RetryCancel,
+       {2, 3, 3, 4, 5}},
+      {"nak:block=3", _write_, Answer::Cancel, "Błąd komunikacji : NAK", Buttons::RetryCancel, {2, 3}},
+      {"checksum:block=3",
+       _read_,
+       Answer::Retry,
+       "Błąd komunikacji : suma kontrolna = 255",
+       Buttons::RetryCancel,
+       {2, 3, 3, 4, 5}},
+      {"address:block=4",
+       _read_,
+       Answer::Retry,
+       "Błąd komunikacji : adres zwrotny 5",
+       Buttons::RetryCancel,
+       {2, 3, 4, 4, 5}},
+      {"command:block=3", _read_, Answer::Ok, "Błąd protokołu", Buttons::Ok, {2, 3}},
+      {"short:block=5",
+       _read_,
+       Answer::Retry,
+       "Błąd komunikacji : brak danych : 133",
+       Buttons::RetryCancel,
+       {2, 3, 4, 5, 5}},
+      {"silent:block=2",
+       _write_,
+       Answer::Retry,
+       "Błąd komunikacji : NAK",
+       Buttons::RetryCancel,
+       {2, 2, 3, 4, 5}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.rule) + (c.action == _write_ ? " write" : " read"));
+    sim->withController([](SimController& s) {
+      s.clearRules();
+      s.clearReceived();
+    });
+    host.boxes.clear();
+    host.answers = {c.answer};
+    rule(c.rule);
+    *image = *show;
+    engine.startBlocks(c.action, 1, 2);
+    run();
+    ASSERT_EQ(host.boxes.size(), 1U);
+    EXPECT_EQ(host.boxes[0].text, c.text);
+    EXPECT_EQ(host.boxes[0].caption, "Niepowodzenie");
+    EXPECT_EQ(host.boxes[0].buttons, c.buttons);
+    EXPECT_EQ(blocksReceived(), c.blocks);
+    EXPECT_EQ(engine.status, _idle_);
+  }
+}
+
+TEST_F(EnginePtyTest, LineClosedMidRun) {
+  rule("close:block=10");
+  engine.startBlocks(_read_, 0, 20);
+  run();
+  ASSERT_EQ(host.boxes.size(), 1U);
+  EXPECT_EQ(host.boxes[0].text, "Kod błędu : 5");  // EIO
+  EXPECT_EQ(host.boxes[0].icon, Icon::Stop);
+  EXPECT_EQ(image->Sceny[4], show->Sceny[4]);  // what was read before stays
+}
+
+}  // namespace
+}  // namespace kavira
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
