@@ -14,7 +14,10 @@ namespace kavira::cli {
 
 // What the global options say, for every command.
 struct Context {
-  std::vector<std::string> ports;  // --port PATH, in the order given: searched first
+  std::vector<std::string> ports;  // --port PORT, in the order given
+  int retries = 3;                 // --retries N: retries of one refused or damaged answer
+  bool fastAck = false;            // --fast-ack
+  bool quiet = false;              // --quiet: no progress output
 };
 
 using Args = std::span<const std::string>;
@@ -27,8 +30,12 @@ struct Command {
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;
+inline constexpr int kExitFailure = 1;  // differences found, or the work was declined
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitLink = 3;  // no port, no controller, a link, protocol or system error, a signal
+inline constexpr int kExitFile = 4;  // a file is missing, unreadable, malformed or cannot be written
+
+inline constexpr int kMaxRetries = 1000;
 
 std::span<const Command> CommandTable();
 const Command* FindCommand(std::string_view name);
@@ -65,8 +72,23 @@ std::optional<long> ParseNumber(std::string_view text, long low, long high);
 // "kaviraob-cli COMMAND: message" on standard error; returns `code`.
 int Complain(std::string_view command, std::string_view message, int code);
 
+// The global options (--port, --retries, --fast-ack, --quiet), taken before the command or, for the
+// commands that talk to a controller, among its own options.
+enum class GlobalOption { NotOne, Taken, Bad };
+GlobalOption TakeGlobalOption(OptionReader& reader, Context& context);
+
+// The lines of --help that describe the global options.
+std::string_view GlobalOptionsHelp();
+
 // The commands.
 int RunPorts(Context& context, Args args);
 int RunSimulate(Context& context, Args args);
+int RunVersion(Context& context, Args args);
+int RunRestart(Context& context, Args args);
+int RunRead(Context& context, Args args);
+int RunWrite(Context& context, Args args);
+int RunVerify(Context& context, Args args);
+int RunFirmware(Context& context, Args args);
+int RunPackUpdate(Context& context, Args args);
 
 }  // namespace kavira::cli

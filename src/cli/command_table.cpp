@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <charconv>
 #include <iostream>
+#include <string>
 #include <utility>
 
 #include "cli/cli_command.h"
@@ -10,8 +11,15 @@ namespace {
 
 // Add a command: a file with its Run function, a declaration in cli_command.h, a line here.
 constexpr Command kCommands[] = {
+    {"version", "print the controller's firmware version", RunVersion},
+    {"read", "read an area of the controller into the data files", RunRead},
+    {"write", "write an area of the data files into the controller", RunWrite},
+    {"verify", "compare an area of the controller with the data files", RunVerify},
+    {"restart", "send the controller the restart request", RunRestart},
+    {"firmware", "install or verify a firmware update file", RunFirmware},
     {"ports", "list the serial ports in the order the controller search tries them", RunPorts},
     {"simulate", "serve a simulated controller on a pseudo-terminal", RunSimulate},
+    {"pack-update", "build a firmware update file from an Intel HEX image", RunPackUpdate},
 };
 
 }  // namespace
@@ -62,6 +70,47 @@ std::optional<long> ParseNumber(std::string_view text, long low, long high) {
     return std::nullopt;
   }
   return v;
+}
+
+GlobalOption TakeGlobalOption(OptionReader& reader, Context& context) {
+  if (reader.is("--port")) {
+    const auto port = reader.value();
+    if (!port || port->empty()) {
+      reader.error = "--port needs a port name or a device path";
+      return GlobalOption::Bad;
+    }
+    context.ports.push_back(*port);
+    return GlobalOption::Taken;
+  }
+  if (reader.is("--retries")) {
+    const auto text = reader.value();
+    const auto n = text ? ParseNumber(*text, 0, kMaxRetries) : std::nullopt;
+    if (!n) {
+      reader.error = "--retries wants a number 0-" + std::to_string(kMaxRetries) +
+                     (text ? ", not '" + *text + "'" : std::string());
+      return GlobalOption::Bad;
+    }
+    context.retries = static_cast<int>(*n);
+    return GlobalOption::Taken;
+  }
+  if (reader.flag("--fast-ack")) {
+    context.fastAck = true;
+    return GlobalOption::Taken;
+  }
+  if (reader.flag("--quiet") || reader.flag("-q")) {
+    context.quiet = true;
+    return GlobalOption::Taken;
+  }
+  return GlobalOption::NotOne;
+}
+
+std::string_view GlobalOptionsHelp() {
+  return "  --port PORT   the controller's port: a name as 'ports' lists it or a device path\n"
+         "                (/dev/ttyUSB0, /dev/pts/7); opened at once, 38400 baud 8N2. Given more than\n"
+         "                once, those ports are searched. Without it every serial port is searched.\n"
+         "  --retries N   retries of one refused or damaged answer before the run fails (default 3)\n"
+         "  --fast-ack    end an acknowledgement as soon as 06 03 F7 has arrived (faster writes)\n"
+         "  --quiet, -q   no progress output\n";
 }
 
 int Complain(std::string_view command, std::string_view message, int code) {

@@ -6,12 +6,19 @@
 
 #include "cli/cli_command.h"
 
+#ifndef KAVIRAOB_VERSION
+#define KAVIRAOB_VERSION "unknown"
+#endif
+
 namespace {
 
 using namespace kavira::cli;
 
 void PrintHelp(std::ostream& out) {
-  out << "Usage: kaviraob-cli [--port PATH]... COMMAND [OPTIONS]\n"
+  out << "Usage: kaviraob-cli [GLOBAL OPTIONS] COMMAND [OPTIONS]\n"
+         "\n"
+         "Reads, writes and verifies the memory of a qz418 Kavira Oxbrine controller over its serial\n"
+         "line, installs firmware updates, and serves a simulated controller for trying it all out.\n"
          "\n"
          "Commands:\n";
   for (const Command& c : CommandTable()) {
@@ -21,10 +28,22 @@ void PrintHelp(std::ostream& out) {
   out << "  help        this text, or 'help COMMAND' for a command's options\n"
          "\n"
          "Global options:\n"
-         "  --port PATH   try this port before the system's serial ports (may be given more than once),\n"
-         "                e.g. the pseudo-terminal of 'kaviraob-cli simulate'\n"
-         "  -h, --help    this text\n"
+      << GlobalOptionsHelp()
+      << "  -h, --help    this text\n"
+         "  --version     the program's version\n"
          "\n"
+         "AREA is scenes, scenes=P:S-P:S (program 1-48 : scene, as the controller numbers them),\n"
+         "settings, midi or all. --image BASE names BASE.K3s, BASE.K3p and BASE.K3m.\n"
+         "\n"
+         "Examples:\n"
+         "  kaviraob-cli version\n"
+         "  kaviraob-cli --port /dev/ttyUSB0 read all --image backup\n"
+         "  kaviraob-cli --port /dev/ttyUSB0 --fast-ack write scenes=1:1-2:32 --image show\n"
+         "  kaviraob-cli verify all --image show\n"
+         "  kaviraob-cli firmware install qz418-1.06.upg\n"
+         "\n"
+         "Exit status: 0 success; 1 differences found (or a question answered No); 2 usage error;\n"
+         "3 link or controller failure, or interrupted; 4 file error.\n"
          "Run 'kaviraob-cli COMMAND --help' for the options of a command.\n";
 }
 
@@ -32,16 +51,24 @@ void PrintHelp(std::ostream& out) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationVersion(QStringLiteral(KAVIRAOB_VERSION));
   const std::vector<std::string> args(argv + 1, argv + argc);
   Context context;
   OptionReader reader(args);
   while (!reader.done()) {
-    if (reader.is("--port")) {
-      const auto path = reader.value();
-      if (!path || path->empty()) return Complain("", "--port needs a path", kExitUsage);
-      context.ports.push_back(*path);
-    } else if (reader.flag("--help") || reader.flag("-h")) {
+    switch (TakeGlobalOption(reader, context)) {
+      case GlobalOption::Taken:
+        continue;
+      case GlobalOption::Bad:
+        return Complain("", reader.error, kExitUsage);
+      case GlobalOption::NotOne:
+        break;
+    }
+    if (reader.flag("--help") || reader.flag("-h")) {
       PrintHelp(std::cout);
+      return kExitOk;
+    } else if (reader.flag("--version")) {
+      std::cout << "kaviraob-cli " << KAVIRAOB_VERSION << '\n';
       return kExitOk;
     } else if (!reader.current().empty() && reader.current()[0] == '-') {
       return Complain("", "unknown option '" + reader.current() + "' (see --help)", kExitUsage);

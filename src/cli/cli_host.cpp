@@ -1,0 +1,194 @@
+#include "cli/cli_host.h"
+
+#include <cstring>
+#include <ostream>
+
+#include "cli/area.h"
+#include "link/frames.h"
+#include "link/transfer_engine.h"
+#include "link/verification.h"
+
+namespace kavira::cli {
+namespace {
+
+bool IsBreak(char c) {
+  return c == '\n' || c == '\t' || c == '\r';
+}
+bool IsBlank(char c) {
+  return c == ' ' || IsBreak(c);
+}
+
+std::string Hex5(std::uint32_t v) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string s = "0x00000";
+  for (int i = 6; i >= 2; --i, v >>= 4)
+    s[static_cast<std::size_t>(i)] = kDigits[v & 0xFU];
+  return s;
+}
+
+}  // namespace
+
+std::string OneLine(std::string_view text) {
+  if (const auto q = text.rfind(kVerifyQuestion); q != std::string_view::npos) text = text.substr(0, q);
+  std::string out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (!IsBlank(text[i])) {
+      out += text[i++];
+      continue;
+    }
+    std::size_t j = i;
+    bool hasBreak = false;
+    while (j < text.size() && IsBlank(text[j]))
+      hasBreak = IsBreak(text[j++]) || hasBreak;
+    // Blanks of the text itself stay as they are; a line break or tab and the blanks around it
+    // become one blank.
+    out += hasBreak ? std::string(" ") : std::string(text.substr(i, j - i));
+    i = j;
+  }
+  const auto first = out.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return out.substr(first, out.find_last_not_of(' ') - first + 1);
+}
+
+std::string WithErrorText(std::string_view text) {
+  for (std::string_view prefix : {std::string_view(kTextSystemError), std::string_view(kTextLinkFailure)}) {
+    if (text.size() <= prefix.size() || text.substr(0, prefix.size()) != prefix) continue;
+    const std::string_view code = text.substr(prefix.size());
+    if (code.find_first_not_of("0123456789") != std::string_view::npos || code.size() > 9) continue;
+    const int n = std::stoi(std::string(code));
+    return std::string(text) + " (" + std::strerror(n) + ")";
+  }
+  return std::string(text);
+}
+
+CliHost::CliHost(int retries, std::ostream& differences, std::ostream& notes, bool quiet)
+    : retries_(retries), differencesOut_(differences), notes_(notes), quiet_(quiet) {}
+
+void CliHost::newRun() {
+  retriedFrame_.reset();
+  frameRetries_ = 0;
+  rereadLine_.reset();
+  lineRereads_ = 0;
+}
+
+std::uint64_t CliHost::frameKey() const {
+  if (link_ == nullptr) return 0;
+  return (static_cast<std::uint64_t>(link_->obszar) << 56) |
+         (static_cast<std::uint64_t>(link_->akcja) << 48) |
+         (static_cast<std::uint64_t>(link_->upgline) << 24) | link_->Adres;
+}
+
+std::string CliHost::where() const {
+  if (link_ == nullptr) return "the link";
+  switch (link_->obszar) {
+    case _dane_:
+      return "block " + std::to_string(link_->Adres) + " (scene " + SceneName(link_->Adres / 2) + ")";
+    case _sync_:
+      return "block " + std::to_string(link_->Adres) + " (settings)";
+    case _midi_:
+      return "block " + std::to_string(link_->Adres) + " (MIDI)";
+    case _version_:
+      return "the version request";
+    case _upg_:
+      return "firmware line " + std::to_string(link_->upgline) + " (address " + Hex5(link_->Adres) + ")";
+    case _reset_:
+      return "the restart request";
+    case _NN_:
+      break;
+  }
+  return "the link";
+}
+
+void CliHost::fail(int exitCode, std::string message) {
+  // The first failure is the one that ended the run; anything after it only follows from it.
+  if (!failure_) failure_ = Failure{exitCode, std::move(message)};
+}
+
+Answer CliHost::linkFailure(std::string_view text) {
+  const std::uint64_t key = frameKey();
+  if (retriedFrame_ != key) {
+    retriedFrame_ = key;
+    frameRetries_ = 0;
+  }
+  const std::string what = OneLine(text) + " at " + where();
+  if (frameRetries_ < retries_) {
+    ++frameRetries_;
+    ++retriesUsed_;
+    if (!quiet_) {
+      notes_ << "kaviraob-cli: " << what << "; retry " << frameRetries_ << " of " << retries_ << std::endl;
+    }
+    return Answer::Retry;
+  }
+  fail(3, what + (retries_ == 0 ? " (no retries allowed)"
+                                : ", still failing after " + std::to_string(retries_) +
+                                      (retries_ == 1 ? " retry" : " retries")));
+  return Answer::Cancel;
+}
+
+Answer CliHost::lineDiffers(std::string_view text) {
+  const std::uint32_t line = link_ != nullptr ? link_->upgline : 0;
+  if (rereadLine_ != line) {
+    rereadLine_ = line;
+    lineRereads_ = 0;
+  }
+  if (lineRereads_ < retries_) {
+    ++lineRereads_;
+    // The same line is read again; a refusal of that read is counted afresh.
+    retriedFrame_.reset();
+    if (!quiet_) {
+      notes_ << "kaviraob-cli: firmware line " << line << " differs; reading it again (" << lineRereads_
+             << " of " << retries_ << ")" << std::endl;
+    }
+    return Answer::Retry;
+  }
+  lineGivenUp_ = true;
+  ++differences_;
+  differencesOut_ << OneLine(text) << std::endl;
+  return Answer::Abort;
+}
+
+Answer CliHost::messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) {
+  switch (buttons) {
+    case Buttons::RetryCancel:
+      return linkFailure(text);
+    case Buttons::AbortRetryIgnore:
+      return lineDiffers(text);
+    case Buttons::YesNo:
+      if (icon == Icon::Question) {
+        return ask && ask(std::string(caption) + "\n" + std::string(text)) ? Answer::Yes : Answer::No;
+      }
+      // A verification difference: one line, and checking goes on.
+      ++differences_;
+      differencesOut_ << OneLine(text) << '\n';
+      return Answer::Yes;
+    case Buttons::Ok:
+      break;
+  }
+  if (phase == Phase::UpdateFile) {
+    fail(4, (updateFile ? *updateFile + ": " : std::string()) + OneLine(text));
+  } else if (icon == Icon::Information) {
+    // The outcome of a verify run.
+    outcome_ = std::string(text);
+    if (!quiet_) notes_ << "kaviraob-cli: " << OneLine(text) << std::endl;
+  } else {
+    std::string message = WithErrorText(OneLine(text));
+    if (inRun) message += " at " + where();
+    if (!portName.empty()) message += " on " + portName;
+    fail(3, message);
+  }
+  return Answer::Ok;
+}
+
+void CliHost::setStatusText(int part, std::string_view text) {
+  if (part != kPartArea) return;
+  if (!text.empty() && text.front() == '\t') text.remove_prefix(1);
+  area_ = std::string(text);
+}
+
+std::optional<std::string> CliHost::chooseFile(const FileRequest& request) {
+  if (request.save) return std::nullopt;
+  return updateFile;
+}
+
+}  // namespace kavira::cli

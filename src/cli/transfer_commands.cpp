@@ -1,0 +1,168 @@
+// kaviraob-cli read, write and verify: one area of the controller's memory against the data files.
+#include <iostream>
+
+#include "cli/area.h"
+#include "cli/cli_command.h"
+#include "cli/image_files.h"
+#include "cli/link_session.h"
+
+namespace kavira::cli {
+namespace {
+
+struct TransferCommand {
+  std::string_view name;
+  _akcja action;
+  std::string_view help;
+};
+
+constexpr std::string_view kReadHelp =
+    "Usage: kaviraob-cli [GLOBAL OPTIONS] read AREA --image BASE\n"
+    "\n"
+    "Reads AREA of the controller's memory into the image and saves the files of the areas read:\n"
+    "BASE.K3s (scenes), BASE.K3p (program settings), BASE.K3m (MIDI assignments). Files that exist\n"
+    "are loaded first, so reading a range of scenes keeps the other scenes of BASE.K3s. Each file is\n"
+    "replaced whole or not at all; a read that fails or is interrupted saves nothing.\n";
+constexpr std::string_view kWriteHelp =
+    "Usage: kaviraob-cli [GLOBAL OPTIONS] write AREA --image BASE\n"
+    "\n"
+    "Writes AREA of the image in BASE.K3s, BASE.K3p and BASE.K3m into the controller. The files of\n"
+    "the areas written must exist. Each block must be acknowledged; a refused block is sent again\n"
+    "up to --retries times. --fast-ack makes a whole write several times faster.\n";
+constexpr std::string_view kVerifyHelp =
+    "Usage: kaviraob-cli [GLOBAL OPTIONS] verify AREA --image BASE\n"
+    "\n"
+    "Compares AREA of the controller with the image in BASE.K3s, BASE.K3p and BASE.K3m (the files of\n"
+    "the areas compared must exist). Each difference is printed on standard output as one line, in\n"
+    "the words of the window program, e.g.\n"
+    "  Błąd weryfikacji : scena 4 kanał 131 ( 10 <> 12 )\n"
+    "(the image's value first for scenes and MIDI, the controller's first for settings).\n"
+    "Exit status 1 when there is any difference.\n";
+
+constexpr std::string_view kAreaHelp =
+    "\n"
+    "AREA:\n"
+    "  scenes            every scene (1022 scenes, 2044 blocks)\n"
+    "  scenes=P:S-P:S    scenes from program P scene S to program P scene S, as the controller\n"
+    "                    numbers them: programs 1-16 have 32 scenes, 17-47 have 16, 48 has 14;\n"
+    "                    scenes=P is all of program P, scenes=P:S one scene\n"
+    "  settings          program ends, speeds, fades, collections, special keys (2 blocks)\n"
+    "  midi              MIDI key assignments (2 blocks)\n"
+    "  all               everything above in one walk (2048 blocks)\n"
+    "\n"
+    "Options:\n"
+    "  --image BASE      the data files BASE.K3s, BASE.K3p and BASE.K3m\n"
+    "  -h, --help        this text\n";
+
+void PrintHelp(const TransferCommand& c) {
+  std::cout << c.help << kAreaHelp << "\nGlobal options (also accepted here):\n" << GlobalOptionsHelp();
+  std::cout << "\nExamples:\n";
+  if (c.action == _read_) {
+    std::cout << "  kaviraob-cli --port /dev/ttyUSB0 read all --image backup/2024-05-01\n"
+                 "  kaviraob-cli read scenes=3:1-3:32 --image show     # program 3 only\n";
+  } else if (c.action == _write_) {
+    std::cout << "  kaviraob-cli --port /dev/ttyUSB0 --fast-ack write all --image backup/2024-05-01\n"
+                 "  kaviraob-cli write settings --image show\n";
+  } else {
+    std::cout << "  kaviraob-cli --port /dev/ttyUSB0 verify all --image backup/2024-05-01\n"
+                 "  kaviraob-cli verify scenes=48 --image show > differences.txt\n";
+  }
+}
+
+int RunTransfer(const TransferCommand& c, Context& context, Args args) {
+  std::optional<AreaSpec> area;
+  std::optional<std::string> base;
+  OptionReader reader(args);
+  while (!reader.done()) {
+    switch (TakeGlobalOption(reader, context)) {
+      case GlobalOption::Taken:
+        continue;
+      case GlobalOption::Bad:
+        return Complain(c.name, reader.error, kExitUsage);
+      case GlobalOption::NotOne:
+        break;
+    }
+    if (reader.flag("--help") || reader.flag("-h")) {
+      PrintHelp(c);
+      return kExitOk;
+    } else if (reader.is("--image")) {
+      base = reader.value();
+      if (!base || base->empty())
+        return Complain(c.name, "--image needs a base name, e.g. --image show", kExitUsage);
+    } else if (!reader.current().empty() && reader.current()[0] == '-') {
+      return Complain(c.name, "unknown option '" + reader.current() + "' (see --help)", kExitUsage);
+    } else if (area) {
+      return Complain(c.name, "unexpected argument '" + reader.current() + "': one AREA only", kExitUsage);
+    } else {
+      std::string error;
+      area = ParseArea(reader.current(), &error);
+      if (!area) return Complain(c.name, error, kExitUsage);
+      reader.next();
+    }
+  }
+  if (!area) return Complain(c.name, "which AREA? scenes, scenes=P:S-P:S, settings, midi or all", kExitUsage);
+  if (!base)
+    return Complain(c.name, "--image BASE is needed: the data files BASE.K3s, .K3p, .K3m", kExitUsage);
+
+  LinkSession session(context, std::string(c.name));
+  const std::vector<DataArea> areas = area->dataAreas();
+  // Every file is checked before anything is sent.
+  if (const auto problem = LoadImageFiles(*base, areas, c.action != _read_, session.image())) {
+    return session.complain(*problem, kExitFile);
+  }
+  if (c.action == _read_) {
+    if (const auto problem = CheckSavable(*base, areas)) return session.complain(*problem, kExitFile);
+  }
+  if (const int code = session.connect(); code != kExitOk) return code;
+
+  TransferEngine& engine = session.engine();
+  engine.startBlocks(c.action, area->from, area->to, area->all);
+  session.run();
+  if (const auto code = session.failed(c.action == _read_ ? "no file was saved" : "")) return *code;
+  if (engine.Adres <= 2 * area->to + 1) {
+    return session.complain("the run ended at block " + std::to_string(engine.Adres) + " before its end",
+                            kExitLink);
+  }
+
+  const std::string what = area->description + " (" + std::to_string(area->blocks()) + " blocks)";
+  switch (c.action) {
+    case _read_: {
+      std::vector<std::filesystem::path> saved;
+      const auto problem = SaveImageFiles(*base, areas, session.image(), saved);
+      for (const auto& path : saved)
+        session.note("saved " + path.string());
+      if (problem) return session.complain(*problem, kExitFile);
+      session.note("read " + what);
+      return kExitOk;
+    }
+    case _write_:
+      session.note("wrote " + what);
+      return kExitOk;
+    default:
+      std::cout.flush();
+      if (session.host().differences() > 0) {
+        session.note("verified " + what + ": " + std::to_string(session.host().differences()) +
+                     (session.host().differences() == 1 ? " difference" : " differences"));
+        return kExitFailure;
+      }
+      session.note("verified " + what + ": no difference");
+      return kExitOk;
+  }
+}
+
+constexpr TransferCommand kRead{"read", _read_, kReadHelp};
+constexpr TransferCommand kWrite{"write", _write_, kWriteHelp};
+constexpr TransferCommand kVerify{"verify", _verify_, kVerifyHelp};
+
+}  // namespace
+
+int RunRead(Context& context, Args args) {
+  return RunTransfer(kRead, context, args);
+}
+int RunWrite(Context& context, Args args) {
+  return RunTransfer(kWrite, context, args);
+}
+int RunVerify(Context& context, Args args) {
+  return RunTransfer(kVerify, context, args);
+}
+
+}  // namespace kavira::cli

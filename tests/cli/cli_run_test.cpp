@@ -1,0 +1,323 @@
+// read, write, verify, version and restart against the simulated controller; usage, port and file
+// errors; retries; interruption.
+#include <numeric>
+
+#include "cli_test_support.h"
+#include "platform/port_probe.h"
+
+namespace kavira::test {
+namespace {
+
+using CliRunTest = CliTest;
+
+constexpr std::size_t kScenesSize = 261632;
+constexpr std::size_t kSettingsSize = 202;
+constexpr std::size_t kMidiSize = 256;
+
+TEST_F(CliRunTest, ReadAllGivesTheThreeFilesByteForByte) {
+  auto image = std::make_unique<ControllerImage>();
+  image->Sceny[0][0] = 0x11;
+  image->Sceny[3][130] = 0x5A;
+  image->Sceny[1021][255] = 0xFE;
+  image->PgmEnds[0] = 3;
+  image->PgmFade[47] = 0x42;
+  image->ExtraMode = 0x1234;
+  image->Shows[2][15] = 4;
+  image->Midi[70].word = 0x1403;
+  image->Midi[127].word = 0xBEEF;
+  controller([&](SimController& c) { c.memory().loadImage(*image); });
+
+  const CliRun r = cli({"read", "all", "--image", path("show")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(r.out.empty()) << r.out;
+
+  Bytes scenes(kScenesSize, 0);
+  scenes[0] = 0x11;
+  scenes[898] = 0x5A;  // scene 3, byte 130
+  scenes[261631] = 0xFE;
+  EXPECT_EQ(ReadFile(path("show.K3s")), scenes);
+  Bytes settings(kSettingsSize, 0);
+  settings[0] = 3;       // PgmEnds[0]
+  settings[143] = 0x42;  // PgmFade[47]
+  settings[144] = 0x34;  // ExtraMode: the controller keeps its low byte only
+  settings[145] = 0x00;
+  settings[201] = 4;  // Shows, area 2, collection 15
+  EXPECT_EQ(ReadFile(path("show.K3p")), settings);
+  Bytes midi(kMidiSize, 0);
+  midi[140] = 0x03;  // key 70
+  midi[141] = 0x14;
+  midi[254] = 0xEF;
+  midi[255] = 0xBE;
+  EXPECT_EQ(ReadFile(path("show.K3m")), midi);
+
+  // One read request for every block, in order; the first one literally.
+  std::vector<std::uint32_t> all(2048);
+  std::iota(all.begin(), all.end(), 0U);
+  EXPECT_EQ(blocks(), all);
+  EXPECT_EQ(frames().front(), (Bytes{0x12, 0x26, 0x00, 0x00, 0x80, 0x48}));
+}
+
+TEST_F(CliRunTest, ASceneRangeSendsOnlyItsBlocksAndKeepsTheOtherScenes) {
+  WriteFile(path("show.K3s"), Bytes(kScenesSize, 0x77));
+  auto image = std::make_unique<ControllerImage>();
+  for (auto& scene : image->Sceny)
+    scene.fill(0x01);
+  controller([&](SimController& c) { c.memory().loadImage(*image); });
+
+  // Program 2, scenes 1-2: absolute scenes 32 and 33, blocks 64-67.
+  const CliRun r = cli({"read", "scenes=2:1-2:2", "--image", path("show")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(blocks(), (std::vector<std::uint32_t>{64, 65, 66, 67}));
+  Bytes expected(kScenesSize, 0x77);
+  std::fill(expected.begin() + 32 * 256, expected.begin() + 34 * 256, 0x01);
+  EXPECT_EQ(ReadFile(path("show.K3s")), expected);
+  // Only the file of the area read is saved.
+  EXPECT_FALSE(std::filesystem::exists(path("show.K3p")));
+  EXPECT_FALSE(std::filesystem::exists(path("show.K3m")));
+}
+
+TEST_F(CliRunTest, WriteThenVerifyAndEachKindOfDifferenceOnItsLine) {
+  Bytes scenes(kScenesSize, 0);
+  scenes[898] = 10;  // scene 4 (1:4), channel 131
+  WriteFile(path("show.K3s"), scenes);
+  Bytes settings(kSettingsSize, 0);
+  settings[0] = 3;  // end of program 1
+  WriteFile(path("show.K3p"), settings);
+  Bytes midi(kMidiSize, 0);
+  midi[140] = 0x03;  // key 70: 0x1403
+  midi[141] = 0x14;
+  WriteFile(path("show.K3m"), midi);
+
+  const CliRun write = cli({"--fast-ack", "write", "all", "--image", path("show")});
+  ASSERT_EQ(write.exitCode, 0) << write.err;
+  ASSERT_EQ(frames().size(), 2048U);
+  // Block 7 holds bytes 128-255 of scene 3; its write frame carries byte 130 third.
+  const Bytes block7 = frames()[7];
+  ASSERT_EQ(block7.size(), 134U);
+  EXPECT_EQ((Bytes(block7.begin(), block7.begin() + 5)), (Bytes{0x11, 0x26, 0x07, 0x00, 0x80}));
+  EXPECT_EQ(block7[5 + 2], 10);
+
+  const CliRun same = cli({"verify", "all", "--image", path("show")});
+  EXPECT_EQ(same.exitCode, 0) << same.err;
+  EXPECT_TRUE(same.out.empty()) << same.out;
+  EXPECT_NE(same.err.find("Weryfikacja zakończona sukcesem !"), std::string::npos) << same.err;
+
+  controller([](SimController& c) {
+    c.memory().block(7)[2] = 12;
+    c.memory().block(2044)[0] = 5;
+    c.memory().block(2047)[2 * 6] = 0x03;  // key 64 + 6 = 70
+    c.memory().block(2047)[2 * 6 + 1] = 0x04;
+  });
+  const CliRun differs = cli({"verify", "all", "--image", path("show")});
+  EXPECT_EQ(differs.exitCode, 1) << differs.err;
+  EXPECT_EQ(differs.out,
+            "Błąd weryfikacji : scena 4 kanał 131 ( 10 <> 12 )\n"
+            "Błąd weryfikacji końca programu : program 1 ( 5 <> 3 )\n"
+            "Błąd weryfikacji : kanał MIDI 70 ( 1403 <> 403 )\n");
+  EXPECT_NE(differs.err.find("3 differences"), std::string::npos) << differs.err;
+
+  // A range that leaves the changed scene out finds nothing.
+  EXPECT_EQ(cli({"--quiet", "verify", "scenes=1:5-1:6", "--image", path("show")}).exitCode, 0);
+}
+
+TEST_F(CliRunTest, RefusalsWithinTheRetriesSucceedAndBeyondThemFail) {
+  struct Case {
+    const char* rule;
+    const char* command;
+    const char* retries;
+    int exitCode;
+    std::size_t framesForBlock5;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"nak:block=5:count=2", "read", "2", 0, 3, "retry 2 of 2"},
+      {"nak:block=5:count=3", "read", "2", 3, 3,
+       "Błąd komunikacji : NAK at block 5 (scene 1:3), still failing after 2 retries"},
+      {"checksum:block=5", "read", "0", 3, 1, "no retries allowed"},
+      {"checksum:block=5", "read", "1", 0, 2, "retry 1 of 1"},
+      {"nak:block=5:count=3", "write", "3", 0, 4, "retry 3 of 3"},
+      {"nak:block=5:count=2", "write", "1", 3, 2, "Błąd komunikacji : NAK at block 5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.command) + " " + c.rule + " --retries " + c.retries);
+    controller([](SimController& s) {
+      s.clearRules();
+      s.clearReceived();
+    });
+    rule(c.rule);
+    std::filesystem::remove(path("r.K3s"));
+    if (std::string(c.command) == "write") WriteFile(path("r.K3s"), Bytes(kScenesSize, 0));
+    const CliRun r = cli({"--retries", c.retries, c.command, "scenes=1:3-1:4", "--image", path("r")});
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    const auto b = blocks();
+    EXPECT_EQ(static_cast<std::size_t>(std::count(b.begin(), b.end(), 5U)), c.framesForBlock5);
+    if (std::string(c.command) == "read") {
+      // A read that fails saves nothing.
+      EXPECT_EQ(std::filesystem::exists(path("r.K3s")), c.exitCode == 0);
+    }
+  }
+}
+
+TEST_F(CliRunTest, BadDataFilesAreRefusedBeforeAnythingIsSent) {
+  WriteFile(path("short.K3s"), Bytes(1000, 0x55));
+  WriteFile(path("short.K3p"), Bytes(150, 0));
+  WriteFile(path("ok.K3p"), Bytes(kSettingsSize, 0));
+  std::filesystem::create_directory(path("folder.K3m"));
+  struct Case {
+    std::initializer_list<std::string> args;
+    int exitCode;
+    std::string says;
+  };
+  const Case cases[] = {
+      {{"write", "all", "--image", path("short")},
+       4,
+       "short.K3s : Błąd odczytu ! (it has 1000 bytes, the file needs 261632)"},
+      {{"read", "scenes=1:1", "--image", path("short")}, 4, "Błąd odczytu !"},
+      {{"verify", "settings", "--image", path("short")}, 4, "it has 150 bytes, the file needs 202"},
+      // Writing or verifying needs the files of the areas it sends or compares.
+      {{"write", "midi", "--image", path("ok")}, 4, "Plik " + path("ok.K3m") + " nie istnieje !"},
+      {{"verify", "scenes", "--image", path("none")}, 4, "nie istnieje"},
+      {{"verify", "midi", "--image", path("folder")}, 4, "folder.K3m"},
+      // A read whose files could not be saved does not read.
+      {{"read", "settings", "--image", path("nowhere/show")}, 4, "does not exist"},
+      {{"read", "midi", "--image", path("folder")}, 4, "it is a folder"},
+  };
+  for (const Case& c : cases) {
+    const CliRun r = cli(c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(frameCount(), 0U);
+  EXPECT_EQ(ReadFile(path("short.K3s")), Bytes(1000, 0x55));
+}
+
+TEST_F(CliRunTest, AnInterruptedReadNeverReplacesAnExistingFile) {
+  for (int signo : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signo);
+    WriteFile(path("show.K3s"), Bytes(kScenesSize, 0x77));
+    controller([](SimController& c) {
+      c.clearReceived();
+      c.clearRules();
+    });
+    // The third answer comes late, so the program is still reading when the signal arrives.
+    rule("late:block=2:delay=20000");
+    QProcess p;
+    p.start(KAVIRAOB_CLI, Args({"--port", port(), "read", "scenes", "--image", path("show")}));
+    p.closeWriteChannel();
+    QElapsedTimer t;
+    t.start();
+    while (frameCount() < 3 && t.elapsed() < 20000)
+      QThread::msleep(10);
+    ASSERT_EQ(frameCount(), 3U);
+    ::kill(static_cast<pid_t>(p.processId()), signo);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 3);
+    const std::string err = p.readAllStandardError().toStdString();
+    EXPECT_NE(err.find("interrupted by"), std::string::npos) << err;
+    EXPECT_NE(err.find("no file was saved"), std::string::npos) << err;
+    EXPECT_EQ(ReadFile(path("show.K3s")), Bytes(kScenesSize, 0x77));
+    EXPECT_EQ(frameCount(), 3U);
+  }
+}
+
+TEST_F(CliRunTest, VersionAndRestart) {
+  controller([](SimController& c) { c.memory().version = VersionBytes{7, 2, 'b'}; });
+  const CliRun version = cli({"version"});
+  EXPECT_EQ(version.exitCode, 0) << version.err;
+  EXPECT_EQ(version.out, "2.07b\n");
+  const CliRun restart = cli({"restart"});
+  EXPECT_EQ(restart.exitCode, 0) << restart.err;
+  awaitFrames(2);
+  EXPECT_EQ(frames(), (std::vector<Bytes>{{0x12, 0x03, 0xEB}, {0x0F, 0x03, 0xEE}}));
+  EXPECT_EQ(controller([](SimController& c) { return c.restarts(); }), 1U);
+
+  controller([](SimController& c) { c.memory().version = VersionBytes{100, 1, 0}; });
+  EXPECT_EQ(cli({"version"}).out, "1.??X\n");
+
+  // Global options are taken after the command too.
+  rule("nak:frame=4");
+  const CliRun refused = RunCli(Args({"version", "--port", port(), "--retries", "0"}));
+  EXPECT_EQ(refused.exitCode, 3);
+  EXPECT_NE(refused.err.find("Błąd komunikacji : NAK at the version request"), std::string::npos)
+      << refused.err;
+}
+
+TEST_F(CliRunTest, WithoutAPortTheGivenPortsAreSearched) {
+  // Two ports: searched with the presence probe; the simulator answers it.
+  const CliRun found = RunCli(Args({"--port", path("missing-tty"), "--port", port(), "version"}));
+  EXPECT_EQ(found.exitCode, 0) << found.err;
+  EXPECT_EQ(found.out, "1.05A\n");
+  EXPECT_NE(found.err.find("found the controller on " + port()), std::string::npos) << found.err;
+  EXPECT_EQ(frames().front(), (Bytes{0x1B, 0x03, 0xE2}));
+
+  rule("nak:frame=3:count=10");  // the next probe is refused
+  const CliRun none = RunCli(Args({"--port", port(), "--port", path("missing-tty"), "version"}));
+  EXPECT_EQ(none.exitCode, 3);
+  EXPECT_NE(none.err.find("Nie znalazłem sterownika Kavira OB !"), std::string::npos) << none.err;
+}
+
+TEST(CliPort, APortThatCannotBeOpenedIsNamedWithTheSystemsReason) {
+  const CliRun missing = RunCli(Args({"--port", "/nonexistent/ttyX", "version"}));
+  EXPECT_EQ(missing.exitCode, 3);
+  EXPECT_NE(missing.err.find("/nonexistent/ttyX: Błąd otwarcia portu ! No such file or directory (errno 2)"),
+            std::string::npos)
+      << missing.err;
+  const CliRun notSerial = RunCli(Args({"--port", "/dev/null", "read", "all", "--image", "/tmp/x"}));
+  EXPECT_EQ(notSerial.exitCode, 3);
+  EXPECT_NE(notSerial.err.find("/dev/null: "), std::string::npos) << notSerial.err;
+}
+
+TEST(CliUsage, MistakesAreRefusedWithAReason) {
+  struct Case {
+    std::initializer_list<std::string> args;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"read"}, "which AREA?"},
+      {{"read", "all"}, "--image BASE is needed"},
+      {{"read", "bogus", "--image", "x"}, "unknown area 'bogus'"},
+      {{"write", "scenes=2:1-1:1", "--image", "x"}, "ends (1:1) before it starts (2:1)"},
+      {{"verify", "scenes=48:15", "--image", "x"}, "program 48: it has scenes 1-14"},
+      {{"read", "all", "midi", "--image", "x"}, "one AREA only"},
+      {{"read", "all", "--image"}, "--image needs"},
+      {{"read", "all", "--image", "x", "--bogus"}, "unknown option '--bogus'"},
+      {{"--retries", "x", "version"}, "--retries wants a number"},
+      {{"version", "--retries=-1"}, "--retries wants a number"},
+      {{"version", "now"}, "unexpected argument 'now'"},
+      {{"restart", "--yes"}, "unexpected argument '--yes'"},
+      {{"firmware"}, "install or verify?"},
+      {{"firmware", "flash", "x.upg"}, "'flash': install or verify?"},
+      {{"firmware", "install"}, "which update FILE?"},
+      {{"firmware", "install", "a.upg", "b.upg"}, "one FILE only"},
+      {{"pack-update", "a.hex", "-o", "a.upg"}, "--version M.mm is needed"},
+      {{"pack-update", "a.hex", "--version", "1.6", "-o", "a.upg"}, "not '1.6'"},
+      {{"pack-update", "a.hex", "--version", "1.06"}, "-o FILE.upg is needed"},
+      {{"pack-update", "--version", "1.06", "-o", "a.upg"}, "which Intel HEX file?"},
+  };
+  for (const Case& c : cases) {
+    const CliRun r = RunCli(Args(c.args));
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+}
+
+TEST(CliUsage, HelpForTheProgramAndEachCommandAndTheVersion) {
+  const CliRun help = RunCli(Args({"--help"}));
+  EXPECT_EQ(help.exitCode, 0);
+  for (const char* command : {"version", "read", "write", "verify", "restart", "firmware", "pack-update"}) {
+    EXPECT_NE(help.out.find(std::string("  ") + command + " "), std::string::npos) << command;
+    const CliRun own = RunCli(Args({command, "--help"}));
+    EXPECT_EQ(own.exitCode, 0) << command;
+    EXPECT_NE(own.out.find("Usage: kaviraob-cli"), std::string::npos) << command;
+    EXPECT_NE(own.out.find("kaviraob-cli "), own.out.rfind("kaviraob-cli ")) << command;  // with examples
+  }
+  const CliRun version = RunCli(Args({"--version"}));
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out.rfind("kaviraob-cli ", 0), 0U) << version.out;
+  EXPECT_NE(version.out.find_first_of("0123456789"), std::string::npos) << version.out;
+}
+
+}  // namespace
+}  // namespace kavira::test
