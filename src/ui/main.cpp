@@ -1,7 +1,10 @@
 // kaviraob: the window program.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
+#include <QTranslator>
 #include <cstdio>
 #include <memory>
 
@@ -34,6 +37,13 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kaviraob"));
   QApplication::setApplicationVersion(QStringLiteral(KAVIRAOB_VERSION));
+  // The program speaks Polish whatever the system's language: Qt's own dialogs (files) too, where
+  // Qt's translations are installed.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Polish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTexts);
+  }
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(

@@ -73,9 +73,14 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  client_ = new ClientArea([this] { refreshStatus(); }, central);
+  // The client area sits in a holder that keeps its place while the scene editor hides it.
+  auto* holder = new QWidget(central);
+  auto* holderLayout = new QVBoxLayout(holder);
+  holderLayout->setContentsMargins(0, 0, 0, 0);
+  client_ = new ClientArea([this] { refreshStatus(); }, holder);
+  holderLayout->addWidget(client_);
   statusBar_ = new StatusBar(central);
-  layout->addWidget(client_, 1);
+  layout->addWidget(holder, 1);
   layout->addWidget(statusBar_);
   setCentralWidget(central);
 

@@ -144,7 +144,7 @@ void SceneEditorDialog::buildDevices() {
 // Every slider is one column: the scroll bar, its number underneath. The channels stand under the
 // device boxes with the same number; XF and SP stand in the program column with their labels on top.
 void SceneEditorDialog::buildFaders() {
-  const int columnWidth = ui_->programField->fontMetrics().horizontalAdvance(QStringLiteral("888")) + 18;
+  const int columnWidth = ui_->programField->fontMetrics().horizontalAdvance(QStringLiteral("888")) + 12;
   for (int i = 0; i < kFaders; ++i) {
     const bool channel = i < kDevices;
     QWidget* owner = channel ? ui_->channelsGroup : ui_->programGroup;
@@ -159,7 +159,7 @@ void SceneEditorDialog::buildFaders() {
                                    : QString::fromUtf8(i == kXf ? "XF" : "SP"));
     auto* field = new QLineEdit(owner);
     field->setAlignment(Qt::AlignCenter);
-    field->setFixedWidth(columnWidth - 4);
+    field->setFixedWidth(columnWidth - 2);
     field->installEventFilter(this);
     faders_[static_cast<std::size_t>(i)] = bar;
     values_[static_cast<std::size_t>(i)] = field;

@@ -20,6 +20,11 @@ StatusBar::StatusBar(QWidget* parent) : QWidget(parent), progress_(new QProgress
   progress_->setValue(0);
   progress_->setTextVisible(false);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  // The parts are measured in the window's character widths; a slightly smaller face keeps texts
+  // such as "FW : 1.05A" inside them.
+  QFont small = font();
+  small.setPointSizeF(small.pointSizeF() * 0.9);
+  setFont(small);
 }
 
 QSize StatusBar::sizeHint() const {
@@ -67,7 +72,7 @@ void StatusBar::paintEvent(QPaintEvent*) {
       align = Qt::AlignCenter;
     }
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(part.adjusted(4, 0, -4, 0), align, text);
+    p.drawText(part.adjusted(2, 0, -2, 0), align, text);
   }
 }
 
