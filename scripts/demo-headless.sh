@@ -3,7 +3,7 @@
 set -euo pipefail
 cli=${1:-build/default/src/cli/kaviraob-cli}
 out=$(mktemp -d)
-"$cli" simulate --demo >"$out/sim.out" 2>"$out/sim.err" &
+"$cli" simulate --demo --no-pacing >"$out/sim.out" 2>"$out/sim.err" &
 sim=$!
 trap 'kill $sim 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -s "$out/sim.out" ] && break; sleep 0.1; done
