@@ -116,6 +116,7 @@ Answer CliHost::linkFailure(std::string_view text) {
     ++frameRetries_;
     ++retriesUsed_;
     if (!quiet_) {
+      if (beforeNote) beforeNote();
       notes_ << "kaviraob-cli: " << what << "; retry " << frameRetries_ << " of " << retries_ << std::endl;
     }
     return Answer::Retry;
@@ -137,6 +138,7 @@ Answer CliHost::lineDiffers(std::string_view text) {
     // The same line is read again; a refusal of that read is counted afresh.
     retriedFrame_.reset();
     if (!quiet_) {
+      if (beforeNote) beforeNote();
       notes_ << "kaviraob-cli: firmware line " << line << " differs; reading it again (" << lineRereads_
              << " of " << retries_ << ")" << std::endl;
     }
@@ -170,7 +172,10 @@ Answer CliHost::messageBox(std::string_view text, std::string_view caption, Butt
   } else if (icon == Icon::Information) {
     // The outcome of a verify run.
     outcome_ = std::string(text);
-    if (!quiet_) notes_ << "kaviraob-cli: " << OneLine(text) << std::endl;
+    if (!quiet_) {
+      if (beforeNote) beforeNote();
+      notes_ << "kaviraob-cli: " << OneLine(text) << std::endl;
+    }
   } else {
     std::string message = WithErrorText(OneLine(text));
     if (inRun) message += " at " + where();

@@ -53,6 +53,8 @@ class CliHost final : public Host {
   std::optional<std::string> updateFile;
   // Answers a Yes/No question; nothing set answers No.
   std::function<bool(std::string_view question)> ask;
+  // Called before a note is written (so a progress bar can end its line first).
+  std::function<void()> beforeNote;
   // The port's name, for messages; whether the engine is running (failures then say where).
   std::string portName;
   bool inRun = false;

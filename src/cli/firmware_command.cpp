@@ -167,7 +167,12 @@ int RunFirmware(Context& context, Args args) {
   if (!started) return session.complain("not confirmed; nothing was sent to the controller", kExitFailure);
 
   session.run();
-  if (const auto code = session.failed()) return *code;
+  std::string consequence;
+  if (engine.obszar == _upg_ && !*verifyOnly) {
+    consequence = engine.akcja == _write_ ? "the update is incomplete: install it again"
+                                          : "the update was written but not verified: run 'firmware verify'";
+  }
+  if (const auto code = session.failed(consequence)) return *code;
   if (host.lineGivenUp()) {
     return session.complain(
         std::string("a firmware line still differs after ") + std::to_string(context.retries) +

@@ -69,6 +69,7 @@ LinkSession::LinkSession(const Context& context, std::string command)
       driver_(engine_, clock_),
       progress_(std::cerr, ProgressMode(context), "kaviraob-cli " + command_ + ": ") {
   host_.watch(engine_);
+  host_.beforeNote = [this] { progress_.breakLine(); };
   // Nothing runs until a command starts it (the engine is born ready to ask for the version).
   engine_.status = _idle_;
   QObject::connect(&ports_, &PortManager::portActivity, &driver_, &EngineDriver::kick);
@@ -175,13 +176,12 @@ void LinkSession::linger(Millis time) {
   loop.exec();
 }
 
-std::optional<int> LinkSession::failed(std::string_view afterInterrupt) {
+std::optional<int> LinkSession::failed(std::string_view consequence) {
+  const std::string after = consequence.empty() ? std::string() : "; " + std::string(consequence);
   if (SignalArrived()) {
-    std::string message = "interrupted by " + SignalName(gSignal) + "; the link was stopped";
-    if (!afterInterrupt.empty()) message += "; " + std::string(afterInterrupt);
-    return complain(message, kExitLink);
+    return complain("interrupted by " + SignalName(gSignal) + "; the link was stopped" + after, kExitLink);
   }
-  if (const auto& f = host_.failure()) return complain(f->message, f->exitCode);
+  if (const auto& f = host_.failure()) return complain(f->message + after, f->exitCode);
   return std::nullopt;
 }
 

@@ -47,8 +47,9 @@ class LinkSession {
   // adapter's buffer) before the port closes.
   void linger(Millis time);
 
-  // After a run: the exit code and its message printed when the run was interrupted or failed.
-  std::optional<int> failed(std::string_view afterInterrupt = {});
+  // After a run: the exit code and its message printed when the run was interrupted or failed, with
+  // what that means for the user's work (`consequence`, e.g. "no file was saved").
+  std::optional<int> failed(std::string_view consequence = {});
 
   // "kaviraob-cli COMMAND: message" on standard error; returns `code`.
   int complain(std::string_view message, int code) const { return Complain(command_, message, code); }

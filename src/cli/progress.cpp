@@ -106,6 +106,13 @@ void ProgressReporter::show(const ProgressSnapshot& s, SteadyTime now, bool forc
   out_ << prefix_ << FormatPlain(s) << std::endl;
 }
 
+void ProgressReporter::breakLine() {
+  if (mode_ != Mode::Bar || !open_) return;
+  out_ << '\n' << std::flush;
+  open_ = false;
+  drawn_.reset();
+}
+
 void ProgressReporter::finish() {
   if (mode_ == Mode::Bar && open_) {
     if (last_) {

@@ -41,6 +41,8 @@ class ProgressReporter {
   void update(const LinkState& link, SteadyTime now);
   // The run is over: the bar's line is ended.
   void finish();
+  // Something else is about to be written: the bar's line is ended, and the bar goes on below it.
+  void breakLine();
 
  private:
   void show(const ProgressSnapshot& s, SteadyTime now, bool force);

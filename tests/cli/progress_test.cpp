@@ -110,6 +110,18 @@ TEST(Progress, TheBarRedrawsAtMostTenTimesASecondAndEndsItsLine) {
   EXPECT_EQ(std::count(s.begin(), s.end(), '\r'), 3) << s;
   EXPECT_NE(s.find("2/2 blocks"), std::string::npos);
   EXPECT_EQ(s.back(), '\n');
+
+  // A note in the middle of a walk: the bar ends its line and is drawn again below the note.
+  std::ostringstream broken;
+  ProgressReporter bar(broken, ProgressReporter::Mode::Bar);
+  bar.update(Walk(_read_, 0, 1, 0, _init_), t);
+  bar.breakLine();
+  broken << "note\n";
+  bar.update(Walk(_read_, 0, 1, 0, _loop_), t += Millis(1));
+  EXPECT_EQ(broken.str(),
+            "\rOdczyt z Qz418: Sceny [------------------------] 0/4 blocks\x1b[K\nnote\n"
+            "\rOdczyt z Qz418: Sceny [######------------------] 1/4 blocks\x1b[K");
+
   std::ostringstream none;
   ProgressReporter quiet(none, ProgressReporter::Mode::None);
   quiet.update(Walk(_read_, 0, 0, 0, _loop_), t);
