@@ -50,7 +50,8 @@ constexpr std::string_view kAreaHelp =
     "  all               everything above in one walk (2048 blocks)\n"
     "\n"
     "Options:\n"
-    "  --image BASE      the data files BASE.K3s, BASE.K3p and BASE.K3m\n"
+    "  --image BASE      the data files BASE.K3s, BASE.K3p and BASE.K3m (BASE.K3s and the\n"
+    "                    others stand for BASE too)\n"
     "  -h, --help        this text\n";
 
 void PrintHelp(const TransferCommand& c) {
@@ -102,6 +103,14 @@ int RunTransfer(const TransferCommand& c, Context& context, Args args) {
   if (!area) return Complain(c.name, "which AREA? scenes, scenes=P:S-P:S, settings, midi or all", kExitUsage);
   if (!base)
     return Complain(c.name, "--image BASE is needed: the data files BASE.K3s, .K3p, .K3m", kExitUsage);
+  // One of the files named by its full name stands for the base it belongs to.
+  for (DataArea a : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
+    const std::string ext = std::string(".") + DataFileExtension(a);
+    if (base->size() > ext.size() && base->compare(base->size() - ext.size(), ext.size(), ext) == 0) {
+      base->resize(base->size() - ext.size());
+      break;
+    }
+  }
 
   LinkSession session(context, std::string(c.name));
   const std::vector<DataArea> areas = area->dataAreas();

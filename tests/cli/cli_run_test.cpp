@@ -65,7 +65,8 @@ TEST_F(CliRunTest, ASceneRangeSendsOnlyItsBlocksAndKeepsTheOtherScenes) {
   controller([&](SimController& c) { c.memory().loadImage(*image); });
 
   // Program 2, scenes 1-2: absolute scenes 32 and 33, blocks 64-67.
-  const CliRun r = cli({"read", "scenes=2:1-2:2", "--image", path("show")});
+  // A data file's full name stands for its base.
+  const CliRun r = cli({"read", "scenes=2:1-2:2", "--image", path("show.K3s")});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(blocks(), (std::vector<std::uint32_t>{64, 65, 66, 67}));
   Bytes expected(kScenesSize, 0x77);
