@@ -195,28 +195,12 @@ void MidiDialog::onScrollAction(int action) {
     bar->setSliderPosition(pocz_);
     return;
   }
-  int next = pocz_;
-  switch (action) {
-    case QAbstractSlider::SliderSingleStepSub:
-      next -= 1;
-      break;
-    case QAbstractSlider::SliderSingleStepAdd:
-      next += 1;
-      break;
-    case QAbstractSlider::SliderPageStepSub:
-      next -= kRows;
-      break;
-    case QAbstractSlider::SliderPageStepAdd:
-      next += kRows;
-      break;
-    case QAbstractSlider::SliderMove:
-      next = bar->sliderPosition();
-      break;
-    default:  // Home and End: read back, but stay
-      bar->setSliderPosition(pocz_);
-      return;
+  const auto next = ui_->keysBar->scrolledTo(action, pocz_, kRows, kLastFirstKey);
+  if (!next) {  // Home and End: read back, but stay
+    bar->setSliderPosition(pocz_);
+    return;
   }
-  pocz_ = std::clamp(next, 0, kLastFirstKey);
+  pocz_ = *next;
   bar->setSliderPosition(pocz_);
   showRows();
 }

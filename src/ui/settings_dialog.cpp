@@ -322,29 +322,13 @@ void SettingsDialog::onScrollAction(StepScrollBar* bar, int action) {
     bar->setSliderPosition(first);
     return;
   }
-  const int page = programs ? 3 : 1;
-  int next = first;
-  switch (action) {
-    case QAbstractSlider::SliderSingleStepSub:
-      next -= 1;
-      break;
-    case QAbstractSlider::SliderSingleStepAdd:
-      next += 1;
-      break;
-    case QAbstractSlider::SliderPageStepSub:
-      next -= page;
-      break;
-    case QAbstractSlider::SliderPageStepAdd:
-      next += page;
-      break;
-    case QAbstractSlider::SliderMove:
-      next = bar->sliderPosition();
-      break;
-    default:  // Home and End: read back, but stay
-      bar->setSliderPosition(first);
-      return;
+  const auto next =
+      bar->scrolledTo(action, first, programs ? 3 : 1, programs ? kLastFirstProgram : kLastFirstCollection);
+  if (!next) {  // Home and End: read back, but stay
+    bar->setSliderPosition(first);
+    return;
   }
-  first = std::clamp(next, 0, programs ? kLastFirstProgram : kLastFirstCollection);
+  first = *next;
   bar->setSliderPosition(first);
   showRows();
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QScrollBar>
+#include <algorithm>
+#include <optional>
 
 namespace kavira {
 
@@ -11,6 +13,33 @@ class StepScrollBar : public QScrollBar {
  public:
   using QScrollBar::QScrollBar;
   void stopRepeat() { setRepeatAction(SliderNoAction); }
+
+  // The first row a scroll action leads to from `first`: a line step moves by 1, a page step by `page`,
+  // the thumb to where it is; within 0 to `last`. Nothing for the actions that keep the rows (Home,
+  // End).
+  std::optional<int> scrolledTo(int action, int first, int page, int last) const {
+    int next = first;
+    switch (action) {
+      case SliderSingleStepSub:
+        next -= 1;
+        break;
+      case SliderSingleStepAdd:
+        next += 1;
+        break;
+      case SliderPageStepSub:
+        next -= page;
+        break;
+      case SliderPageStepAdd:
+        next += page;
+        break;
+      case SliderMove:
+        next = sliderPosition();
+        break;
+      default:
+        return std::nullopt;
+    }
+    return std::clamp(next, 0, last);
+  }
 };
 
 }  // namespace kavira

@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 
+#include "engine_stepper.h"
 #include "link/transfer_engine.h"
 #include "scripted_host.h"
 #include "sim/demo_show.h"
@@ -23,25 +24,9 @@ class EngineSimTest : public ::testing::Test {
     engine.status = _idle_;
   }
 
-  void run(int maxSteps = 2'000'000) {
-    for (int i = 0; i < maxSteps; ++i) {
-      switch (engine.next()) {
-        case TransferEngine::Next::Idle:
-          return;
-        case TransferEngine::Next::Now:
-          break;
-        case TransferEngine::Next::Wait: {
-          const auto at = engine.wakeAt();
-          ASSERT_TRUE(at.has_value());
-          if (*at > clock.now()) {
-            clock.advance(*at - clock.now());
-          }
-          break;
-        }
-      }
-      engine.step();
-    }
-    FAIL() << "the run did not end";
+  void run() {
+    ASSERT_EQ(test::StepEngine(engine, clock, nullptr, 2'000'000), test::StepOutcome::Idle)
+        << "the run did not end";
   }
 
   void rule(const char* text) {

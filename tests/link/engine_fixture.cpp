@@ -1,5 +1,7 @@
 #include "engine_fixture.h"
 
+#include "engine_stepper.h"
+
 namespace kavira::test {
 
 Bytes DataReply(std::uint8_t space, std::uint32_t address, ByteView data) {
@@ -54,25 +56,9 @@ EngineTest::EngineTest() {
 }
 
 void EngineTest::runUntil(const std::function<bool()>& done, int maxSteps) {
-  for (int i = 0; i < maxSteps; ++i) {
-    if (done()) return;
-    switch (engine.next()) {
-      case TransferEngine::Next::Idle:
-        return;
-      case TransferEngine::Next::Now:
-        break;
-      case TransferEngine::Next::Wait: {
-        const auto at = engine.wakeAt();
-        ASSERT_TRUE(at.has_value()) << "the engine waits without a wake time";
-        if (*at > clock.now())
-          clock.advance(std::chrono::duration_cast<Millis>(*at - clock.now()) + Millis(0));
-        if (*at > clock.now()) clock.advance(Millis(1));
-        break;
-      }
-    }
-    engine.step();
-  }
-  FAIL() << "the engine did not finish";
+  const StepOutcome outcome = StepEngine(engine, clock, done, maxSteps);
+  ASSERT_NE(outcome, StepOutcome::WaitsForever) << "the engine waits without a wake time";
+  ASSERT_NE(outcome, StepOutcome::TooManySteps) << "the engine did not finish";
 }
 
 void EngineTest::runUntilIdle(int maxSteps) {
