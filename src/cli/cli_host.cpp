@@ -117,7 +117,7 @@ Answer CliHost::linkFailure(std::string_view text) {
     ++retriesUsed_;
     if (!quiet_) {
       if (beforeNote) beforeNote();
-      notes_ << "kaviraob-cli: " << what << "; retry " << frameRetries_ << " of " << retries_ << std::endl;
+      notes_ << notePrefix << what << "; retry " << frameRetries_ << " of " << retries_ << std::endl;
     }
     return Answer::Retry;
   }
@@ -145,6 +145,7 @@ Answer CliHost::lineDiffers(std::string_view text) {
     return Answer::Retry;
   }
   lineGivenUp_ = true;
+  if (differencesOnTerminal && beforeNote) beforeNote();
   ++differences_;
   differencesOut_ << OneLine(text) << std::endl;
   return Answer::Abort;
@@ -161,6 +162,7 @@ Answer CliHost::messageBox(std::string_view text, std::string_view caption, Butt
         return ask && ask(std::string(caption) + "\n" + std::string(text)) ? Answer::Yes : Answer::No;
       }
       // A verification difference: one line, and checking goes on.
+      if (differencesOnTerminal && beforeNote) beforeNote();
       ++differences_;
       differencesOut_ << OneLine(text) << '\n';
       return Answer::Yes;
@@ -174,7 +176,7 @@ Answer CliHost::messageBox(std::string_view text, std::string_view caption, Butt
     outcome_ = std::string(text);
     if (!quiet_) {
       if (beforeNote) beforeNote();
-      notes_ << "kaviraob-cli: " << OneLine(text) << std::endl;
+      notes_ << notePrefix << OneLine(text) << std::endl;
     }
   } else {
     std::string message = WithErrorText(OneLine(text));

@@ -53,8 +53,12 @@ class CliHost final : public Host {
   std::optional<std::string> updateFile;
   // Answers a Yes/No question; nothing set answers No.
   std::function<bool(std::string_view question)> ask;
-  // Called before a note is written (so a progress bar can end its line first).
+  // Called before a note is written (so a progress bar can end its line first), and before a
+  // difference line when the differences go to the same terminal as the bar.
   std::function<void()> beforeNote;
+  bool differencesOnTerminal = false;
+  // What notes begin with.
+  std::string notePrefix = "kaviraob-cli: ";
   // The port's name, for messages; whether the engine is running (failures then say where).
   std::string portName;
   bool inRun = false;

@@ -70,6 +70,8 @@ LinkSession::LinkSession(const Context& context, std::string command)
       progress_(std::cerr, ProgressMode(context), "kaviraob-cli " + command_ + ": ") {
   host_.watch(engine_);
   host_.beforeNote = [this] { progress_.breakLine(); };
+  host_.differencesOnTerminal = ::isatty(STDOUT_FILENO) != 0;
+  host_.notePrefix = "kaviraob-cli " + command_ + ": ";
   // Nothing runs until a command starts it (the engine is born ready to ask for the version).
   engine_.status = _idle_;
   QObject::connect(&ports_, &PortManager::portActivity, &driver_, &EngineDriver::kick);

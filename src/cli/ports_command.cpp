@@ -14,7 +14,11 @@ int RunPorts(Context& context, Args args) {
                    "\n"
                    "Lists the serial ports in the order the search for the controller tries them: the\n"
                    "ports given with --port first, then the system's serial ports sorted by name.\n"
-                   "Where the system cannot list its ports, a fixed list stands in for it.\n";
+                   "Where the system cannot list its ports, a fixed list stands in for it.\n"
+                   "\n"
+                   "Examples:\n"
+                   "  kaviraob-cli ports\n"
+                   "  kaviraob-cli --port /dev/pts/3 ports    # a simulator's port first\n";
       return kExitOk;
     }
     return Complain("ports", "unexpected argument '" + reader.current() + "'", kExitUsage);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ostream>
 
+#include "link/frames.h"
+
 namespace kavira::cli {
 namespace {
 
@@ -27,6 +29,7 @@ std::string Clock(double seconds) {
 
 std::optional<ProgressSnapshot> SnapshotOf(const LinkState& link) {
   ProgressSnapshot s;
+  _obszar area = link.obszar;
   switch (link.obszar) {
     case _dane_:
     case _sync_:
@@ -38,6 +41,10 @@ std::optional<ProgressSnapshot> SnapshotOf(const LinkState& link) {
       const std::uint64_t next = link.Adres + (link.status == _loop_ ? 1U : 0U);
       s.done = next > first ? std::min<std::uint64_t>(next - first, s.total) : 0;
       s.unit = "blocks";
+      // The area of the block in hand; once the walk is over, of its last block (the engine has
+      // already moved on to the area after it).
+      const std::uint32_t block = std::min<std::uint32_t>(link.Adres, 2 * link.AdresDo + 1);
+      area = block >= kFirstMidiBlock ? _midi_ : block >= kFirstSettingsBlock ? _sync_ : _dane_;
       break;
     }
     case _upg_:
@@ -48,7 +55,7 @@ std::optional<ProgressSnapshot> SnapshotOf(const LinkState& link) {
     default:
       return std::nullopt;
   }
-  s.label = Bare(ActionText(link.akcja)) + ": " + Bare(AreaText(link.obszar));
+  s.label = Bare(ActionText(link.akcja)) + ": " + Bare(AreaText(area));
   return s;
 }
 

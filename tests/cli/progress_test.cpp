@@ -37,6 +37,8 @@ TEST(Progress, SnapshotsCountTheBlocksAndLinesWhoseAnswerWasHandled) {
       {Walk(_write_, 10, 20, 41, _loop_), 22, 22, "Zapis do Qz418: Sceny"},
       {Walk(_verify_, 0, 1023, 2045, _sending_), 2045, 2048, "Weryfikacja: Ustaw."},
       {Walk(_read_, 1023, 1023, 2048, _idle_), 2, 2, "Odczyt z Qz418: MIDI"},  // the walk is over
+      // A settings walk is over: the engine has moved on to the MIDI area, the walk has not.
+      {Walk(_verify_, 1022, 1022, 2046, _idle_), 2, 2, "Weryfikacja: Ustaw."},
       {firmware, 2, 3, "Zapis do Qz418: FirmWare"},
   };
   for (const Case& c : cases) {
