@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <span>
@@ -76,6 +77,14 @@ int Complain(std::string_view command, std::string_view message, int code);
 // commands that talk to a controller, among its own options.
 enum class GlobalOption { NotOne, Taken, Bad };
 GlobalOption TakeGlobalOption(OptionReader& reader, Context& context);
+
+// What every command that talks to a controller accepts after its name: the global options and
+// --help (which calls `help`). kNotCommon when the current argument is none of them (the command
+// looks at it), kTakenCommon when it was taken, otherwise the exit code to end with.
+inline constexpr int kNotCommon = -2;
+inline constexpr int kTakenCommon = -1;
+int TakeCommonOption(OptionReader& reader, Context& context, std::string_view command,
+                     const std::function<void()>& help);
 
 // The lines of --help that describe the global options.
 std::string_view GlobalOptionsHelp();

@@ -72,6 +72,23 @@ std::optional<long> ParseNumber(std::string_view text, long low, long high) {
   return v;
 }
 
+int TakeCommonOption(OptionReader& reader, Context& context, std::string_view command,
+                     const std::function<void()>& help) {
+  switch (TakeGlobalOption(reader, context)) {
+    case GlobalOption::Taken:
+      return kTakenCommon;
+    case GlobalOption::Bad:
+      return Complain(command, reader.error, kExitUsage);
+    case GlobalOption::NotOne:
+      break;
+  }
+  if (reader.flag("--help") || reader.flag("-h")) {
+    help();
+    return kExitOk;
+  }
+  return kNotCommon;
+}
+
 GlobalOption TakeGlobalOption(OptionReader& reader, Context& context) {
   if (reader.is("--port")) {
     const auto port = reader.value();

@@ -14,18 +14,11 @@ constexpr Millis kRestartLinger{100};
 int ReadOptions(std::string_view name, std::string_view help, Context& context, Args args) {
   OptionReader reader(args);
   while (!reader.done()) {
-    switch (TakeGlobalOption(reader, context)) {
-      case GlobalOption::Taken:
-        continue;
-      case GlobalOption::Bad:
-        return Complain(name, reader.error, kExitUsage);
-      case GlobalOption::NotOne:
-        break;
-    }
-    if (reader.flag("--help") || reader.flag("-h")) {
+    const int common = TakeCommonOption(reader, context, name, [&] {
       std::cout << help << "\nGlobal options (also accepted here):\n" << GlobalOptionsHelp();
-      return kExitOk;
-    }
+    });
+    if (common == kTakenCommon) continue;
+    if (common != kNotCommon) return common;
     return Complain(name, "unexpected argument '" + reader.current() + "' (see --help)", kExitUsage);
   }
   return -1;

@@ -109,18 +109,10 @@ int RunFirmware(Context& context, Args args) {
   bool yes = false;
   OptionReader reader(args);
   while (!reader.done()) {
-    switch (TakeGlobalOption(reader, context)) {
-      case GlobalOption::Taken:
-        continue;
-      case GlobalOption::Bad:
-        return Complain(kName, reader.error, kExitUsage);
-      case GlobalOption::NotOne:
-        break;
-    }
-    if (reader.flag("--help") || reader.flag("-h")) {
-      PrintHelp();
-      return kExitOk;
-    } else if (reader.flag("--yes") || reader.flag("-y")) {
+    const int common = TakeCommonOption(reader, context, kName, PrintHelp);
+    if (common == kTakenCommon) continue;
+    if (common != kNotCommon) return common;
+    if (reader.flag("--yes") || reader.flag("-y")) {
       yes = true;
     } else if (!reader.current().empty() && reader.current()[0] == '-') {
       return Complain(kName, "unknown option '" + reader.current() + "' (see --help)", kExitUsage);

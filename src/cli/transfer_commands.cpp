@@ -74,18 +74,10 @@ int RunTransfer(const TransferCommand& c, Context& context, Args args) {
   std::optional<std::string> base;
   OptionReader reader(args);
   while (!reader.done()) {
-    switch (TakeGlobalOption(reader, context)) {
-      case GlobalOption::Taken:
-        continue;
-      case GlobalOption::Bad:
-        return Complain(c.name, reader.error, kExitUsage);
-      case GlobalOption::NotOne:
-        break;
-    }
-    if (reader.flag("--help") || reader.flag("-h")) {
-      PrintHelp(c);
-      return kExitOk;
-    } else if (reader.is("--image")) {
+    const int common = TakeCommonOption(reader, context, c.name, [&] { PrintHelp(c); });
+    if (common == kTakenCommon) continue;
+    if (common != kNotCommon) return common;
+    if (reader.is("--image")) {
       base = reader.value();
       if (!base || base->empty())
         return Complain(c.name, "--image needs a base name, e.g. --image show", kExitUsage);

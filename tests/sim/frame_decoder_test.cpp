@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "byte_streams.h"
+
 #include <vector>
 
 namespace kavira {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
 
 struct Got {
   Bytes bytes;
@@ -30,18 +32,9 @@ std::vector<Got> Feed(FrameDecoder& d, const Bytes& bytes, SteadyTime at) {
   return out;
 }
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const auto& p : parts)
-    all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
-
-Bytes Repeat(std::uint8_t b, std::size_t n) {
-  return Bytes(n, b);
-}
-
-const SteadyTime t0{std::chrono::hours(1)};
+using test::Cat;
+using test::Repeat;
+using test::t0;
 
 // One stream with every form the program sends, noise between frames, a damaged checksum and the
 // longest frame a count byte can announce.

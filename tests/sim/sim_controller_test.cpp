@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "byte_streams.h"
+
 #include <memory>
 #include <vector>
 
@@ -10,19 +12,11 @@
 namespace kavira {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const auto& p : parts)
-    all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
-Bytes Repeat(std::uint8_t b, std::size_t n) {
-  return Bytes(n, b);
-}
-
-const SteadyTime t0{std::chrono::hours(1)};
+using test::Cat;
+using test::Repeat;
+using test::t0;
 const Millis kLongAfter{10000};
 
 const Bytes kProbe{0x1B, 0x03, 0xE2};
