@@ -8,10 +8,10 @@
 
 namespace kavira {
 
-inline constexpr std::size_t kSceneCount = 1022;   // absolute scenes 0..1021
-inline constexpr std::size_t kSceneBytes = 256;    // 16 devices x 16 channels
+inline constexpr std::size_t kSceneCount = 1022;  // absolute scenes 0..1021
+inline constexpr std::size_t kSceneBytes = 256;   // 16 devices x 16 channels
 inline constexpr std::size_t kProgramCount = 48;
-inline constexpr std::size_t kAreaCount = 3;        // the controller's three areas
+inline constexpr std::size_t kAreaCount = 3;         // the controller's three areas
 inline constexpr std::size_t kCollectionCount = 16;  // collections per area
 inline constexpr std::size_t kMidiKeyCount = 128;
 
@@ -65,8 +65,8 @@ struct ControllerImage {
   std::array<std::uint8_t, kProgramCount> PgmFade{};
   std::array<std::array<std::uint8_t, kCollectionCount>, kAreaCount> Shows{};  // program index or 255
   std::array<MidiStat, kMidiKeyCount> Midi{};
-  std::uint16_t ExtraMode = 0;  // special-key mode bits; only the low byte reaches the controller
-  std::uint16_t SlowMode = 0;   // 0 off, anything else on (65535 as stored by the program)
+  std::uint16_t ExtraMode = 0;   // special-key mode bits; only the low byte reaches the controller
+  std::uint16_t SlowMode = 0;    // 0 off, anything else on (65535 as stored by the program)
   std::uint16_t StrobScene = 0;  // absolute scene, 65535 = none
   std::uint16_t FogScene = 0;
   std::uint16_t ExtraScene = 0;

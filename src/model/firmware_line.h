@@ -9,7 +9,7 @@
 namespace kavira {
 
 inline constexpr std::uint32_t kFirmwareTop = 0x1E000;  // highest line address the controller takes
-inline constexpr std::uint32_t kFirmwareLineMax = 16;    // code bytes in one line
+inline constexpr std::uint32_t kFirmwareLineMax = 16;   // code bytes in one line
 
 struct pgmline_ {
   std::uint32_t Adres = 0;

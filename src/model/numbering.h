@@ -30,7 +30,11 @@ unsigned Rel2Abs(unsigned pgm, unsigned scena);
 // Program index in the high 16 bits and scene index in the low 16 bits, or kInvalid.
 unsigned Abs2Rel(unsigned scena);
 
-constexpr unsigned ProgramOf(unsigned rel) { return rel >> 16; }
-constexpr unsigned SceneOf(unsigned rel) { return rel & 0xFFFFU; }
+constexpr unsigned ProgramOf(unsigned rel) {
+  return rel >> 16;
+}
+constexpr unsigned SceneOf(unsigned rel) {
+  return rel & 0xFFFFU;
+}
 
 }  // namespace kavira

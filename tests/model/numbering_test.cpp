@@ -57,13 +57,14 @@ TEST(SceneCount, ByProgram) {
   EXPECT_EQ(SceneCountOfProgram(0), 0U);
   EXPECT_EQ(SceneCountOfProgram(49), 0U);
   unsigned total = 0;
-  for (unsigned p = 0; p < 48; ++p) total += SceneCount(p);
+  for (unsigned p = 0; p < 48; ++p)
+    total += SceneCount(p);
   EXPECT_EQ(total, 1022U);
 }
 
 TEST(ControllerImage, FreshImageIsAllZero) {
   const auto image = std::make_unique<ControllerImage>();
-  EXPECT_EQ(image->StrobScene, 0);  // program 1, scene 1: only 65535 means no scene
+  EXPECT_EQ(image->StrobScene, 0);    // program 1, scene 1: only 65535 means no scene
   EXPECT_EQ(image->Shows[2][15], 0);  // program 1, not empty
   EXPECT_EQ(image->Midi[127].word, 0);
   EXPECT_EQ(image->Sceny[1021][255], 0);
