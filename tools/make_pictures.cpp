@@ -10,6 +10,8 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QString>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -46,6 +48,25 @@ void Beam(QPainter& p, QPointF from, QPointF to, double width, QColor colour) {
   p.drawEllipse(to, width * 0.7, width * 0.22);
 }
 
+// A four-cornered shape shaded from `top` at its highest corner to `bottom` at its lowest.
+void ShadedQuad(QPainter& p, std::array<QPointF, 4> corners, QColor top, QColor bottom, const QPen& pen) {
+  QPainterPath path;
+  path.moveTo(corners[0]);
+  double high = corners[0].y(), low = corners[0].y();
+  for (std::size_t i = 1; i < corners.size(); ++i) {
+    path.lineTo(corners[i]);
+    high = std::min(high, corners[i].y());
+    low = std::max(low, corners[i].y());
+  }
+  path.closeSubpath();
+  QLinearGradient shade(0, high, 0, low);
+  shade.setColorAt(0, top);
+  shade.setColorAt(1, bottom);
+  p.setPen(pen);
+  p.setBrush(shade);
+  p.drawPath(path);
+}
+
 void MovingHead(QPainter& p, QPointF at, double scale) {
   p.setPen(QPen(QColor(20, 20, 26), 1));
   p.setBrush(QColor(58, 60, 70));
@@ -77,18 +98,8 @@ QImage Background() {
   }
 
   // Stage floor in perspective.
-  QPainterPath floor;
-  floor.moveTo(0, 300);
-  floor.lineTo(60, 205);
-  floor.lineTo(340, 205);
-  floor.lineTo(400, 300);
-  floor.closeSubpath();
-  QLinearGradient wood(0, 205, 0, 300);
-  wood.setColorAt(0, QColor(52, 36, 30));
-  wood.setColorAt(1, QColor(24, 16, 14));
-  p.setPen(Qt::NoPen);
-  p.setBrush(wood);
-  p.drawPath(floor);
+  ShadedQuad(p, {{{0, 300}, {60, 205}, {340, 205}, {400, 300}}}, QColor(52, 36, 30), QColor(24, 16, 14),
+             Qt::NoPen);
   p.setPen(QPen(QColor(70, 50, 40, 140), 1));
   for (int i = 1; i < 8; ++i) {
     const double y = 205 + i * i * 1.6;
@@ -120,18 +131,8 @@ QImage Background() {
     MovingHead(p, QPointF(b.x, 30), 1.0);
 
   // The controller's desk at the front of house.
-  QPainterPath desk;
-  desk.moveTo(232, 300);
-  desk.lineTo(246, 252);
-  desk.lineTo(392, 252);
-  desk.lineTo(400, 300);
-  desk.closeSubpath();
-  QLinearGradient deskShade(0, 252, 0, 300);
-  deskShade.setColorAt(0, QColor(70, 74, 86));
-  deskShade.setColorAt(1, QColor(28, 30, 36));
-  p.setPen(QPen(QColor(12, 12, 16), 1));
-  p.setBrush(deskShade);
-  p.drawPath(desk);
+  ShadedQuad(p, {{{232, 300}, {246, 252}, {392, 252}, {400, 300}}}, QColor(70, 74, 86), QColor(28, 30, 36),
+             QPen(QColor(12, 12, 16), 1));
   // Faders, 16 channels.
   for (int i = 0; i < 16; ++i) {
     const double x = 254 + i * 8.3;

@@ -7,15 +7,10 @@
 #include <cstdint>
 #include <span>
 
+#include "fuzz_check.h"
 #include "link/frames.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-}  // namespace
+using kavira::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kavira;

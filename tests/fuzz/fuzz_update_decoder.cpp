@@ -6,14 +6,9 @@
 
 #include "files/update_file.h"
 #include "files/update_packer.h"
+#include "fuzz_check.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-}  // namespace
+using kavira::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kavira;
