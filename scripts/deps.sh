@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what building and testing KaviraOB needs from Debian 12's packages. Uses sudo when not root.
+# Installs what building and testing KaviraOB needs from Debian 12's packages, and what building and
+# checking its Debian package needs. Uses sudo when not root.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-translations-l10n libgtest-dev fonts-dejavu-core "$@")
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n libgtest-dev fonts-dejavu-core
+  dpkg-dev file lintian desktop-file-utils appstream "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
