@@ -3,7 +3,9 @@
 # package from a configured and built folder with cpack, validates its desktop entry and AppStream data,
 # runs lintian, checks that this system satisfies its dependencies, unpacks it into a clean folder tree
 # and starts kaviraob-cli and kaviraob (with its simulated controller, on the offscreen platform) from
-# there. Nothing is installed into the system.
+# there. On a throw-away CI machine (CI=true, as root) it installs the package into the system with
+# dpkg -i instead, runs the programs from /usr/bin and purges the package afterwards; elsewhere nothing
+# is installed into the system.
 #   scripts/package-test.sh [BUILD_DIR]        (default build/ci)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -76,6 +78,14 @@ export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 bin=$root/usr/bin
+if [ "${CI:-}" = true ] && [ "$(id -u)" -eq 0 ] && ! dpkg-query -W kaviraob >/dev/null 2>&1; then
+  dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i failed"; }
+  installed=yes
+  trap 'cleanup; dpkg --purge kaviraob >/dev/null 2>&1 || true' EXIT
+  bin=/usr/bin
+  [ "$(command -v kaviraob-cli)" = /usr/bin/kaviraob-cli ] || fail "kaviraob-cli is not on PATH after dpkg -i"
+  echo "installed with dpkg -i; running from /usr/bin"
+fi
 upstream=${version%-*}
 [ "$("$bin/kaviraob-cli" --version)" = "kaviraob-cli $upstream" ] || fail "kaviraob-cli --version is wrong"
 [ "$("$bin/kaviraob" --version)" = "kaviraob $upstream" ] || fail "kaviraob --version is wrong"
@@ -116,4 +126,8 @@ if [ -z "$started" ] || { [ "$status" -ne 143 ] && [ "$status" -ne 0 ]; } || [ -
   fail "kaviraob --simulate did not start well (exit status $status)"
 fi
 echo "kaviraob --simulate started, found its simulated controller and ran until ended"
+if [ -n "${installed:-}" ]; then
+  dpkg --purge kaviraob >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg --purge failed"; }
+  [ ! -e /usr/bin/kaviraob ] || fail "dpkg --purge left /usr/bin/kaviraob behind"
+fi
 step "Package test passed"
