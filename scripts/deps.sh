@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
 # Installs what building and testing KaviraOB needs from Debian 12's packages, and what building and
 # checking its Debian package needs. Uses sudo when not root.
+#   scripts/deps.sh [--windows] [PACKAGE...]
+# --windows installs instead what the windows-core preset needs: the mingw-w64 cross compiler, wine64
+# to run its programs, and GoogleTest's sources to build for it.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n libgtest-dev fonts-dejavu-core
-  dpkg-dev file lintian desktop-file-utils appstream "$@")
+  dpkg-dev file lintian desktop-file-utils appstream)
+if [ "${1:-}" = "--windows" ]; then
+  shift
+  packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)
+fi
+packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
