@@ -83,7 +83,7 @@ void RunFileStep(LinkState& link, ControllerImage& image, Host& host, FileDialog
   const std::optional<FileFailure> failure =
       save ? SaveDataFile(dialog.NazwaPliku, *area, image) : LoadDataFile(dialog.NazwaPliku, *area, image);
   if (failure) {
-    host.messageBox(failure->text, failure->Caption(), Buttons::Ok, Icon::Stop);
+    host.messageBox(failure->BoxText(), failure->Caption(), Buttons::Ok, Icon::Stop);
     EndRun(link, false);
     host.repaint();
     return;

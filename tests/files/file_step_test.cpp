@@ -115,8 +115,8 @@ TEST_F(FileStep, FailuresShowTheirMessageAndChangeNothing) {
     _akcja akcja;
     std::string text;
   } cases[] = {
-      {At("short.K3p"), _fread_, At("short.K3p") + " :\nBłąd odczytu !"},
-      {At("short.K3p/x.K3p"), _fsave_, "Błąd otwarcia pliku !"},
+      {At("short.K3p"), _fread_, At("short.K3p") + " :\nBłąd odczytu !\nit has 150 bytes, the file needs 202"},
+      {At("short.K3p/x.K3p"), _fsave_, "Błąd otwarcia pliku !\n" + At("short.K3p") + " is not a folder"},
   };
   image_ = Sample();
   for (const auto& c : cases) {
