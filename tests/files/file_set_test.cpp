@@ -3,10 +3,8 @@
 // links and name limits. Real files and folders throughout; a small tmpfs where the test may mount
 // one.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +14,7 @@
 #include "files/data_files.h"
 #include "files/file_step.h"
 #include "scripted_host.h"
+#include "small_disk.h"
 #include "temp_dir.h"
 
 namespace kavira {
@@ -24,6 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::Bytes;
 using test::ReadAll;
+using test::SmallDisk;
 using test::TempDir;
 using test::WriteAll;
 
@@ -58,44 +58,6 @@ std::vector<std::string> Temporaries(const fs::path& folder) {
   }
   return names;
 }
-
-// A tmpfs of `bytes` mounted on a fresh folder, when the test may mount one (root in CI).
-class SmallDisk {
- public:
-  explicit SmallDisk(std::size_t bytes) {
-    const std::string options = "size=" + std::to_string(bytes);
-    if (::mount("kavira-test", dir_.path().c_str(), "tmpfs", 0, options.c_str()) == 0) {
-      mounted_ = true;
-    } else {
-      error_ = std::strerror(errno);
-    }
-  }
-  ~SmallDisk() {
-    if (mounted_) ::umount2(dir_.path().c_str(), MNT_DETACH);
-  }
-  SmallDisk(const SmallDisk&) = delete;
-  SmallDisk& operator=(const SmallDisk&) = delete;
-
-  bool mounted() const { return mounted_; }
-  const std::string& error() const { return error_; }
-  const fs::path& path() const { return dir_.path(); }
-  // Fills the disk so that only `bytes` stay free.
-  void LeaveFree(std::size_t bytes) {
-    struct statvfs st {};
-    ASSERT_EQ(::statvfs(path().c_str(), &st), 0);
-    const std::size_t free = st.f_bavail * st.f_bsize;
-    ASSERT_GE(free, bytes);
-    WriteAll(path() / "filler", Bytes(free - bytes, 0));
-  }
-
- private:
-  TempDir dir_;
-  bool mounted_ = false;
-  std::string error_;
-};
-
-#define REQUIRE_SMALL_DISK(disk) \
-  if (!(disk).mounted()) GTEST_SKIP() << "cannot mount a tmpfs here: " << (disk).error()
 
 // Passes everything to the system, but fails the n-th call of one kind with `error`.
 class FaultyFileSystem final : public FileSystem {
@@ -150,7 +112,7 @@ TEST(FileSet, AFullDiskReplacesNoneOfTheFiles) {
   REQUIRE_SMALL_DISK(disk);
   SetFixture set(disk.path());
   // Room for the new scenes file and one page more: the third new file does not fit.
-  disk.LeaveFree(261632 + 4096 + 2048);
+  ASSERT_TRUE(disk.LeaveFree(261632 + 4096 + 2048));
   int hooks = 0;
   ReplaceOptions options;
   options.beforeReplacing = [&] { ++hooks; };
