@@ -361,6 +361,13 @@ TEST(CliPort, APortThatCannotBeOpenedIsNamedWithTheSystemsReason) {
   const CliRun notSerial = RunCli(Args({"--port", "/dev/null", "read", "all", "--image", "/tmp/x"}));
   EXPECT_EQ(notSerial.exitCode, 3);
   EXPECT_NE(notSerial.err.find("/dev/null: "), std::string::npos) << notSerial.err;
+  // A folder is said to be one (Qt alone reports an input/output error).
+  const CliRun folder = RunCli(Args({"--port", "/tmp", "version"}));
+  EXPECT_EQ(folder.exitCode, 3);
+  EXPECT_NE(
+      folder.err.find("/tmp: Błąd otwarcia portu ! Is a directory (errno 21)\n/tmp to folder, a nie port"),
+      std::string::npos)
+      << folder.err;
 }
 
 TEST(CliUsage, MistakesAreRefusedWithAReason) {
