@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "cli/cli_command.h"
+#include "cli/image_files.h"
 #include "files/data_files.h"
 #include "platform/pty_simulator.h"
 #include "sim/demo_show.h"
@@ -65,10 +66,10 @@ std::string Hex(ByteView bytes) {
 std::optional<std::string> LoadImage(const std::string& base, ControllerImage& image) {
   int loaded = 0;
   for (DataArea area : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
-    const std::filesystem::path path = base + "." + DataFileExtension(area);
+    const std::filesystem::path path = DataFilePath(base, area);
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) continue;
-    if (const auto failure = LoadDataFile(path, area, image)) return path.string() + ": " + failure->text;
+    if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) continue;
+    if (const auto failure = LoadDataFile(path, area, image)) return DescribeFailure(path, *failure);
     std::cerr << "kaviraob-cli simulate: loaded " << path.string() << '\n';
     ++loaded;
   }
@@ -108,6 +109,7 @@ int RunSimulate(Context&, Args args) {
     } else if (reader.flag("--verbose")) {
       verbose = true;
     } else if (reader.is("--image")) {
+      if (imageBase) return Complain(kName, "--image given twice: one BASE only", kExitUsage);
       imageBase = reader.value();
       if (!imageBase || imageBase->empty()) return Complain(kName, "--image needs a base name", kExitUsage);
     } else if (reader.is("--version")) {
@@ -139,7 +141,7 @@ int RunSimulate(Context&, Args args) {
     auto image = std::make_unique<ControllerImage>();
     if (demo) FillDemoShow(*image);
     if (imageBase) {
-      if (const auto failure = LoadImage(*imageBase, *image)) return Complain(kName, *failure, kExitFailure);
+      if (const auto failure = LoadImage(*imageBase, *image)) return Complain(kName, *failure, kExitFile);
     }
     controller->memory().loadImage(*image);
   }

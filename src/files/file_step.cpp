@@ -11,10 +11,24 @@ constexpr const char* kCaptionProblem = "Mamy problem";
 
 // A run that cannot go on: the link goes idle, no action is pending, and an "&Wszystko" run ends so
 // that a later single load or save does not run on into the other files.
-void EndRun(LinkState& link, bool clearAction) {
+void EndRun(LinkState& link, FileDialogState& dialog, bool clearAction) {
   link.status = _idle_;
   if (clearAction) link.akcja = _NA_;
   link.wszystko = 0;
+  dialog.pendingSaves.clear();
+}
+
+// A save: a single file at once; during "&Wszystko" the scenes and settings files are checked and
+// kept, and the MIDI file's step saves all three.
+std::optional<FileFailure> Save(DataArea area, const LinkState& link, const ControllerImage& image,
+                                FileDialogState& dialog) {
+  const bool inSet = link.wszystko != 0;
+  if (!inSet || area == DataArea::Scenes) dialog.pendingSaves.clear();
+  dialog.pendingSaves.push_back({dialog.NazwaPliku, EncodeDataFile(area, image)});
+  if (inSet && area != DataArea::Midi) return CheckSaveFile(dialog.NazwaPliku);
+  std::vector<FileWrite> files;
+  files.swap(dialog.pendingSaves);
+  return SaveFileSet(files);
 }
 
 }  // namespace
@@ -53,7 +67,7 @@ void RunFileStep(LinkState& link, ControllerImage& image, Host& host, FileDialog
   if (!area) {
     host.messageBox("Błędny obszar : " + std::to_string(static_cast<int>(link.obszar)) + " !",
                     kCaptionProblem, Buttons::Ok, Icon::Exclamation);
-    EndRun(link, true);
+    EndRun(link, dialog, true);
     host.repaint();
     return;
   }
@@ -64,7 +78,7 @@ void RunFileStep(LinkState& link, ControllerImage& image, Host& host, FileDialog
   if (link.akcja != _fread_ && link.akcja != _fsave_) {
     host.messageBox("Błędna akcja : " + std::to_string(static_cast<int>(link.akcja)) + " !", kCaptionProblem,
                     Buttons::Ok, Icon::Exclamation);
-    EndRun(link, true);
+    EndRun(link, dialog, true);
     host.repaint();
     return;
   }
@@ -74,17 +88,17 @@ void RunFileStep(LinkState& link, ControllerImage& image, Host& host, FileDialog
 
   const std::optional<std::string> chosen = host.chooseFile(dialog.Request(save));
   if (!chosen) {
-    EndRun(link, true);
+    EndRun(link, dialog, true);
     host.repaint();
     return;
   }
   dialog.NazwaPliku = *chosen;
 
   const std::optional<FileFailure> failure =
-      save ? SaveDataFile(dialog.NazwaPliku, *area, image) : LoadDataFile(dialog.NazwaPliku, *area, image);
+      save ? Save(*area, link, image, dialog) : LoadDataFile(dialog.NazwaPliku, *area, image);
   if (failure) {
-    host.messageBox(failure->text, failure->Caption(), Buttons::Ok, Icon::Stop);
-    EndRun(link, false);
+    host.messageBox(failure->BoxText(), failure->Caption(), Buttons::Ok, Icon::Stop);
+    EndRun(link, dialog, false);
     host.repaint();
     return;
   }

@@ -268,15 +268,19 @@ PackResult PackUpdate(std::string_view hex, FirmwareVersion version, std::string
 
 std::optional<std::string> WriteUpdateFile(const std::filesystem::path& path,
                                            std::span<const std::uint8_t> bytes) {
-  switch (WriteFileAtomically(path, bytes)) {
-    case WriteOutcome::OpenFailed:
-      return "cannot create " + path.string();
-    case WriteOutcome::WriteFailed:
-      return "cannot write " + path.string();
-    case WriteOutcome::Ok:
+  const FileWrite file{path, {bytes.begin(), bytes.end()}};
+  const ReplaceResult r = ReplaceFiles(std::span(&file, 1));
+  switch (r.failure) {
+    case ReplaceResult::Failure::None:
+      return std::nullopt;
+    case ReplaceResult::Failure::Refused:
+    case ReplaceResult::Failure::NotWritable:
+    case ReplaceResult::Failure::CreateFailed:
+      return "cannot create " + path.string() + " (" + r.reason + ")";
+    default:
       break;
   }
-  return std::nullopt;
+  return "cannot write " + path.string() + " (" + r.reason + ")";
 }
 
 }  // namespace kavira

@@ -140,7 +140,8 @@ TEST(DataFiles, AFailedLoadLeavesTheImageAsItWas) {
   EXPECT_STREQ(missing->Caption(), "Ostrzeżenie");
   const auto folder = LoadDataFile(dir.path(), DataArea::Settings, image);
   ASSERT_TRUE(folder.has_value());
-  EXPECT_EQ(folder->kind, FileFailure::ReadFailed);
+  EXPECT_EQ(folder->kind, FileFailure::OpenFailed);
+  EXPECT_EQ(folder->reason, "it is a folder, not a file");
   EXPECT_EQ(image, before);
 }
 
@@ -186,12 +187,12 @@ TEST_F(FailedSave, RunningOutOfRoomKeepsTheOldFile) {
 
   ASSERT_TRUE(failure.has_value());
   EXPECT_EQ(failure->kind, FileFailure::WriteFailed);
-  EXPECT_EQ(failure->text, path_.string() + " :\nBłąd zapisu !");
+  EXPECT_EQ(failure->BoxText(), path_.string() + " :\nBłąd zapisu !\nFile too large");
   ExpectOldFileIntact();
 
   const auto device = SaveDataFile("/dev/full", DataArea::Midi, Patterned(8));
   ASSERT_TRUE(device.has_value());
-  EXPECT_EQ(device->text, "/dev/full :\nBłąd zapisu !");
+  EXPECT_EQ(device->BoxText(), "/dev/full :\nBłąd zapisu !\nNo space left on device");
 }
 
 TEST_F(FailedSave, AFolderThatCannotHoldFilesIsAnOpenError) {

@@ -115,8 +115,9 @@ TEST_F(FileStep, FailuresShowTheirMessageAndChangeNothing) {
     _akcja akcja;
     std::string text;
   } cases[] = {
-      {At("short.K3p"), _fread_, At("short.K3p") + " :\nBłąd odczytu !"},
-      {At("short.K3p/x.K3p"), _fsave_, "Błąd otwarcia pliku !"},
+      {At("short.K3p"), _fread_,
+       At("short.K3p") + " :\nBłąd odczytu !\nit has 150 bytes, the file needs 202"},
+      {At("short.K3p/x.K3p"), _fsave_, "Błąd otwarcia pliku !\n" + At("short.K3p") + " is not a folder"},
   };
   image_ = Sample();
   for (const auto& c : cases) {
@@ -130,6 +131,36 @@ TEST_F(FileStep, FailuresShowTheirMessageAndChangeNothing) {
     EXPECT_EQ(link_.status, _idle_);
     EXPECT_EQ(link_.wszystko, 0);
   }
+}
+
+// The three files of an "&Wszystko" save are replaced together after the last dialog: a cancel or a
+// file that cannot be saved on the way replaces none of them.
+TEST_F(FileStep, AnAllSaveReplacesTheThreeFilesTogether) {
+  test::WriteAll(dir_ / "a.K3s", test::Bytes(261632, 0x77));
+  std::filesystem::create_directory(dir_ / "folder.K3m");
+  image_ = Sample();
+  const struct {
+    std::optional<std::string> third;
+    std::string box;
+  } cases[] = {
+      {std::nullopt, ""},
+      {At("folder.K3m"), "Błąd otwarcia pliku !\nit is a folder, not a file\nNie zastąpiono żadnego pliku."},
+  };
+  for (const auto& c : cases) {
+    host_.boxes.clear();
+    Run(_fsave_, _dane_, true, {At("a.K3s"), kOffered, c.third});
+    EXPECT_EQ(host_.boxes.empty() ? "" : host_.boxes[0].text, c.box);
+    EXPECT_EQ(test::ReadAll(dir_ / "a.K3s"), test::Bytes(261632, 0x77));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "a.K3p"));
+    EXPECT_TRUE(dialog_.pendingSaves.empty());
+  }
+  Run(_fsave_, _dane_, true, {At("a.K3s"), kOffered, kOffered});
+  ControllerImage loaded;
+  for (DataArea area : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
+    const std::string path = At(std::string("a.") + DataFileExtension(area));
+    EXPECT_FALSE(LoadDataFile(path, area, loaded).has_value()) << path;
+  }
+  EXPECT_EQ(loaded, Sample());
 }
 
 TEST_F(FileStep, AnAreaOrActionItCannotHandleIsReported) {

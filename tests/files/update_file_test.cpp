@@ -1,6 +1,7 @@
 #include "files/update_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "fake_port.h"
@@ -374,6 +375,10 @@ TEST_F(InitUpdateFlow, FailuresAndTheirOrder) {
   EXPECT_FALSE(Run(0, (dir_ / "gone.upg").string()));
   EXPECT_EQ(host_.boxes.at(0).text, "Plik " + (dir_ / "gone.upg").string() + " nie istnieje !");
   EXPECT_EQ(host_.boxes.at(0).caption, "Ostrzeżenie");
+  // A named pipe is refused at once, whoever may or may not write into it.
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.upg").c_str(), 0644), 0);
+  EXPECT_FALSE(Run(0, (dir_ / "pipe.upg").string()));
+  EXPECT_EQ(host_.boxes.at(0).text, "Błąd otwarcia pliku !\nit is a named pipe (FIFO), not a file");
   EXPECT_FALSE(Run(0, std::nullopt));
   EXPECT_TRUE(host_.boxes.empty());
   EXPECT_EQ(host_.status[kPartAction], "\tInicjowanie");
