@@ -54,21 +54,6 @@ constexpr int PageDown(int v, int max, int min) {
   return std::max(mark, min);
 }
 
-// PgmSpeed code of each mode; Auto stores the speed itself.
-constexpr std::uint8_t SpeedCode(SceneEditorDialog::Mode mode, std::uint8_t speed) {
-  switch (mode) {
-    case SceneEditorDialog::Mode::Auto:
-      return speed;
-    case SceneEditorDialog::Mode::Manual:
-      return kSpeedManual;
-    case SceneEditorDialog::Mode::Music:
-      return kSpeedMusic;
-    case SceneEditorDialog::Mode::Midi:
-      return kSpeedMidi;
-  }
-  return kSpeedManual;
-}
-
 void FitWidth(QLineEdit* edit, const char* sample) {
   edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QString::fromLatin1(sample)) + 14);
 }
@@ -252,22 +237,22 @@ QLineEdit* SceneEditorDialog::valueField(int i) const {
   return values_.at(static_cast<std::size_t>(i));
 }
 
-QRadioButton* SceneEditorDialog::modeButton(Mode mode) const {
+QRadioButton* SceneEditorDialog::modeButton(RunningMode mode) const {
   switch (mode) {
-    case Mode::Auto:
+    case RunningMode::Auto:
       return ui_->modeAuto;
-    case Mode::Manual:
+    case RunningMode::Manual:
       return ui_->modeManual;
-    case Mode::Music:
+    case RunningMode::Music:
       return ui_->modeMusic;
-    case Mode::Midi:
+    case RunningMode::Midi:
       return ui_->modeMidi;
   }
   return ui_->modeManual;
 }
 
-std::optional<SceneEditorDialog::Mode> SceneEditorDialog::checkedMode() const {
-  for (Mode m : {Mode::Auto, Mode::Manual, Mode::Music, Mode::Midi}) {
+std::optional<RunningMode> SceneEditorDialog::checkedMode() const {
+  for (RunningMode m : kRunningModes) {
     if (modeButton(m)->isChecked()) return m;
   }
   return std::nullopt;
@@ -318,25 +303,10 @@ void SceneEditorDialog::load() {
   }
   showValue(kXf, image_.PgmFade[p]);
 
-  const std::uint8_t speed = image_.PgmSpeed[p];
-  Mode mode = Mode::Auto;
-  int sp = 0;
-  switch (speed) {
-    case kSpeedManual:
-      mode = Mode::Manual;
-      break;
-    case kSpeedMidi:
-      mode = Mode::Midi;
-      break;
-    case kSpeedMusic:
-      mode = Mode::Music;
-      break;
-    default:
-      sp = std::min<int>(speed, kSpeedMaxAuto);  // 32-253 is taken as the fastest automatic speed
-      break;
-  }
-  modeButton(mode)->setChecked(true);
-  showValue(kSp, sp);
+  // A stored 32-253 shows as the fastest automatic speed; manual, music and MIDI show speed 0.
+  const std::uint8_t code = image_.PgmSpeed[p];
+  modeButton(ModeOfSpeed(code))->setChecked(true);
+  showValue(kSp, AutoSpeed(code));
 
   st_.End = image_.PgmEnds[p];
   ui_->endBox->setChecked(st_.End == scena);
@@ -351,7 +321,7 @@ bool SceneEditorDialog::commit() {
   st_.Scena = scena;
   st_.ScAbs = static_cast<int>(Rel2Abs(static_cast<unsigned>(pgm - 1), static_cast<unsigned>(scena - 1)));
 
-  const std::optional<Mode> mode = checkedMode();
+  const std::optional<RunningMode> mode = checkedMode();
   if (!mode) {
     host_.messageBox("Musisz wybrać rodzaj synchronizacji !", "Poprawka :", Buttons::Ok, Icon::Exclamation);
     ui_->modeMidi->setFocus();

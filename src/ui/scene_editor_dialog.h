@@ -12,6 +12,7 @@
 
 #include "link/host.h"
 #include "model/controller_image.h"
+#include "model/running_mode.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -33,9 +34,6 @@ class SceneEditorDialog : public QDialog {
   static constexpr int kFaders = 18;
   static constexpr int kXf = 16;
   static constexpr int kSp = 17;
-
-  // The program's running mode, one button each.
-  enum class Mode { Auto, Manual, Music, Midi };
 
   // Where the editor stands after the last load or commit.
   struct State {
@@ -65,7 +63,7 @@ class SceneEditorDialog : public QDialog {
   QCheckBox* deviceBox(int device) const;  // device 1-16
   QScrollBar* fader(int i) const;          // 0-17, see kFaders
   QLineEdit* valueField(int i) const;      // the number under fader i
-  QRadioButton* modeButton(Mode mode) const;
+  QRadioButton* modeButton(RunningMode mode) const;
 
   // "Ładuj": the scene's levels of one device and the program's parameters into the working copy.
   void load();
@@ -87,7 +85,7 @@ class SceneEditorDialog : public QDialog {
   void checkValueField(int i);
   void onFaderAction(int i, int action);
   void showValue(int i, int value);
-  std::optional<Mode> checkedMode() const;
+  std::optional<RunningMode> checkedMode() const;
 
   ControllerImage& image_;
   Host& host_;

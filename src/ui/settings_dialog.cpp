@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <algorithm>
 #include <vector>
 
 #include "model/numbering.h"
@@ -19,8 +18,8 @@ namespace kavira {
 namespace {
 
 constexpr std::array<const char*, 3> kKeyNames = {"STROBE", "FOG", "EXTRA"};
-constexpr std::array<SettingsDialog::Mode, 4> kModes = {SettingsDialog::Mode::A, SettingsDialog::Mode::R,
-                                                        SettingsDialog::Mode::B, SettingsDialog::Mode::M};
+// The letters of the running modes in the program table: automatic, manual ("Ręczna"), music, MIDI.
+constexpr char kModeLetters[] = "ARBM";
 
 // Grid places; the headings in the form use the same columns.
 constexpr int kKeyFirstRow = 2;
@@ -41,19 +40,6 @@ QLineEdit* NumberField(QWidget* parent, bool readOnly = false) {
     edit->setEnabled(false);
   }
   return edit;
-}
-
-SettingsDialog::Mode ModeOfSpeed(std::uint8_t speed) {
-  switch (speed) {
-    case kSpeedManual:
-      return SettingsDialog::Mode::R;
-    case kSpeedMidi:
-      return SettingsDialog::Mode::M;
-    case kSpeedMusic:
-      return SettingsDialog::Mode::B;
-    default:
-      return SettingsDialog::Mode::A;
-  }
 }
 
 // A field for a number that may be left empty (read as 0): nothing when it holds anything else or a
@@ -148,9 +134,10 @@ void SettingsDialog::buildProgramRows() {
     ui_->programsGrid->addWidget(r.number, row, 0, Qt::AlignHCenter);
     ui_->programsGrid->addWidget(r.end, row, kEndColumn, Qt::AlignHCenter);
     auto* group = new QButtonGroup(this);  // one choice of mode per row
-    for (std::size_t m = 0; m < kModes.size(); ++m) {
+    for (RunningMode mode : kRunningModes) {
+      const auto m = static_cast<std::size_t>(mode);
       auto* radio = new QRadioButton(ui_->programsGroup);
-      radio->setAccessibleName(QString::fromLatin1(&"ARBM"[m], 1));
+      radio->setAccessibleName(QString::fromLatin1(&kModeLetters[m], 1));
       group->addButton(radio);
       r.mode[m] = radio;
       ui_->programsGrid->addWidget(radio, row, kModeColumn + static_cast<int>(m), Qt::AlignHCenter);
@@ -241,12 +228,13 @@ void SettingsDialog::showRows() {
     const auto p = static_cast<std::size_t>(pocz_ + k);
     r.number->setText(QString::number(p + 1));
     r.end->setText(PgmEndsCp_[p] == 0 ? QString() : QString::number(PgmEndsCp_[p]));
-    const Mode mode = ModeOfSpeed(PgmSpeedCp_[p]);
+    const RunningMode mode = ModeOfSpeed(PgmSpeedCp_[p]);
+    const bool automatic = mode == RunningMode::Auto;
     // A stored 32-253 is the fastest automatic speed; the copy takes 31 once the row has been shown.
-    if (mode == Mode::A) PgmSpeedCp_[p] = std::min(PgmSpeedCp_[p], kSpeedMaxAuto);
+    if (automatic) PgmSpeedCp_[p] = AutoSpeed(PgmSpeedCp_[p]);
     r.mode[static_cast<std::size_t>(mode)]->setChecked(true);
-    r.speed->setText(mode == Mode::A ? QString::number(PgmSpeedCp_[p]) : QString());
-    r.fade->setText(mode == Mode::A ? QString::number(PgmFadeCp_[p]) : QString());
+    r.speed->setText(automatic ? QString::number(PgmSpeedCp_[p]) : QString());
+    r.fade->setText(automatic ? QString::number(PgmFadeCp_[p]) : QString());
   }
   for (int k = 0; k < kCollectionRows; ++k) {
     const CollectionRow& r = collections_[static_cast<std::size_t>(k)];
@@ -269,19 +257,15 @@ bool SettingsDialog::readRows() {
       return false;
     }
     PgmEndsCp_[p] = static_cast<std::uint8_t>(*end);
-    if (r.mode[static_cast<std::size_t>(Mode::A)]->isChecked()) {
-      const std::optional<unsigned> speed = ReadOptional(r.speed, kSpeedMaxAuto);
+    for (RunningMode mode : kRunningModes) {
+      if (!r.mode[static_cast<std::size_t>(mode)]->isChecked()) continue;
+      std::optional<unsigned> speed = 0U;  // only automatic has a speed field
+      if (mode == RunningMode::Auto) speed = ReadOptional(r.speed, kSpeedMaxAuto);
       if (!speed) {
         BadDataAlert(this, r.speed, kInvalidValueText, host_);
         return false;
       }
-      PgmSpeedCp_[p] = static_cast<std::uint8_t>(*speed);
-    } else if (r.mode[static_cast<std::size_t>(Mode::R)]->isChecked()) {
-      PgmSpeedCp_[p] = kSpeedManual;
-    } else if (r.mode[static_cast<std::size_t>(Mode::B)]->isChecked()) {
-      PgmSpeedCp_[p] = kSpeedMusic;
-    } else if (r.mode[static_cast<std::size_t>(Mode::M)]->isChecked()) {
-      PgmSpeedCp_[p] = kSpeedMidi;
+      PgmSpeedCp_[p] = SpeedCode(mode, static_cast<std::uint8_t>(*speed));
     }
     const std::optional<unsigned> fade = ReadOptional(r.fade, 255);
     if (!fade) {

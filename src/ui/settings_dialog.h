@@ -10,6 +10,7 @@
 
 #include "link/host.h"
 #include "model/controller_image.h"
+#include "model/running_mode.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -44,7 +45,6 @@ class SettingsDialog : public QDialog {
   static constexpr int kLastFirstCollection = 12;  // the last page shows collections 13-16
 
   enum class Key { Strobe, Fog, Extra };
-  enum class Mode { A, R, B, M };  // automatic, manual ("Ręczna"), music, MIDI
 
   struct KeyRow {
     QCheckBox* on = nullptr;  // the key has a scene
@@ -59,7 +59,7 @@ class SettingsDialog : public QDialog {
   struct ProgramRow {
     QLineEdit* number = nullptr;  // program 1-48 (read-only)
     QLineEdit* end = nullptr;
-    std::array<QRadioButton*, 4> mode{};  // A, R, B, M
+    std::array<QRadioButton*, 4> mode{};  // "A", "R", "B", "M", in the order of RunningMode
     QLineEdit* speed = nullptr;
     QLineEdit* fade = nullptr;
   };

@@ -13,7 +13,7 @@
 namespace kavira {
 namespace {
 
-using Mode = SceneEditorDialog::Mode;
+using Mode = RunningMode;
 constexpr int kXf = SceneEditorDialog::kXf;
 constexpr int kSp = SceneEditorDialog::kSp;
 

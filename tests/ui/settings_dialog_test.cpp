@@ -13,7 +13,7 @@ namespace kavira {
 namespace {
 
 using Key = SettingsDialog::Key;
-using Mode = SettingsDialog::Mode;
+using Mode = RunningMode;
 
 class SettingsDialogTest : public ::testing::Test {
  protected:
@@ -69,7 +69,7 @@ TEST_F(SettingsDialogTest, AZeroImageOpensWithKeysOnSceneOneAndManualPrograms) {
   for (int p = 0; p < 48; ++p) {
     const auto& r = showProgram(p);
     EXPECT_EQ(r.number->text(), QString::number(p + 1));
-    EXPECT_TRUE(modeButton(r, Mode::R)->isChecked()) << p;
+    EXPECT_TRUE(modeButton(r, Mode::Manual)->isChecked()) << p;
     EXPECT_EQ(r.end->text(), "") << p;
     EXPECT_EQ(r.speed->text(), "") << p;
     EXPECT_EQ(r.fade->text(), "") << p;
@@ -99,8 +99,8 @@ TEST_F(SettingsDialogTest, ProgramRowsShowModeSpeedAndFade) {
     const char* speed;
     const char* fade;
   } rows[] = {
-      {Mode::R, "", "", ""},      {Mode::A, "3", "7", "20"}, {Mode::A, "32", "31", "30"},
-      {Mode::A, "1", "31", "40"}, {Mode::M, "", "", ""},     {Mode::B, "", "", ""},
+      {Mode::Manual, "", "", ""},    {Mode::Auto, "3", "7", "20"}, {Mode::Auto, "32", "31", "30"},
+      {Mode::Auto, "1", "31", "40"}, {Mode::Midi, "", "", ""},     {Mode::Music, "", "", ""},
   };
   for (int k = 0; k < 6; ++k) {
     const auto& r = dialog->programRow(k);
@@ -127,13 +127,13 @@ TEST_F(SettingsDialogTest, ProgramFieldsAreChecked) {
     int refused;  // 0 none, 1 end, 2 speed, 3 fade
     std::uint8_t storedEnd, storedSpeed, storedFade;
   } cases[] = {
-      {47, "15", Mode::R, "", "", 1, 0, 0, 0},       {47, "14", Mode::R, "", "", 0, 14, 0, 0},
-      {15, "32", Mode::B, "", "", 0, 32, 255, 0},    {16, "17", Mode::R, "", "", 1, 0, 0, 0},
-      {16, "16", Mode::M, "", "", 0, 16, 254, 0},    {3, "abc", Mode::R, "", "", 1, 0, 0, 0},
-      {3, "", Mode::A, "", "", 0, 0, 0, 0},  // "A" with no speed stores 0: manual next time
-      {3, "0", Mode::A, "31", "255", 0, 0, 31, 255}, {3, "", Mode::A, "32", "", 2, 0, 0, 0},
-      {3, "", Mode::A, "x", "", 2, 0, 0, 0},         {3, "", Mode::A, "5", "256", 3, 0, 0, 0},
-      {3, "", Mode::R, "99", "-1", 3, 0, 0, 0},      {3, "", Mode::R, "99", "7", 0, 0, 0, 7},
+      {47, "15", Mode::Manual, "", "", 1, 0, 0, 0},     {47, "14", Mode::Manual, "", "", 0, 14, 0, 0},
+      {15, "32", Mode::Music, "", "", 0, 32, 255, 0},   {16, "17", Mode::Manual, "", "", 1, 0, 0, 0},
+      {16, "16", Mode::Midi, "", "", 0, 16, 254, 0},    {3, "abc", Mode::Manual, "", "", 1, 0, 0, 0},
+      {3, "", Mode::Auto, "", "", 0, 0, 0, 0},  // "A" with no speed stores 0: manual next time
+      {3, "0", Mode::Auto, "31", "255", 0, 0, 31, 255}, {3, "", Mode::Auto, "32", "", 2, 0, 0, 0},
+      {3, "", Mode::Auto, "x", "", 2, 0, 0, 0},         {3, "", Mode::Auto, "5", "256", 3, 0, 0, 0},
+      {3, "", Mode::Manual, "99", "-1", 3, 0, 0, 0},    {3, "", Mode::Manual, "99", "7", 0, 0, 0, 7},
   };
   for (const auto& c : cases) {
     image = test::ZeroImage();
@@ -341,7 +341,7 @@ TEST_F(SettingsDialogTest, AFailedCommitStoresNothing) {
   dialog->keyRow(Key::Fog).strobe->setChecked(true);
   dialog->slowModeBox()->setChecked(true);
   const auto& row = dialog->programRow(1);
-  modeButton(row, Mode::A)->click();
+  modeButton(row, Mode::Auto)->click();
   test::Retype(row.speed, QStringLiteral("9"));
   test::Retype(dialog->collectionRow(0).area[0], QStringLiteral("5"));
   const auto before = *image;
