@@ -61,7 +61,7 @@ struct ControllerImage {
   std::array<std::uint8_t, kProgramCount> PgmFade{};
   std::array<std::array<std::uint8_t, kCollectionCount>, kAreaCount> Shows{};  // program index or 255
   std::array<MidiStat, kMidiKeyCount> Midi{};
-  std::uint16_t ExtraMode = 0;   // special-key mode bits; only the low byte reaches the controller
+  std::uint16_t ExtraMode = 0;   // the special keys' "strobe" modes (special_keys.h)
   std::uint16_t SlowMode = 0;    // 0 off, anything else on (65535 as stored by the program)
   std::uint16_t StrobScene = 0;  // absolute scene, 65535 = none
   std::uint16_t FogScene = 0;

@@ -104,7 +104,7 @@ void SettingsDialog::buildKeyRows() {
     ui_->keysGrid->addWidget(r.program, row, 2, Qt::AlignHCenter);
     ui_->keysGrid->addWidget(r.scene, row, 3, Qt::AlignHCenter);
     ui_->keysGrid->addWidget(r.strobe, row, 4, Qt::AlignHCenter);
-    const auto key = static_cast<Key>(k);
+    const auto key = static_cast<SpecialKey>(k);
     connect(r.on, &QCheckBox::clicked, this, [this, key](bool on) { onKeySwitched(key, on); });
   }
   ui_->keysGrid->setVerticalSpacing(12);
@@ -208,13 +208,11 @@ void SettingsDialog::showKeys() {
       r.scene->setText(QString::number(SceneOf(rel) + 1));
     }
   }
-  const std::uint16_t mode = image_.ExtraMode;
-  keyRow(Key::Strobe).strobe->setChecked((mode & kStrobeModeBit) == 0);
-  keyRow(Key::Fog).strobe->setChecked((mode & kFogModeBit) != 0);
-  keyRow(Key::Extra).strobe->setChecked((mode & kExtraModeBit) != 0);
+  for (SpecialKey key : kSpecialKeys)
+    keyRow(key).strobe->setChecked(StrobeModeOn(image_.ExtraMode, key));
 }
 
-void SettingsDialog::onKeySwitched(Key key, bool on) {
+void SettingsDialog::onKeySwitched(SpecialKey key, bool on) {
   const KeyRow& r = keyRow(key);
   r.program->setText(on ? QStringLiteral("1") : QString());
   r.scene->setText(on ? QStringLiteral("1") : QString());
@@ -317,7 +315,7 @@ void SettingsDialog::onScrollAction(StepScrollBar* bar, int action) {
   showRows();
 }
 
-bool SettingsDialog::readKeyScene(Key key, std::uint16_t& scene) {
+bool SettingsDialog::readKeyScene(SpecialKey key, std::uint16_t& scene) {
   const KeyRow& r = keyRow(key);
   if (!r.on->isChecked()) {
     scene = kNoScene;
@@ -341,7 +339,7 @@ bool SettingsDialog::commit() {
   // Every check comes first; the image is written only once all of them have passed.
   if (!readRows()) return false;
   std::array<std::uint16_t, 3> scenes{};
-  for (Key key : {Key::Strobe, Key::Fog, Key::Extra}) {
+  for (SpecialKey key : kSpecialKeys) {
     if (!readKeyScene(key, scenes[static_cast<std::size_t>(key)])) return false;
   }
   // Collection entries beyond the last program, in slots the user may never have looked at.
@@ -361,14 +359,11 @@ bool SettingsDialog::commit() {
     }
   }
 
-  image_.StrobScene = scenes[static_cast<std::size_t>(Key::Strobe)];
-  image_.FogScene = scenes[static_cast<std::size_t>(Key::Fog)];
-  image_.ExtraScene = scenes[static_cast<std::size_t>(Key::Extra)];
-  auto mode = static_cast<std::uint16_t>(image_.ExtraMode & ~(kStrobeModeBit | kFogModeBit | kExtraModeBit));
-  if (!keyRow(Key::Strobe).strobe->isChecked()) mode |= kStrobeModeBit;
-  if (keyRow(Key::Fog).strobe->isChecked()) mode |= kFogModeBit;
-  if (keyRow(Key::Extra).strobe->isChecked()) mode |= kExtraModeBit;
-  image_.ExtraMode = mode;
+  image_.StrobScene = scenes[static_cast<std::size_t>(SpecialKey::Strobe)];
+  image_.FogScene = scenes[static_cast<std::size_t>(SpecialKey::Fog)];
+  image_.ExtraScene = scenes[static_cast<std::size_t>(SpecialKey::Extra)];
+  for (SpecialKey key : kSpecialKeys)
+    image_.ExtraMode = WithStrobeMode(image_.ExtraMode, key, keyRow(key).strobe->isChecked());
   image_.SlowMode = ui_->slowModeBox->isChecked() ? kSlowModeOn : 0;
   image_.PgmEnds = PgmEndsCp_;
   image_.PgmSpeed = PgmSpeedCp_;

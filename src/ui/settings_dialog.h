@@ -11,6 +11,7 @@
 #include "link/host.h"
 #include "model/controller_image.h"
 #include "model/running_mode.h"
+#include "model/special_keys.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -28,13 +29,6 @@ class SettingsDialog;
 
 namespace kavira {
 
-// The "strobe" mode boxes of the special keys in ExtraMode, as files and controllers carry them: FOG's
-// box is bit 1; STROBE's box is bit 0, checked when the bit is clear; EXTRA's box is bit 2, checked
-// when the bit is set. The other bits are kept as they are.
-inline constexpr std::uint16_t kStrobeModeBit = 0x0001;
-inline constexpr std::uint16_t kFogModeBit = 0x0002;
-inline constexpr std::uint16_t kExtraModeBit = 0x0004;
-
 class SettingsDialog : public QDialog {
   Q_OBJECT
 
@@ -43,8 +37,6 @@ class SettingsDialog : public QDialog {
   static constexpr int kCollectionRows = 4;
   static constexpr int kLastFirstProgram = 42;     // the last page shows programs 43-48
   static constexpr int kLastFirstCollection = 12;  // the last page shows collections 13-16
-
-  enum class Key { Strobe, Fog, Extra };
 
   struct KeyRow {
     QCheckBox* on = nullptr;  // the key has a scene
@@ -76,7 +68,7 @@ class SettingsDialog : public QDialog {
     return ShowsCp_;
   }
 
-  const KeyRow& keyRow(Key key) const { return keys_.at(static_cast<std::size_t>(key)); }
+  const KeyRow& keyRow(SpecialKey key) const { return keys_.at(static_cast<std::size_t>(key)); }
   const CollectionRow& collectionRow(int k) const { return collections_.at(static_cast<std::size_t>(k)); }
   const ProgramRow& programRow(int k) const { return programs_.at(static_cast<std::size_t>(k)); }
   QScrollBar* programBar() const;
@@ -95,10 +87,10 @@ class SettingsDialog : public QDialog {
   void buildProgramRows();
   void setTabChain();
   void showKeys();
-  void onKeySwitched(Key key, bool on);
+  void onKeySwitched(SpecialKey key, bool on);
   void showRows();
   bool readRows();
-  bool readKeyScene(Key key, std::uint16_t& scene);
+  bool readKeyScene(SpecialKey key, std::uint16_t& scene);
   void onScrollAction(StepScrollBar* bar, int action);
 
   ControllerImage& image_;

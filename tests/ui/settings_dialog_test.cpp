@@ -12,7 +12,7 @@
 namespace kavira {
 namespace {
 
-using Key = SettingsDialog::Key;
+using Key = SpecialKey;
 using Mode = RunningMode;
 
 class SettingsDialogTest : public ::testing::Test {
