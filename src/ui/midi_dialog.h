@@ -26,7 +26,7 @@ class MidiDialog : public QDialog {
 
  public:
   static constexpr int kRows = 6;
-  static constexpr int kLastFirstKey = 122;  // the last page shows keys 122-127
+  static constexpr int kLastFirstKey = static_cast<int>(kMidiKeyCount) - kRows;  // keys 122-127
   static constexpr int kFirstShownKey = 60;  // the dialog opens at middle C
 
   struct Row {

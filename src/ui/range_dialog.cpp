@@ -110,12 +110,13 @@ bool RangeDialog::confirm() {
     BadDataAlert(this, fields_[i], text, host_);
     return false;
   };
-  if (PgmOd < 1 || PgmOd > 48) return refuse(0, "Numer programu musi zawierać się\npomiędzy 1 a 48 !");
+  if (PgmOd < 1 || PgmOd > kProgramCount)
+    return refuse(0, "Numer programu musi zawierać się\npomiędzy 1 a 48 !");
   const unsigned firstCount = SceneCountOfProgram(PgmOd);
   if (ScROd < 1 || ScROd > firstCount) {
     return refuse(1, "Scena musi zawierać się\npomiędzy 1 a " + std::to_string(firstCount) + " !");
   }
-  if (PgmDo < PgmOd || PgmDo > 48) {
+  if (PgmDo < PgmOd || PgmDo > kProgramCount) {
     return refuse(2, "Numer programu musi zawierać się\npomiędzy " + std::to_string(PgmOd) + " a 48 !");
   }
   // Within one program the last scene may not come before the first.

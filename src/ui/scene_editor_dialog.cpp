@@ -22,7 +22,6 @@ namespace kavira {
 namespace {
 
 constexpr int kDevices = 16;
-constexpr int kProgramMax = 48;
 
 // Channels and fade run 0-255. The speed runs 1-31 on its slider, but a manual, music or MIDI program
 // loads with speed 0, and its field accepts 0.
@@ -260,7 +259,7 @@ std::optional<RunningMode> SceneEditorDialog::checkedMode() const {
 
 bool SceneEditorDialog::readProgramAndScene(int& pgm, int& scena) {
   const unsigned p = ReadUnsigned(ui_->programField->text()).value_or(0);
-  if (p < 1 || p > kProgramMax) {
+  if (p < 1 || p > kProgramCount) {
     BadDataAlert(this, ui_->programField, kInvalidValueText, host_);
     return false;
   }
@@ -362,7 +361,7 @@ void SceneEditorDialog::stepProgram(int delta) {
   const unsigned p = ReadUnsigned(ui_->programField->text()).value_or(0);
   unsigned n = p;
   if (delta > 0) {
-    n = p >= kProgramMax ? kProgramMax : p + 1;
+    n = p >= kProgramCount ? static_cast<unsigned>(kProgramCount) : p + 1;
   } else {
     n = p <= 1 ? 1 : p - 1;
   }
@@ -374,7 +373,7 @@ void SceneEditorDialog::stepScene(int delta) {
   unsigned n = s;
   if (delta > 0) {
     const unsigned p = ReadUnsigned(ui_->programField->text()).value_or(0);
-    if (p < 1 || p > kProgramMax) {
+    if (p < 1 || p > kProgramCount) {
       BadDataAlert(this, ui_->programField, kInvalidValueText, host_);
       return;
     }

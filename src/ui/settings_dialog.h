@@ -35,8 +35,9 @@ class SettingsDialog : public QDialog {
  public:
   static constexpr int kProgramRows = 6;
   static constexpr int kCollectionRows = 4;
-  static constexpr int kLastFirstProgram = 42;     // the last page shows programs 43-48
-  static constexpr int kLastFirstCollection = 12;  // the last page shows collections 13-16
+  // The first row of the last page: programs 43-48, collections 13-16.
+  static constexpr int kLastFirstProgram = static_cast<int>(kProgramCount) - kProgramRows;
+  static constexpr int kLastFirstCollection = static_cast<int>(kCollectionCount) - kCollectionRows;
 
   struct KeyRow {
     QCheckBox* on = nullptr;  // the key has a scene

@@ -57,7 +57,7 @@ TEST(SceneCount, ByProgram) {
   EXPECT_EQ(SceneCountOfProgram(0), 0U);
   EXPECT_EQ(SceneCountOfProgram(49), 0U);
   unsigned total = 0;
-  for (unsigned p = 0; p < 48; ++p)
+  for (unsigned p = 0; p < kProgramCount; ++p)
     total += SceneCount(p);
   EXPECT_EQ(total, 1022U);
 }

@@ -361,7 +361,7 @@ TEST(DemoShow, IsAShowTheDialogsAcceptAsItIs) {
   int collections = 0;
   for (const auto& area : show->Shows) {
     for (auto entry : area) {
-      EXPECT_TRUE(entry < 48 || entry == 255);
+      EXPECT_TRUE(entry < kProgramCount || entry == 255);
       collections += entry != 255;
     }
   }

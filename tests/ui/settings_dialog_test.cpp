@@ -66,7 +66,7 @@ TEST_F(SettingsDialogTest, AZeroImageOpensWithKeysOnSceneOneAndManualPrograms) {
   EXPECT_FALSE(dialog->keyRow(Key::Fog).strobe->isChecked());
   EXPECT_FALSE(dialog->keyRow(Key::Extra).strobe->isChecked());
   EXPECT_FALSE(dialog->slowModeBox()->isChecked());
-  for (int p = 0; p < 48; ++p) {
+  for (int p = 0; p < static_cast<int>(kProgramCount); ++p) {
     const auto& r = showProgram(p);
     EXPECT_EQ(r.number->text(), QString::number(p + 1));
     EXPECT_TRUE(modeButton(r, Mode::Manual)->isChecked()) << p;
