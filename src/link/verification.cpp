@@ -1,9 +1,9 @@
 #include "link/verification.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "link/block_layout.h"
+#include "model/hex_text.h"
 
 namespace kavira {
 namespace {
@@ -12,10 +12,9 @@ std::string Dec(long v) {
   return std::to_string(v);
 }
 
+// MIDI words in the messages: lower case, as short as the number.
 std::string Hex(unsigned v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%x", v);
-  return buf;
+  return HexText(v, 0, HexCase::Lower);
 }
 
 std::string Question() {
