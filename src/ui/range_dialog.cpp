@@ -15,7 +15,8 @@
 namespace kavira {
 namespace {
 
-constexpr int kIds[4] = {101, 102, 104, 105};
+// The fields of the first and the last scene, by program and scene.
+constexpr const char* kFieldNames[4] = {"programFrom", "sceneFrom", "programTo", "sceneTo"};
 
 QLineEdit* NumberField(QWidget* parent) {
   auto* e = new QLineEdit(parent);
@@ -31,8 +32,10 @@ RangeDialog::RangeDialog(std::uint32_t& AdresOd, std::uint32_t& AdresDo, Host& h
     : QDialog(parent), AdresOd_(AdresOd), AdresDo_(AdresDo), host_(host) {
   setWindowTitle(QStringLiteral("Zakres scen"));
   setModal(true);
-  for (auto& f : fields_)
-    f = NumberField(this);
+  for (int i = 0; i < 4; ++i) {
+    fields_[i] = NumberField(this);
+    fields_[i]->setObjectName(QString::fromLatin1(kFieldNames[i]));
+  }
 
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(14);
@@ -55,6 +58,9 @@ RangeDialog::RangeDialog(std::uint32_t& AdresOd, std::uint32_t& AdresDo, Host& h
   all_ = new QPushButton(QStringLiteral("Wszystkie"), this);
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  all_->setObjectName(QStringLiteral("allButton"));
+  ok_->setObjectName(QStringLiteral("okButton"));
+  cancel_->setObjectName(QStringLiteral("cancelButton"));
   ok_->setDefault(true);
   for (QPushButton* b : {all_, ok_, cancel_})
     b->setAutoDefault(false);
@@ -92,13 +98,6 @@ RangeDialog::RangeDialog(std::uint32_t& AdresOd, std::uint32_t& AdresDo, Host& h
     done(kConfirmed);
   });
   connect(cancel_, &QPushButton::clicked, this, [this] { done(kCancelled); });
-}
-
-QLineEdit* RangeDialog::field(int id) const {
-  for (int i = 0; i < 4; ++i) {
-    if (kIds[i] == id) return fields_[i];
-  }
-  return nullptr;
 }
 
 bool RangeDialog::confirm() {

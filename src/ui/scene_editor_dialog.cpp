@@ -117,6 +117,7 @@ SceneEditorDialog::~SceneEditorDialog() {
 void SceneEditorDialog::buildDevices() {
   for (int d = 0; d < kDevices; ++d) {
     auto* box = new QCheckBox(ui_->devicesGroup);
+    box->setObjectName(QStringLiteral("device%1").arg(d + 1));
     box->setAccessibleName(QStringLiteral("Urządzenie %1").arg(d + 1));
     auto* label = new QLabel(QString::number(d + 1), ui_->devicesGroup);
     ui_->deviceGrid->addWidget(box, 0, d, Qt::AlignHCenter);
@@ -133,6 +134,7 @@ void SceneEditorDialog::buildFaders() {
     const bool channel = i < kDevices;
     QWidget* owner = channel ? ui_->channelsGroup : ui_->programGroup;
     auto* bar = new QScrollBar(Qt::Vertical, owner);
+    bar->setObjectName(QStringLiteral("fader%1").arg(i));
     // The top of a slider is its maximum: the position is the maximum minus the value.
     bar->setRange(0, i == kSp ? 30 : 255);
     bar->setSingleStep(1);
@@ -142,6 +144,7 @@ void SceneEditorDialog::buildFaders() {
     bar->setAccessibleName(channel ? QStringLiteral("Kanał %1").arg(i + 1)
                                    : QString::fromUtf8(i == kXf ? "XF" : "SP"));
     auto* field = new QLineEdit(owner);
+    field->setObjectName(QStringLiteral("value%1").arg(i));
     field->setAlignment(Qt::AlignCenter);
     field->setFixedWidth(columnWidth - 2);
     field->installEventFilter(this);
@@ -196,36 +199,6 @@ void SceneEditorDialog::setTabChain() {
     QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
-QLineEdit* SceneEditorDialog::programField() const {
-  return ui_->programField;
-}
-QLineEdit* SceneEditorDialog::sceneField() const {
-  return ui_->sceneField;
-}
-QAbstractButton* SceneEditorDialog::programUpButton() const {
-  return ui_->programUp;
-}
-QAbstractButton* SceneEditorDialog::programDownButton() const {
-  return ui_->programDown;
-}
-QAbstractButton* SceneEditorDialog::sceneUpButton() const {
-  return ui_->sceneUp;
-}
-QAbstractButton* SceneEditorDialog::sceneDownButton() const {
-  return ui_->sceneDown;
-}
-QCheckBox* SceneEditorDialog::endBox() const {
-  return ui_->endBox;
-}
-QAbstractButton* SceneEditorDialog::loadButton() const {
-  return ui_->loadButton;
-}
-QAbstractButton* SceneEditorDialog::commitButton() const {
-  return ui_->commitButton;
-}
-QAbstractButton* SceneEditorDialog::closeButton() const {
-  return ui_->closeButton;
-}
 QCheckBox* SceneEditorDialog::deviceBox(int device) const {
   return devices_.at(static_cast<std::size_t>(device - 1));
 }

@@ -18,6 +18,7 @@ namespace kavira {
 namespace {
 
 constexpr std::array<const char*, 3> kKeyNames = {"STROBE", "FOG", "EXTRA"};
+constexpr std::array<const char*, 3> kKeyObjectNames = {"strobe", "fog", "extra"};
 // The letters of the running modes in the program table: automatic, manual ("Ręczna"), music, MIDI.
 constexpr char kModeLetters[] = "ARBM";
 
@@ -99,6 +100,11 @@ void SettingsDialog::buildKeyRows() {
     r.scene = NumberField(ui_->keysGroup);
     r.strobe = new QCheckBox(ui_->keysGroup);
     r.strobe->setAccessibleName(QStringLiteral("Tryb \"strobe\" %1").arg(QString::fromLatin1(kKeyNames[k])));
+    const QString objectName = QString::fromLatin1(kKeyObjectNames[k]);
+    r.on->setObjectName(objectName + QStringLiteral("Switch"));
+    r.program->setObjectName(objectName + QStringLiteral("Program"));
+    r.scene->setObjectName(objectName + QStringLiteral("Scene"));
+    r.strobe->setObjectName(objectName + QStringLiteral("Mode"));
     ui_->keysGrid->addWidget(name, row, 0);
     ui_->keysGrid->addWidget(r.on, row, 1, Qt::AlignHCenter);
     ui_->keysGrid->addWidget(r.program, row, 2, Qt::AlignHCenter);
@@ -114,10 +120,13 @@ void SettingsDialog::buildCollectionRows() {
   for (int k = 0; k < kCollectionRows; ++k) {
     CollectionRow& r = collections_[static_cast<std::size_t>(k)];
     const int row = kCollectionFirstRow + k;
+    const QString name = QStringLiteral("collectionRow%1").arg(k);
     r.number = NumberField(ui_->collectionsGroup, true);
+    r.number->setObjectName(name + QStringLiteral("Number"));
     ui_->collectionsGrid->addWidget(r.number, row, 0, Qt::AlignHCenter);
     for (int a = 0; a < 3; ++a) {
       QLineEdit* field = NumberField(ui_->collectionsGroup);
+      field->setObjectName(name + QStringLiteral("Area%1").arg(a + 1));
       r.area[static_cast<std::size_t>(a)] = field;
       ui_->collectionsGrid->addWidget(field, row, kAreaColumn + a, Qt::AlignHCenter);
     }
@@ -129,8 +138,11 @@ void SettingsDialog::buildProgramRows() {
   for (int k = 0; k < kProgramRows; ++k) {
     ProgramRow& r = programs_[static_cast<std::size_t>(k)];
     const int row = kProgramFirstRow + k;
+    const QString name = QStringLiteral("programRow%1").arg(k);
     r.number = NumberField(ui_->programsGroup, true);
     r.end = NumberField(ui_->programsGroup);
+    r.number->setObjectName(name + QStringLiteral("Number"));
+    r.end->setObjectName(name + QStringLiteral("End"));
     ui_->programsGrid->addWidget(r.number, row, 0, Qt::AlignHCenter);
     ui_->programsGrid->addWidget(r.end, row, kEndColumn, Qt::AlignHCenter);
     auto* group = new QButtonGroup(this);  // one choice of mode per row
@@ -138,12 +150,15 @@ void SettingsDialog::buildProgramRows() {
       const auto m = static_cast<std::size_t>(mode);
       auto* radio = new QRadioButton(ui_->programsGroup);
       radio->setAccessibleName(QString::fromLatin1(&kModeLetters[m], 1));
+      radio->setObjectName(name + QStringLiteral("Mode") + radio->accessibleName());
       group->addButton(radio);
       r.mode[m] = radio;
       ui_->programsGrid->addWidget(radio, row, kModeColumn + static_cast<int>(m), Qt::AlignHCenter);
     }
     r.speed = NumberField(ui_->programsGroup);
     r.fade = NumberField(ui_->programsGroup);
+    r.speed->setObjectName(name + QStringLiteral("Speed"));
+    r.fade->setObjectName(name + QStringLiteral("Fade"));
     ui_->programsGrid->addWidget(r.speed, row, kSpeedColumn, Qt::AlignHCenter);
     ui_->programsGrid->addWidget(r.fade, row, kFadeColumn, Qt::AlignHCenter);
   }
@@ -175,22 +190,6 @@ void SettingsDialog::setTabChain() {
   chain.push_back(ui_->commitButton);
   for (std::size_t i = 1; i < chain.size(); ++i)
     QWidget::setTabOrder(chain[i - 1], chain[i]);
-}
-
-QScrollBar* SettingsDialog::programBar() const {
-  return ui_->programsBar;
-}
-QScrollBar* SettingsDialog::collectionBar() const {
-  return ui_->collectionsBar;
-}
-QCheckBox* SettingsDialog::slowModeBox() const {
-  return ui_->slowModeBox;
-}
-QAbstractButton* SettingsDialog::closeButton() const {
-  return ui_->closeButton;
-}
-QAbstractButton* SettingsDialog::commitButton() const {
-  return ui_->commitButton;
 }
 
 void SettingsDialog::showKeys() {

@@ -13,11 +13,9 @@
 #include "model/running_mode.h"
 #include "model/special_keys.h"
 
-class QAbstractButton;
 class QCheckBox;
 class QLineEdit;
 class QRadioButton;
-class QScrollBar;
 
 namespace kavira {
 class StepScrollBar;
@@ -39,6 +37,20 @@ class SettingsDialog : public QDialog {
   static constexpr int kLastFirstProgram = static_cast<int>(kProgramCount) - kProgramRows;
   static constexpr int kLastFirstCollection = static_cast<int>(kCollectionCount) - kCollectionRows;
 
+  SettingsDialog(ControllerImage& image, Host& host, QWidget* parent = nullptr);
+  ~SettingsDialog() override;
+
+  int pocz() const { return pocz_; }  // index of the first program row shown
+  int nrp() const { return nrp_; }    // index of the first collection row shown
+
+  // "Zatwierdź": checks everything, then stores everything and ends with 1; false (nothing stored,
+  // the dialog stays open) when a check failed or the user kept invalid collection entries.
+  bool commit();
+
+ private:
+  // The controls of a row carry object names: "strobeSwitch", "strobeProgram", "strobeScene" and
+  // "strobeMode" (and "fog...", "extra..."); "collectionRow<k>Number" and "collectionRow<k>Area<1-3>";
+  // "programRow<k>Number", "...End", "...ModeA" to "...ModeM", "...Speed" and "...Fade".
   struct KeyRow {
     QCheckBox* on = nullptr;  // the key has a scene
     QLineEdit* program = nullptr;
@@ -57,32 +69,8 @@ class SettingsDialog : public QDialog {
     QLineEdit* fade = nullptr;
   };
 
-  SettingsDialog(ControllerImage& image, Host& host, QWidget* parent = nullptr);
-  ~SettingsDialog() override;
-
-  int pocz() const { return pocz_; }  // index of the first program row shown
-  int nrp() const { return nrp_; }    // index of the first collection row shown
-  const std::array<std::uint8_t, kProgramCount>& PgmEndsCp() const { return PgmEndsCp_; }
-  const std::array<std::uint8_t, kProgramCount>& PgmSpeedCp() const { return PgmSpeedCp_; }
-  const std::array<std::uint8_t, kProgramCount>& PgmFadeCp() const { return PgmFadeCp_; }
-  const std::array<std::array<std::uint8_t, kCollectionCount>, kAreaCount>& ShowsCp() const {
-    return ShowsCp_;
-  }
-
   const KeyRow& keyRow(SpecialKey key) const { return keys_.at(static_cast<std::size_t>(key)); }
-  const CollectionRow& collectionRow(int k) const { return collections_.at(static_cast<std::size_t>(k)); }
-  const ProgramRow& programRow(int k) const { return programs_.at(static_cast<std::size_t>(k)); }
-  QScrollBar* programBar() const;
-  QScrollBar* collectionBar() const;
-  QCheckBox* slowModeBox() const;
-  QAbstractButton* closeButton() const;
-  QAbstractButton* commitButton() const;
 
-  // "Zatwierdź": checks everything, then stores everything and ends with 1; false (nothing stored,
-  // the dialog stays open) when a check failed or the user kept invalid collection entries.
-  bool commit();
-
- private:
   void buildKeyRows();
   void buildCollectionRows();
   void buildProgramRows();

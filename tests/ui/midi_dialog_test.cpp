@@ -7,6 +7,7 @@
 #include <QScrollBar>
 
 #include "dialog_test_support.h"
+#include "find_child.h"
 
 namespace kavira {
 namespace {
@@ -24,19 +25,46 @@ class MidiDialogTest : public ::testing::Test {
     return *dialog;
   }
 
+  // The dialog's controls, by their object names.
+  struct Row {
+    QLineEdit* key;
+    QLineEdit* note;
+    std::array<QCheckBox*, 3> trigger;  // areas 1-3
+    std::array<QCheckBox*, 3> assign;
+    QLineEdit* program;
+    QLineEdit* scene;
+  };
+  template <class W>
+  W* child(const QString& name) const {
+    return test::Child<W>(*dialog, name);
+  }
+  Row row(int k) const {
+    const QString row = QStringLiteral("row%1").arg(k);
+    return {child<QLineEdit>(row + "Key"),
+            child<QLineEdit>(row + "Note"),
+            {child<QCheckBox>(row + "Trigger1"), child<QCheckBox>(row + "Trigger2"),
+             child<QCheckBox>(row + "Trigger3")},
+            {child<QCheckBox>(row + "Assign1"), child<QCheckBox>(row + "Assign2"),
+             child<QCheckBox>(row + "Assign3")},
+            child<QLineEdit>(row + "Program"),
+            child<QLineEdit>(row + "Scene")};
+  }
+  QScrollBar* scrollBar() const { return child<QScrollBar>("keysBar"); }
+  QPushButton* button(const char* name) const { return child<QPushButton>(QString::fromLatin1(name)); }
+
   // Drags the thumb so that `first` is the key in the first row.
   void scrollTo(int first) {
-    QScrollBar* bar = dialog->scrollBar();
+    QScrollBar* bar = scrollBar();
     bar->setSliderDown(true);
     bar->setSliderPosition(first);
     bar->setSliderDown(false);
   }
 
-  const MidiDialog::Row& rowOfKey(int key) const { return dialog->row(key - dialog->pocz()); }
+  Row rowOfKey(int key) const { return row(key - dialog->pocz()); }
 
   void setRow(int key, const char* program, const char* scene, std::array<bool, 3> trigger,
               std::array<bool, 3> assign) {
-    const MidiDialog::Row& r = rowOfKey(key);
+    const Row r = rowOfKey(key);
     test::Retype(r.program, QString::fromUtf8(program));
     test::Retype(r.scene, QString::fromUtf8(scene));
     for (std::size_t a = 0; a < 3; ++a) {
@@ -54,11 +82,11 @@ TEST_F(MidiDialogTest, OpensAtKeySixtyWithNoteNames) {
   open();
   EXPECT_EQ(dialog->windowTitle(), "Edycja przypisań MIDI");
   EXPECT_EQ(dialog->pocz(), 60);
-  EXPECT_EQ(dialog->scrollBar()->value(), 60);
-  EXPECT_EQ(dialog->row(0).key->text(), "60");
-  EXPECT_EQ(dialog->row(0).note->text(), "C / 4");
-  EXPECT_EQ(dialog->row(5).key->text(), "65");
-  EXPECT_TRUE(static_cast<QPushButton*>(dialog->closeButton())->isDefault());  // Enter closes
+  EXPECT_EQ(scrollBar()->value(), 60);
+  EXPECT_EQ(row(0).key->text(), "60");
+  EXPECT_EQ(row(0).note->text(), "C / 4");
+  EXPECT_EQ(row(5).key->text(), "65");
+  EXPECT_TRUE(button("closeButton")->isDefault());  // Enter closes
 
   const struct {
     int key;
@@ -89,7 +117,7 @@ TEST_F(MidiDialogTest, RowsShowTheStoredKeys) {
       {63, "1", "1", {false, false, false}, {false, false, false}},
   };
   for (const auto& r : rows) {
-    const MidiDialog::Row& row = rowOfKey(r.key);
+    const Row row = rowOfKey(r.key);
     EXPECT_EQ(row.program->text(), QString::fromUtf8(r.program)) << r.key;
     EXPECT_EQ(row.scene->text(), QString::fromUtf8(r.scene)) << r.key;
     for (std::size_t a = 0; a < 3; ++a) {
@@ -98,7 +126,7 @@ TEST_F(MidiDialogTest, RowsShowTheStoredKeys) {
     }
   }
   // The key beyond the last scene is refused until corrected, so nothing can be committed.
-  test::Click(dialog->commitButton());
+  test::Click(button("commitButton"));
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_TRUE(rowOfKey(62).program->hasFocus());
   EXPECT_TRUE(dialog->isVisible());
@@ -112,7 +140,7 @@ TEST_F(MidiDialogTest, CommitStoresTheRowsOfEveryPageShown) {
   setRow(11, "2", "3", {true, false, false}, {false, false, true});
   setRow(12, "17", "1", {false, false, true}, {true, false, false});
   setRow(13, "16", "32", {false, true, false}, {false, true, false});
-  test::Click(dialog->commitButton());
+  test::Click(button("commitButton"));
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(dialog->result(), 1);
@@ -139,7 +167,7 @@ TEST_F(MidiDialogTest, EmptyFieldsMeanNoScene) {
     image->Midi[64].word = 0x0155;
     open();
     setRow(64, c.program, c.scene, {true, true, true}, {true, true, true});
-    test::Click(dialog->commitButton());
+    test::Click(button("commitButton"));
     EXPECT_TRUE(host.boxes.empty()) << c.program << "/" << c.scene;
     EXPECT_EQ(image->Midi[64].word, c.stored) << c.program << "/" << c.scene;
   }
@@ -159,7 +187,7 @@ TEST_F(MidiDialogTest, ScenesOutsideTheProgramAreRefused) {
     open();
     setRow(63, c.program, c.scene, {true, false, false}, {false, false, false});
     setRow(62, "3", "3", {false, false, false}, {false, false, false});
-    test::Click(dialog->commitButton());
+    test::Click(button("commitButton"));
     ASSERT_EQ(host.boxes.size(), 1U) << c.program << "/" << c.scene;
     EXPECT_EQ(host.boxes[0].text, "Nieprawidłowa wartośc !");
     EXPECT_EQ(host.boxes[0].caption, "Ostrzeżenie :");
@@ -171,12 +199,12 @@ TEST_F(MidiDialogTest, ScenesOutsideTheProgramAreRefused) {
     EXPECT_EQ(dialog->MidiCp()[62].AScena(), 66U);
     EXPECT_EQ(dialog->MidiCp()[63].word, 0);
     // Nor does the dialog scroll away from the bad row.
-    QTest::keyClick(dialog->scrollBar(), Qt::Key_PageDown);
+    QTest::keyClick(scrollBar(), Qt::Key_PageDown);
     EXPECT_EQ(dialog->pocz(), 60);
   }
   open();
   setRow(63, "16", "32", {false, false, false}, {false, false, false});
-  test::Click(dialog->commitButton());
+  test::Click(button("commitButton"));
   EXPECT_EQ(image->Midi[63].word, 511);
 }
 
@@ -194,13 +222,13 @@ TEST_F(MidiDialogTest, ScrollingStaysWithinTheKeys) {
   open();
   for (const auto& c : cases) {
     scrollTo(c.from);
-    QTest::keyClick(dialog->scrollBar(), c.key);
+    QTest::keyClick(scrollBar(), c.key);
     EXPECT_EQ(dialog->pocz(), c.to) << c.from << " key " << c.key;
-    EXPECT_EQ(dialog->scrollBar()->value(), c.to);
-    EXPECT_EQ(dialog->row(0).key->text(), QString::number(c.to));
+    EXPECT_EQ(scrollBar()->value(), c.to);
+    EXPECT_EQ(row(0).key->text(), QString::number(c.to));
   }
   scrollTo(122);
-  EXPECT_EQ(dialog->row(5).key->text(), "127");
+  EXPECT_EQ(row(5).key->text(), "127");
 }
 
 TEST_F(MidiDialogTest, WithdrawingUndoesEditsOnEveryPage) {
@@ -212,14 +240,14 @@ TEST_F(MidiDialogTest, WithdrawingUndoesEditsOnEveryPage) {
   setRow(100, "", "", {false, false, false}, {true, true, true});
   scrollTo(98);
   ASSERT_EQ(dialog->MidiCp()[100].word, 0);
-  test::Click(dialog->revertButton());
+  test::Click(button("revertButton"));
   EXPECT_EQ(dialog->pocz(), 98);  // at the same keys
   EXPECT_TRUE(dialog->MidiCp() == image->Midi);
   EXPECT_EQ(rowOfKey(100).program->text(), "2");  // 40 = program 2, scene 9
   EXPECT_EQ(rowOfKey(100).scene->text(), "9");
   EXPECT_TRUE(rowOfKey(100).trigger[1]->isChecked());
   const auto before = image->Midi;
-  test::Click(dialog->commitButton());
+  test::Click(button("commitButton"));
   EXPECT_TRUE(image->Midi == before);
 }
 
@@ -227,7 +255,7 @@ TEST_F(MidiDialogTest, KoniecLeavesTheImageAlone) {
   open();
   setRow(60, "3", "4", {true, true, true}, {true, true, true});
   scrollTo(0);
-  test::Click(dialog->closeButton());
+  test::Click(button("closeButton"));
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(dialog->result(), 0);
   EXPECT_EQ(image->Midi[60].word, 0);
