@@ -185,6 +185,7 @@ TEST_F(CliRunTest, BadDataFilesAreRefusedBeforeAnythingIsSent) {
       {{"read", "midi", "--image", path("folder")}, 4, "it is a folder"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(Args(c.args).join(' ').toStdString());
     const CliRun r = cli(c.args);
     EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
@@ -298,6 +299,7 @@ TEST(CliUsage, MistakesAreRefusedWithAReason) {
       {{"pack-update", "--version", "1.06", "-o", "a.upg"}, "which Intel HEX file?"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(Args(c.args).join(' ').toStdString());
     const CliRun r = RunCli(Args(c.args));
     EXPECT_EQ(r.exitCode, 2) << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;

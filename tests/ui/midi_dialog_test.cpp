@@ -93,6 +93,7 @@ TEST_F(MidiDialogTest, OpensAtKeySixtyWithNoteNames) {
     const char* note;
   } notes[] = {{0, "C / -1"}, {11, "B / -1"}, {12, "C / 0"}, {61, "C# / 4"}, {70, "A# / 4"}, {127, "G / 9"}};
   for (const auto& n : notes) {
+    SCOPED_TRACE(testing::Message() << "key " << n.key);
     scrollTo(std::min(n.key, MidiDialog::kLastFirstKey));
     EXPECT_EQ(rowOfKey(n.key).key->text(), QString::number(n.key));
     EXPECT_EQ(rowOfKey(n.key).note->text(), QString::fromUtf8(n.note));
@@ -117,12 +118,13 @@ TEST_F(MidiDialogTest, RowsShowTheStoredKeys) {
       {63, "1", "1", {false, false, false}, {false, false, false}},
   };
   for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << "key " << r.key);
     const Row row = rowOfKey(r.key);
-    EXPECT_EQ(row.program->text(), QString::fromUtf8(r.program)) << r.key;
-    EXPECT_EQ(row.scene->text(), QString::fromUtf8(r.scene)) << r.key;
+    EXPECT_EQ(row.program->text(), QString::fromUtf8(r.program));
+    EXPECT_EQ(row.scene->text(), QString::fromUtf8(r.scene));
     for (std::size_t a = 0; a < 3; ++a) {
-      EXPECT_EQ(row.trigger[a]->isChecked(), r.trigger[a]) << r.key << " area " << a + 1;
-      EXPECT_EQ(row.assign[a]->isChecked(), r.assign[a]) << r.key << " area " << a + 1;
+      EXPECT_EQ(row.trigger[a]->isChecked(), r.trigger[a]) << "area " << a + 1;
+      EXPECT_EQ(row.assign[a]->isChecked(), r.assign[a]) << "area " << a + 1;
     }
   }
   // The key beyond the last scene is refused until corrected, so nothing can be committed.
@@ -164,12 +166,13 @@ TEST_F(MidiDialogTest, EmptyFieldsMeanNoScene) {
       {"0", "0", kTrig1 | kTrig2 | kTrig3 | kAssoc1 | kAssoc2 | kAssoc3},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "program \"" << c.program << "\" scene \"" << c.scene << '"');
     image->Midi[64].word = 0x0155;
     open();
     setRow(64, c.program, c.scene, {true, true, true}, {true, true, true});
     test::Click(button("commitButton"));
-    EXPECT_TRUE(host.boxes.empty()) << c.program << "/" << c.scene;
-    EXPECT_EQ(image->Midi[64].word, c.stored) << c.program << "/" << c.scene;
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(image->Midi[64].word, c.stored);
   }
 }
 
@@ -183,16 +186,17 @@ TEST_F(MidiDialogTest, ScenesOutsideTheProgramAreRefused) {
       {"5", "0", false},   {"49", "1", true},   {"", "3", true},    {"0", "1", true},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "program \"" << c.program << "\" scene \"" << c.scene << '"');
     host.boxes.clear();
     open();
     setRow(63, c.program, c.scene, {true, false, false}, {false, false, false});
     setRow(62, "3", "3", {false, false, false}, {false, false, false});
     test::Click(button("commitButton"));
-    ASSERT_EQ(host.boxes.size(), 1U) << c.program << "/" << c.scene;
-    EXPECT_EQ(host.boxes[0].text, "Nieprawidłowa wartośc !");
-    EXPECT_EQ(host.boxes[0].caption, "Ostrzeżenie :");
+    EXPECT_EQ(host.boxes.size(), 1U);
+    EXPECT_EQ(host.firstBox().text, "Nieprawidłowa wartośc !");
+    EXPECT_EQ(host.firstBox().caption, "Ostrzeżenie :");
     QLineEdit* field = c.onProgram ? rowOfKey(63).program : rowOfKey(63).scene;
-    EXPECT_TRUE(field->hasFocus()) << c.program << "/" << c.scene;
+    EXPECT_TRUE(field->hasFocus());
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(image->Midi[63].word, 0);
     // Rows above the failing one were read back; the failing row was not.
@@ -221,9 +225,10 @@ TEST_F(MidiDialogTest, ScrollingStaysWithinTheKeys) {
   };
   open();
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "from " << c.from << " key " << c.key);
     scrollTo(c.from);
     QTest::keyClick(scrollBar(), c.key);
-    EXPECT_EQ(dialog->pocz(), c.to) << c.from << " key " << c.key;
+    EXPECT_EQ(dialog->pocz(), c.to);
     EXPECT_EQ(scrollBar()->value(), c.to);
     EXPECT_EQ(row(0).key->text(), QString::number(c.to));
   }

@@ -121,22 +121,23 @@ TEST_F(SceneEditorTest, LoadTakesOneDeviceAndWarnsWhenTheChoiceIsAmbiguous) {
   };
   open();
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "loads device " << c.loaded);
     host.boxes.clear();
     checkDevices(c.checked);
     loadAt(17, 3);  // absolute scene 514
     if (c.warning == nullptr) {
-      EXPECT_TRUE(host.boxes.empty()) << c.loaded;
+      EXPECT_TRUE(host.boxes.empty());
     } else {
-      ASSERT_EQ(host.boxes.size(), 1U) << c.loaded;
-      EXPECT_EQ(host.boxes[0].text, c.warning);
-      EXPECT_EQ(host.boxes[0].caption, "Ostrzeżenie");
-      EXPECT_EQ(host.boxes[0].icon, Icon::Exclamation);
+      EXPECT_EQ(host.boxes.size(), 1U);
+      EXPECT_EQ(host.firstBox().text, c.warning);
+      EXPECT_EQ(host.firstBox().caption, "Ostrzeżenie");
+      EXPECT_EQ(host.firstBox().icon, Icon::Exclamation);
     }
     EXPECT_EQ(dialog->state().ScAbs, 514);
     for (int ch = 0; ch < 16; ++ch) {
       EXPECT_EQ(dialog->state().Wart[static_cast<std::size_t>(ch)],
                 Level(514, static_cast<unsigned>(c.loaded), static_cast<unsigned>(ch + 1)))
-          << "device " << c.loaded << " channel " << ch + 1;
+          << "channel " << ch + 1;
     }
   }
 }
@@ -152,18 +153,20 @@ TEST_F(SceneEditorTest, ProgramAndSceneOutsideTheirRangesAreRefusedOnTheirField)
   };
   open();
   for (const auto& c : refused) {
+    SCOPED_TRACE(testing::Message() << "program \"" << c.program << "\" scene \"" << c.scene << '"');
     host.boxes.clear();
     test::Retype(programField(), QString::fromUtf8(c.program));
     test::Retype(sceneField(), QString::fromUtf8(c.scene));
-    for (QAbstractButton* b : {button("loadButton"), button("commitButton")}) {
+    for (const char* name : {"loadButton", "commitButton"}) {
+      SCOPED_TRACE(name);
       const auto before = *image;
       host.boxes.clear();
-      test::Click(b);
-      ASSERT_EQ(host.boxes.size(), 1U) << c.program << "/" << c.scene;
-      EXPECT_EQ(host.boxes[0].text, "Nieprawidłowa wartośc !");
-      EXPECT_EQ(host.boxes[0].caption, "Ostrzeżenie :");
+      test::Click(button(name));
+      EXPECT_EQ(host.boxes.size(), 1U);
+      EXPECT_EQ(host.firstBox().text, "Nieprawidłowa wartośc !");
+      EXPECT_EQ(host.firstBox().caption, "Ostrzeżenie :");
       QLineEdit* field = c.programRefused ? programField() : sceneField();
-      EXPECT_TRUE(field->hasFocus()) << c.program << "/" << c.scene;
+      EXPECT_TRUE(field->hasFocus());
       EXPECT_EQ(field->selectedText(), field->text());
       EXPECT_TRUE(*image == before);
       EXPECT_EQ(dialog->state().Pgm, 1);
@@ -174,9 +177,10 @@ TEST_F(SceneEditorTest, ProgramAndSceneOutsideTheirRangesAreRefusedOnTheirField)
     int pgm, scena, abs;
   } accepted[] = {{16, 32, 511}, {17, 16, 527}, {48, 14, 1021}, {1, 1, 0}};
   for (const auto& c : accepted) {
+    SCOPED_TRACE(testing::Message() << "program " << c.pgm << " scene " << c.scena);
     host.boxes.clear();
     loadAt(c.pgm, c.scena);
-    EXPECT_TRUE(host.boxes.empty()) << c.pgm;
+    EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(dialog->state().ScAbs, c.abs);
     EXPECT_EQ(dialog->state().Pgm, c.pgm);
     EXPECT_EQ(dialog->state().Scena, c.scena);
@@ -194,10 +198,11 @@ TEST_F(SceneEditorTest, LoadShowsTheRunningMode) {
   };
   open();
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "PgmSpeed " << int{c.speed});
     image->PgmSpeed[4] = c.speed;
     loadAt(5, 1);
-    EXPECT_TRUE(modeButton(c.mode)->isChecked()) << int{c.speed};
-    EXPECT_EQ(valueText(kSp), QString::number(c.sp)) << int{c.speed};
+    EXPECT_TRUE(modeButton(c.mode)->isChecked());
+    EXPECT_EQ(valueText(kSp), QString::number(c.sp));
     EXPECT_EQ(dialog->state().Wart[kSp], c.sp);
   }
 }
@@ -214,10 +219,13 @@ TEST_F(SceneEditorTest, CommitWritesTheLevelsIntoEveryCheckedDevice) {
   EXPECT_TRUE(dialog->isVisible());  // the editor stays open after a commit
   for (unsigned d = 1; d <= 16; ++d) {
     const bool written = d == 2 || d == 5 || d == 9;
+    std::array<std::uint8_t, 16> levels{};
+    std::array<std::uint8_t, 16> expected{};
     for (unsigned c = 1; c <= 16; ++c) {
-      const std::uint8_t expected = written ? static_cast<std::uint8_t>(199 + c) : Level(34, d, c);
-      ASSERT_EQ(image->Sceny[34][ChannelIndex(d, c)], expected) << "device " << d << " channel " << c;
+      levels[c - 1] = image->Sceny[34][ChannelIndex(d, c)];
+      expected[c - 1] = written ? static_cast<std::uint8_t>(199 + c) : Level(34, d, c);
     }
+    EXPECT_EQ(levels, expected) << "device " << d;
   }
   // Nothing else of the scenes moved.
   auto scenes = image->Sceny;
@@ -265,10 +273,11 @@ TEST_F(SceneEditorTest, CommitStoresTheModeAndSpeed) {
   };
   open();
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "mode " << static_cast<int>(c.mode) << " SP " << c.sp);
     modeButton(c.mode)->click();
     test::Retype(valueField(kSp), QString::fromUtf8(c.sp));
     test::Click(button("commitButton"));
-    EXPECT_EQ(image->PgmSpeed[0], c.stored) << c.sp;
+    EXPECT_EQ(image->PgmSpeed[0], c.stored);
   }
   // A stored 32-253 loads as the fastest automatic speed and is committed as such.
   image->PgmSpeed[0] = 100;
@@ -290,12 +299,13 @@ TEST_F(SceneEditorTest, EndBoxSetsOrClearsTheEndScene) {
   };
   open();
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "end scene " << int{c.endBefore} << ", END checked " << c.checked);
     image->PgmEnds[2] = c.endBefore;
     loadAt(3, 5);
     EXPECT_EQ(endBox()->isChecked(), c.endBefore == 5);
     endBox()->setChecked(c.checked);
     test::Click(button("commitButton"));
-    EXPECT_EQ(image->PgmEnds[2], c.endAfter) << int{c.endBefore} << " " << c.checked;
+    EXPECT_EQ(image->PgmEnds[2], c.endAfter);
   }
 }
 
@@ -321,11 +331,12 @@ TEST_F(SceneEditorTest, AFieldNotYetLeftIsCheckedAtTheCommit) {
   open();
   const auto before = *image;
   for (const char* text : bad) {
+    SCOPED_TRACE(testing::Message() << '"' << text << '"');
     test::Retype(valueField(5), QString::fromUtf8(text));
     // A commit that does not take the focus from the field first (Enter, a shortcut).
-    EXPECT_FALSE(dialog->commit()) << text;
-    EXPECT_EQ(valueText(5), "???") << text;
-    EXPECT_TRUE(*image == before) << text;
+    EXPECT_FALSE(dialog->commit());
+    EXPECT_EQ(valueText(5), "???");
+    EXPECT_TRUE(*image == before);
   }
   test::Retype(valueField(kSp), QStringLiteral("32"));
   QTest::keyClick(valueField(kSp), Qt::Key_Return);  // Enter checks the field in place
@@ -344,10 +355,11 @@ TEST_F(SceneEditorTest, ValueFieldsMoveTheirSliderWhileTyping) {
       {kXf, "0", 0, "0"},     {kSp, "7", 7, "7"},      {kSp, "0", 1, "0"},    {kSp, "40", 31, "???"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "field " << c.field << " \"" << c.text << '"');
     test::Retype(valueField(c.field), QString::fromUtf8(c.text));
-    EXPECT_EQ(sliderValue(c.field), c.slider) << c.text;
+    EXPECT_EQ(sliderValue(c.field), c.slider);
     programField()->setFocus();  // leave the field
-    EXPECT_EQ(valueText(c.field), QString::fromUtf8(c.left)) << c.text;
+    EXPECT_EQ(valueText(c.field), QString::fromUtf8(c.left));
   }
 }
 
@@ -369,10 +381,11 @@ TEST_F(SceneEditorTest, SliderStepsStopAtTheQuarterMarks) {
   };
   open();
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "fader " << c.fader << " from " << c.from << " key " << c.key);
     test::Retype(valueField(c.fader), QString::number(c.from));
     QTest::keyClick(fader(c.fader), c.key);
-    EXPECT_EQ(valueText(c.fader), QString::number(c.to)) << c.fader << " from " << c.from << " key " << c.key;
-    EXPECT_EQ(sliderValue(c.fader), std::max(c.to, c.fader == kSp ? 1 : 0)) << c.fader << " from " << c.from;
+    EXPECT_EQ(valueText(c.fader), QString::number(c.to));
+    EXPECT_EQ(sliderValue(c.fader), std::max(c.to, c.fader == kSp ? 1 : 0));
     EXPECT_EQ(dialog->state().Wart[static_cast<std::size_t>(c.fader)], c.to);
   }
 }
@@ -424,11 +437,12 @@ TEST_F(SceneEditorTest, PlusAndMinusChangeOnlyTheFields) {
   open();
   const auto state = dialog->state();
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.button << " on \"" << c.program << "\" / \"" << c.scene << '"');
     programField()->setText(QString::fromUtf8(c.program));
     sceneField()->setText(QString::fromUtf8(c.scene));
     test::Click(button(c.button));
-    EXPECT_EQ(programField()->text(), QString::fromUtf8(c.programAfter)) << c.program << "/" << c.scene;
-    EXPECT_EQ(sceneField()->text(), QString::fromUtf8(c.sceneAfter)) << c.program << "/" << c.scene;
+    EXPECT_EQ(programField()->text(), QString::fromUtf8(c.programAfter));
+    EXPECT_EQ(sceneField()->text(), QString::fromUtf8(c.sceneAfter));
   }
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_EQ(dialog->state().Pgm, state.Pgm);  // nothing was loaded
@@ -452,6 +466,7 @@ TEST_F(SceneEditorTest, PlusAndMinusChangeOnlyTheFields) {
 
 TEST_F(SceneEditorTest, ClosingLosesWhatWasNotCommitted) {
   for (bool escape : {false, true}) {
+    SCOPED_TRACE(escape ? "Escape" : "Koniec");
     open();
     test::Retype(valueField(0), QStringLiteral("99"));
     const auto before = *image;

@@ -102,7 +102,8 @@ TEST_F(SettingsDialogTest, AZeroImageOpensWithKeysOnSceneOneAndManualPrograms) {
   open();
   EXPECT_EQ(dialog->windowTitle(), "Ustawienia");
   EXPECT_TRUE(closeButton()->isDefault());  // Enter closes
-  for (Key k : {Key::Strobe, Key::Fog, Key::Extra}) {
+  for (Key k : kSpecialKeys) {
+    SCOPED_TRACE(testing::Message() << "key " << static_cast<int>(k));
     const auto& r = keyRow(k);
     EXPECT_TRUE(r.on->isChecked());
     EXPECT_TRUE(r.program->isEnabled());
@@ -115,18 +116,20 @@ TEST_F(SettingsDialogTest, AZeroImageOpensWithKeysOnSceneOneAndManualPrograms) {
   EXPECT_FALSE(keyRow(Key::Extra).strobe->isChecked());
   EXPECT_FALSE(slowModeBox()->isChecked());
   for (int p = 0; p < static_cast<int>(kProgramCount); ++p) {
+    SCOPED_TRACE(testing::Message() << "program index " << p);
     const auto& r = showProgram(p);
     EXPECT_EQ(r.number->text(), QString::number(p + 1));
-    EXPECT_TRUE(modeButton(r, Mode::Manual)->isChecked()) << p;
-    EXPECT_EQ(r.end->text(), "") << p;
-    EXPECT_EQ(r.speed->text(), "") << p;
-    EXPECT_EQ(r.fade->text(), "") << p;
+    EXPECT_TRUE(modeButton(r, Mode::Manual)->isChecked());
+    EXPECT_EQ(r.end->text(), "");
+    EXPECT_EQ(r.speed->text(), "");
+    EXPECT_EQ(r.fade->text(), "");
   }
-  for (int c = 0; c < 16; ++c) {
+  for (int c = 0; c < static_cast<int>(kCollectionCount); ++c) {
+    SCOPED_TRACE(testing::Message() << "collection index " << c);
     const auto& r = showCollection(c);
     EXPECT_EQ(r.number->text(), QString::number(c + 1));
     for (QLineEdit* a : r.area)
-      EXPECT_EQ(a->text(), "1") << c;
+      EXPECT_EQ(a->text(), "1");
   }
   // Nothing was edited: a commit stores the same image.
   const auto before = *image;
@@ -151,11 +154,12 @@ TEST_F(SettingsDialogTest, ProgramRowsShowModeSpeedAndFade) {
       {Mode::Auto, "1", "31", "40"}, {Mode::Midi, "", "", ""},     {Mode::Music, "", "", ""},
   };
   for (int k = 0; k < 6; ++k) {
+    SCOPED_TRACE(testing::Message() << "row " << k);
     const auto& r = programRow(k);
-    EXPECT_TRUE(modeButton(r, rows[k].mode)->isChecked()) << k;
-    EXPECT_EQ(r.end->text(), QString::fromUtf8(rows[k].end)) << k;
-    EXPECT_EQ(r.speed->text(), QString::fromUtf8(rows[k].speed)) << k;
-    EXPECT_EQ(r.fade->text(), QString::fromUtf8(rows[k].fade)) << k;
+    EXPECT_TRUE(modeButton(r, rows[k].mode)->isChecked());
+    EXPECT_EQ(r.end->text(), QString::fromUtf8(rows[k].end));
+    EXPECT_EQ(r.speed->text(), QString::fromUtf8(rows[k].speed));
+    EXPECT_EQ(r.fade->text(), QString::fromUtf8(rows[k].fade));
   }
   test::Click(commitButton());
   EXPECT_EQ(image->PgmSpeed[3], 31);    // shown as A 31, stored as such
@@ -184,6 +188,9 @@ TEST_F(SettingsDialogTest, ProgramFieldsAreChecked) {
       {3, "", Mode::Manual, "99", "-1", 3, 0, 0, 0},    {3, "", Mode::Manual, "99", "7", 0, 0, 0, 7},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "program index " << c.program << " end \"" << c.end << "\" mode "
+                                    << static_cast<int>(c.mode) << " speed \"" << c.speed << "\" fade \""
+                                    << c.fade << '"');
     image = test::ZeroImage();
     host.boxes.clear();
     open();
@@ -196,8 +203,8 @@ TEST_F(SettingsDialogTest, ProgramFieldsAreChecked) {
     test::Click(commitButton());
     const auto p = static_cast<std::size_t>(c.program);
     if (c.refused != 0) {
-      ASSERT_EQ(host.boxes.size(), 1U) << c.program << " " << c.end << " " << c.speed << " " << c.fade;
-      EXPECT_EQ(host.boxes[0].text, "Nieprawidłowa wartośc !");
+      EXPECT_EQ(host.boxes.size(), 1U);
+      EXPECT_EQ(host.firstBox().text, "Nieprawidłowa wartośc !");
       QLineEdit* field = c.refused == 1 ? r.end : c.refused == 2 ? r.speed : r.fade;
       EXPECT_TRUE(field->hasFocus());
       EXPECT_TRUE(dialog->isVisible());
@@ -207,10 +214,10 @@ TEST_F(SettingsDialogTest, ProgramFieldsAreChecked) {
       QTest::keyClick(programBar(), Qt::Key_PageUp);
       EXPECT_EQ(dialog->pocz(), pocz);
     } else {
-      EXPECT_TRUE(host.boxes.empty()) << c.program << " " << c.end;
-      EXPECT_EQ(image->PgmEnds[p], c.storedEnd) << c.program << " " << c.end;
-      EXPECT_EQ(image->PgmSpeed[p], c.storedSpeed) << c.program << " " << c.speed;
-      EXPECT_EQ(image->PgmFade[p], c.storedFade) << c.program << " " << c.fade;
+      EXPECT_TRUE(host.boxes.empty());
+      EXPECT_EQ(image->PgmEnds[p], c.storedEnd);
+      EXPECT_EQ(image->PgmSpeed[p], c.storedSpeed);
+      EXPECT_EQ(image->PgmFade[p], c.storedFade);
     }
   }
 }
@@ -225,6 +232,7 @@ TEST_F(SettingsDialogTest, CollectionFieldsTakeProgramsOneToFortyEight) {
       {"abc", false, 255}, {"1", false, 0},  {"48", false, 47}, {" 12 ", false, 11},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << '"' << c.text << '"');
     image = test::ZeroImage();
     host.boxes.clear();
     open();
@@ -232,13 +240,13 @@ TEST_F(SettingsDialogTest, CollectionFieldsTakeProgramsOneToFortyEight) {
     test::Retype(r.area[1], QString::fromUtf8(c.text));
     test::Click(commitButton());
     if (c.refused) {
-      ASSERT_EQ(host.boxes.size(), 1U) << c.text;
-      EXPECT_EQ(host.boxes[0].text, "Nieprawidłowa wartośc !");
+      EXPECT_EQ(host.boxes.size(), 1U);
+      EXPECT_EQ(host.firstBox().text, "Nieprawidłowa wartośc !");
       EXPECT_TRUE(r.area[1]->hasFocus());
       EXPECT_EQ(image->Shows[1][14], 0);
     } else {
-      EXPECT_TRUE(host.boxes.empty()) << c.text;
-      EXPECT_EQ(image->Shows[1][14], c.stored) << c.text;
+      EXPECT_TRUE(host.boxes.empty());
+      EXPECT_EQ(image->Shows[1][14], c.stored);
     }
   }
 }
@@ -267,11 +275,13 @@ TEST_F(SettingsDialogTest, ScrollBarsStayWithinTheirTables) {
   };
   open();
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.programs ? "programs" : "collections") << " from " << c.from
+                                    << " key " << c.key);
     QScrollBar* bar = c.programs ? programBar() : collectionBar();
     drag(bar, c.from);
     QTest::keyClick(bar, c.key);
     const int first = c.programs ? dialog->pocz() : dialog->nrp();
-    EXPECT_EQ(first, c.to) << c.programs << " from " << c.from << " key " << c.key;
+    EXPECT_EQ(first, c.to);
     EXPECT_EQ(bar->value(), c.to);
     QLineEdit* number = c.programs ? programRow(0).number : collectionRow(0).number;
     EXPECT_EQ(number->text(), QString::number(c.to + 1));
@@ -319,12 +329,13 @@ TEST_F(SettingsDialogTest, SpecialKeys) {
   } refused[] = {
       {"48", "15", false}, {"17", "17", false}, {"49", "1", true}, {"", "1", true}, {"1", "", false}};
   for (const auto& c : refused) {
+    SCOPED_TRACE(testing::Message() << "program \"" << c.program << "\" scene \"" << c.scene << '"');
     host.boxes.clear();
     test::Retype(extra.program, QString::fromUtf8(c.program));
     test::Retype(extra.scene, QString::fromUtf8(c.scene));
     test::Click(commitButton());
-    ASSERT_EQ(host.boxes.size(), 1U) << c.program << "/" << c.scene;
-    EXPECT_TRUE((c.onProgram ? extra.program : extra.scene)->hasFocus()) << c.program << "/" << c.scene;
+    EXPECT_EQ(host.boxes.size(), 1U);
+    EXPECT_TRUE((c.onProgram ? extra.program : extra.scene)->hasFocus());
     EXPECT_TRUE(*image == before);
   }
   test::Retype(extra.program, QStringLiteral("16"));
@@ -339,12 +350,13 @@ TEST_F(SettingsDialogTest, SpecialKeys) {
 TEST_F(SettingsDialogTest, ModeBoxesAndSlowMode) {
   // Opening and committing keeps ExtraMode, whatever its bits.
   for (std::uint16_t mode : {0x0000, 0x0001, 0x0002, 0x0004, 0x0005, 0x0007, 0x00FB, 0xFFFF, 0x8000}) {
+    SCOPED_TRACE(testing::Message() << "ExtraMode 0x" << std::hex << mode);
     image = test::ZeroImage();
     image->ExtraMode = mode;
     open();
-    EXPECT_EQ(keyRow(Key::Strobe).strobe->isChecked(), (mode & 1) == 0) << mode;
-    EXPECT_EQ(keyRow(Key::Fog).strobe->isChecked(), (mode & 2) != 0) << mode;
-    EXPECT_EQ(keyRow(Key::Extra).strobe->isChecked(), (mode & 4) != 0) << mode;
+    EXPECT_EQ(keyRow(Key::Strobe).strobe->isChecked(), (mode & 1) == 0);
+    EXPECT_EQ(keyRow(Key::Fog).strobe->isChecked(), (mode & 2) != 0);
+    EXPECT_EQ(keyRow(Key::Extra).strobe->isChecked(), (mode & 4) != 0);
     test::Click(commitButton());
     EXPECT_EQ(image->ExtraMode, mode);
   }
@@ -357,6 +369,7 @@ TEST_F(SettingsDialogTest, ModeBoxesAndSlowMode) {
       {true, false, true, 0x0004},  {false, true, true, 0x0007},
   };
   for (const auto& b : boxes) {
+    SCOPED_TRACE(testing::Message() << "STROBE " << b.strobe << " FOG " << b.fog << " EXTRA " << b.extra);
     image = test::ZeroImage();
     image->ExtraMode = 0x0030;
     open();
@@ -372,6 +385,7 @@ TEST_F(SettingsDialogTest, ModeBoxesAndSlowMode) {
     std::uint16_t committed;
   } slow[] = {{0, false, 0}, {0xFFFF, true, 0xFFFF}, {1, true, 0xFFFF}};
   for (const auto& s : slow) {
+    SCOPED_TRACE(testing::Message() << "SlowMode " << s.before);
     image = test::ZeroImage();
     image->SlowMode = s.before;
     open();

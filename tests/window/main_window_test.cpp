@@ -51,10 +51,12 @@ TEST_F(WindowTest, MenusHaveTheirEntriesWhereTheProgramGreysThem) {
                          "",
                          "&Koniec pracy"};
   for (int i = 0; i < 13; ++i) {
+    SCOPED_TRACE(testing::Message() << "entry " << i);
     QAction* a = window->menus().akcjeEntry(i);
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->text(), QString::fromUtf8(akcje[i])) << i;
-    EXPECT_EQ(a->isSeparator(), akcje[i][0] == 0) << i;
+    EXPECT_NE(a, nullptr);
+    if (a == nullptr) continue;
+    EXPECT_EQ(a->text(), QString::fromUtf8(akcje[i]));
+    EXPECT_EQ(a->isSeparator(), akcje[i][0] == 0);
   }
   EXPECT_FALSE(window->menus().akcjeEntry(0)->isEnabled());
   EXPECT_FALSE(window->menus().akcjeEntry(9)->isEnabled());

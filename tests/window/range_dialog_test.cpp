@@ -54,11 +54,12 @@ TEST(RangeDialog, AcceptedRanges) {
       {{"5", "20", "6", "1"}, 147, 160},  // a later program may start below the first scene
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.f.pgmOd << ":" << c.f.scOd << "-" << c.f.pgmDo << ":" << c.f.scDo);
     ScriptedHost host;
     std::uint32_t od = 0, to = 1021;
     RangeDialog d(od, to, host);
     Type(d, c.f);
-    EXPECT_TRUE(d.confirm()) << c.f.pgmOd << " " << c.f.scOd << " " << c.f.pgmDo << " " << c.f.scDo;
+    EXPECT_TRUE(d.confirm());
     EXPECT_EQ(od, c.od);
     EXPECT_EQ(to, c.to);
     EXPECT_TRUE(host.boxes.empty());
@@ -97,10 +98,10 @@ TEST(RangeDialog, RefusedRangesNameTheFieldAndKeepTheRange) {
     EXPECT_FALSE(d.confirm());
     EXPECT_EQ(od, 30U);
     EXPECT_EQ(to, 40U);
-    ASSERT_EQ(host.boxes.size(), 1U);
-    EXPECT_EQ(host.boxes[0].text, c.text);
-    EXPECT_EQ(host.boxes[0].caption, "Ostrzeżenie :");
-    EXPECT_EQ(host.boxes[0].icon, Icon::Stop);
+    EXPECT_EQ(host.boxes.size(), 1U);
+    EXPECT_EQ(host.firstBox().text, c.text);
+    EXPECT_EQ(host.firstBox().caption, "Ostrzeżenie :");
+    EXPECT_EQ(host.firstBox().icon, Icon::Stop);
     EXPECT_EQ(d.focusWidget(), Field(d, c.field));
     EXPECT_EQ(Field(d, c.field)->selectedText(), Field(d, c.field)->text());
   }
