@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs what building and testing KaviraOB needs from Debian 12's packages, and what building and
-# checking its Debian package needs. Uses sudo when not root.
+# Installs what building and testing KaviraOB needs from Debian 12's packages, what building and
+# checking its Debian package needs, and clang with its fuzzing runtime and clang-format for the fuzz
+# smoke run and the format check. Uses sudo when not root.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n libgtest-dev fonts-dejavu-core
-  dpkg-dev file lintian desktop-file-utils appstream "$@")
+  dpkg-dev file lintian desktop-file-utils appstream
+  clang libclang-rt-dev clang-format
+  "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

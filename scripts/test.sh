@@ -1,10 +1,33 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors, runs every test, then builds the Debian
-# package, checks it and runs the programs from it.
+# What CI runs. Installs what is missing, checks the sources' format, builds with warnings as errors and
+# runs every test, runs the whole suite again under the sanitizers, runs each fuzz target for 10 s, then
+# builds the Debian package, checks it and runs the programs from it. Each step says how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+step() {
+  local name=$1 start=$SECONDS
+  shift
+  echo "== $name"
+  "$@"
+  echo "== $name: $((SECONDS - start)) s"
+}
+
 ./scripts/deps.sh
+
+# Format check: every tracked C++ source as .clang-format says.
+step "format check" ./scripts/check-format.sh
+
 cmake --preset ci
 cmake --build --preset ci
 ctest --preset ci
+
+# Sanitizers: the whole test suite again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitizers() { cmake --preset asan && cmake --build --preset asan && ctest --preset asan; }
+step "sanitizers (asan preset)" sanitizers
+
+# Fuzz smoke run: each libFuzzer target (tests/fuzz) for 10 s in the clang build.
+fuzz_smoke() { cmake --preset fuzz && cmake --build --preset fuzz && ctest --preset fuzz; }
+step "fuzz smoke run (fuzz preset)" fuzz_smoke
+
 ./scripts/package-test.sh build/ci
