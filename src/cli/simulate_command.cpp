@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <iomanip>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -14,6 +13,7 @@
 #include "cli/cli_command.h"
 #include "cli/image_files.h"
 #include "files/data_files.h"
+#include "model/hex_text.h"
 #include "platform/pty_simulator.h"
 #include "sim/demo_show.h"
 
@@ -56,9 +56,9 @@ std::string Hex(ByteView bytes) {
   constexpr std::size_t kShown = 8;
   std::ostringstream s;
   for (std::size_t i = 0; i < bytes.size() && i < kShown; ++i) {
-    s << (i ? " " : "") << std::hex << std::uppercase << std::setw(2) << std::setfill('0') << int{bytes[i]};
+    s << (i ? " " : "") << HexText(bytes[i], 2);
   }
-  if (bytes.size() > kShown) s << std::dec << " ... (" << bytes.size() << " bytes)";
+  if (bytes.size() > kShown) s << " ... (" << bytes.size() << " bytes)";
   return s.str();
 }
 

@@ -206,6 +206,7 @@ TEST_F(CliRunTest, BadDataFilesAreRefusedBeforeAnythingIsSent) {
       {{"read", "settings", "--image", deep + "/show"}, 4, "bytes long; the system takes at most 4095"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(Args(c.args).join(' ').toStdString());
     const CliRun r = cli(c.args);
     EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
@@ -399,6 +400,7 @@ TEST(CliUsage, MistakesAreRefusedWithAReason) {
       {{"pack-update", "--version", "1.06", "-o", "a.upg"}, "which Intel HEX file?"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(Args(c.args).join(' ').toStdString());
     const CliRun r = RunCli(Args(c.args));
     EXPECT_EQ(r.exitCode, 2) << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;

@@ -89,6 +89,7 @@ TEST_F(FileStep, AnAbortedAllRunDoesNotCarryIntoTheNextAction) {
     std::vector<std::string> captions;
   } cases[] = {{std::nullopt, _NA_, {}}, {At("missing.K3p"), _fread_, {"Ostrzeżenie"}}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.second.value_or("second file cancelled"));
     image_ = ControllerImage{};
     host_.boxes.clear();
     Run(_fread_, _dane_, true, {At("c.K3s"), c.second});
@@ -121,12 +122,13 @@ TEST_F(FileStep, FailuresShowTheirMessageAndChangeNothing) {
   };
   image_ = Sample();
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
     host_.boxes.clear();
     Run(c.akcja, _sync_, true, {c.file});
-    ASSERT_EQ(host_.boxes.size(), 1U);
-    EXPECT_EQ(host_.boxes[0].text, c.text);
-    EXPECT_EQ(host_.boxes[0].caption, "Niepowodzenie");
-    EXPECT_EQ(host_.boxes[0].icon, Icon::Stop);
+    EXPECT_EQ(host_.boxes.size(), 1U);
+    EXPECT_EQ(host_.firstBox().text, c.text);
+    EXPECT_EQ(host_.firstBox().caption, "Niepowodzenie");
+    EXPECT_EQ(host_.firstBox().icon, Icon::Stop);
     EXPECT_EQ(image_, Sample());
     EXPECT_EQ(link_.status, _idle_);
     EXPECT_EQ(link_.wszystko, 0);
@@ -174,12 +176,13 @@ TEST_F(FileStep, AnAreaOrActionItCannotHandleIsReported) {
       {_write_, _dane_, "Błędna akcja : 0 !"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
     host_.boxes.clear();
     Run(c.akcja, c.obszar, true, {At("x")});
-    ASSERT_EQ(host_.boxes.size(), 1U);
-    EXPECT_EQ(host_.boxes[0].text, c.text);
-    EXPECT_EQ(host_.boxes[0].caption, "Mamy problem");
-    EXPECT_EQ(host_.boxes[0].icon, Icon::Exclamation);
+    EXPECT_EQ(host_.boxes.size(), 1U);
+    EXPECT_EQ(host_.firstBox().text, c.text);
+    EXPECT_EQ(host_.firstBox().caption, "Mamy problem");
+    EXPECT_EQ(host_.firstBox().icon, Icon::Exclamation);
     EXPECT_TRUE(host_.fileRequests.empty());
     EXPECT_EQ(link_.status, _idle_);
     EXPECT_EQ(link_.akcja, _NA_);
@@ -204,7 +207,7 @@ TEST_F(FileStep, TheLastNameIsOfferedAgainAndANameWithoutExtensionGetsOne) {
       {"/x/a.b.K3s", "/x/a.b.K3p"},    {longName + ".K", longName + ".K3p"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(ReplaceExtension(c.name, "K3p"), c.expected);
+    EXPECT_EQ(ReplaceExtension(c.name, "K3p"), c.expected) << c.name;
 }
 
 }  // namespace
