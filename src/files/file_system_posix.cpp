@@ -204,4 +204,8 @@ FileSystem& SystemFileSystem() {
   return system;
 }
 
+std::error_code Utf8Error(std::error_code error) {
+  return error;  // the C library's texts
+}
+
 }  // namespace kavira

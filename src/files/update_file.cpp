@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/file_io.h"
+#include "files/path_text.h"
 
 namespace kavira {
 namespace {
@@ -246,7 +247,7 @@ bool InitUpdate(int ver_only, LinkState& link, Host& host, FileDialogState& dial
     return host.messageBox(text, caption, Buttons::YesNo, Icon::Question) == Answer::Yes;
   };
 
-  const std::filesystem::path path = dialog.NazwaPliku;
+  const std::filesystem::path path = PathFromUtf8(dialog.NazwaPliku);
   std::error_code ec;
   if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
     return fail(MissingUpdateFile(dialog.NazwaPliku));
