@@ -129,7 +129,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   engine.setPort(&port);
-  engine.status = _idle_;
   EngineDriver driver(engine, clock);
   QObject::connect(&port, &QtSerialPort::activity, &driver, &EngineDriver::kick);
   QObject::connect(&driver, &EngineDriver::idle, &app, &QCoreApplication::quit);
@@ -148,11 +147,17 @@ int main(int argc, char** argv) {
   const double n = static_cast<double>(lines);
   const Walk walks[] = {
       {"read", blocks * (6 + 134), blocks, 0,
-       [&](TransferEngine& e) { e.startBlocks(_read_, 0, lastUnit, !quick); }},
+       [&](TransferEngine& e) {
+         e.startBlocks({_read_, 0, lastUnit, !quick});
+       }},
       {"write", blocks * (134 + 3), blocks, blocks,
-       [&](TransferEngine& e) { e.startBlocks(_write_, 0, lastUnit, !quick); }},
+       [&](TransferEngine& e) {
+         e.startBlocks({_write_, 0, lastUnit, !quick});
+       }},
       {"verify", blocks * (6 + 134), blocks, 0,
-       [&](TransferEngine& e) { e.startBlocks(_verify_, 0, lastUnit, !quick); }},
+       [&](TransferEngine& e) {
+         e.startBlocks({_verify_, 0, lastUnit, !quick});
+       }},
       // Every line written (22 + 3 bytes), read back (6 + 22), then the version (3 + 9).
       {"firmware install", n * (22 + 3) + n * (6 + 22) + 12, 2 * n + 1, n,
        [&](TransferEngine& e) { e.startFirmware(firmware, false); }},

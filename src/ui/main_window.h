@@ -99,7 +99,7 @@ class MainWindow : public QMainWindow, public Host {
   void about();
   void exitProgram();
   void editScenes();
-  bool chooseRange();
+  bool chooseRange(std::uint32_t& from, std::uint32_t& to);
 
   SteadyClock clock_;
   std::unique_ptr<ControllerImage> image_;

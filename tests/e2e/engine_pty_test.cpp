@@ -30,7 +30,6 @@ class EnginePtyTest : public ::testing::Test {
     ASSERT_TRUE(sim) << error;
     ASSERT_EQ(port.open(sim->path()).stage, OpenStage::Opened);
     engine.setPort(&port);
-    engine.status = _idle_;
     QObject::connect(&port, &QtSerialPort::activity, &driver, &EngineDriver::kick);
   }
   void TearDown() override {
@@ -44,10 +43,10 @@ class EnginePtyTest : public ::testing::Test {
     QElapsedTimer t;
     t.start();
     driver.kick();
-    while (engine.status != _idle_ && t.elapsed() < 60000) {
+    while (engine.link().status != _idle_ && t.elapsed() < 60000) {
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
-    ASSERT_EQ(engine.status, _idle_) << "the run did not end";
+    ASSERT_EQ(engine.link().status, _idle_) << "the run did not end";
   }
 
   void rule(const char* text) {
@@ -86,9 +85,9 @@ class EnginePtyTest : public ::testing::Test {
 TEST_F(EnginePtyTest, EveryWalk) {
   engine.startVersion();
   run();
-  EXPECT_EQ(engine.HFirmWareVer, "\tFW : 1.05A");
+  EXPECT_EQ(engine.link().HFirmWareVer, "\tFW : 1.05A");
 
-  engine.startBlocks(_read_, 0, 1023, true);
+  engine.startBlocks({_read_, 0, 1023, true});
   run();
   EXPECT_TRUE(*image == *show);
   EXPECT_EQ(blocksReceived().size(), 2048U);
@@ -96,15 +95,15 @@ TEST_F(EnginePtyTest, EveryWalk) {
   image->Sceny[700].fill(0x42);
   image->PgmSpeed[3] = 254;
   image->Midi[99].word = 0x1234;
-  engine.startBlocks(_write_, 700, 700);
+  engine.startBlocks({_write_, 700, 700});
   run();
-  engine.startBlocks(_write_, kSettingsUnit, kSettingsUnit);
+  engine.startBlocks({_write_, kSettingsUnit, kSettingsUnit});
   run();
-  engine.startBlocks(_write_, kMidiUnit, kMidiUnit);
+  engine.startBlocks({_write_, kMidiUnit, kMidiUnit});
   run();
   EXPECT_TRUE(*held() == *image);
 
-  engine.startBlocks(_verify_, 0, 1023, true);
+  engine.startBlocks({_verify_, 0, 1023, true});
   run();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Weryfikacja zakończona sukcesem !");
@@ -119,7 +118,7 @@ TEST_F(EnginePtyTest, EveryWalk) {
   run();
   ASSERT_EQ(host.boxes.size(), 2U);
   EXPECT_EQ(host.boxes[1].text, "Weryfikacja zakończona sukcesem !");
-  EXPECT_EQ(engine.HFirmWareVer, "\tFW : 1.05A");
+  EXPECT_EQ(engine.link().HFirmWareVer, "\tFW : 1.05A");
 
   engine.restart();
   run();  // idle as soon as the request has left: no answer is awaited
@@ -185,20 +184,20 @@ TEST_F(EnginePtyTest, MisbehaviourAndTheBoxesItShows) {
     host.answers = {c.answer};
     rule(c.rule);
     *image = *show;
-    engine.startBlocks(c.action, 1, 2);
+    engine.startBlocks({c.action, 1, 2});
     run();
     ASSERT_EQ(host.boxes.size(), 1U);
     EXPECT_EQ(host.boxes[0].text, c.text);
     EXPECT_EQ(host.boxes[0].caption, "Niepowodzenie");
     EXPECT_EQ(host.boxes[0].buttons, c.buttons);
     EXPECT_EQ(blocksReceived(), c.blocks);
-    EXPECT_EQ(engine.status, _idle_);
+    EXPECT_EQ(engine.link().status, _idle_);
   }
 }
 
 TEST_F(EnginePtyTest, LineClosedMidRun) {
   rule("close:block=10");
-  engine.startBlocks(_read_, 0, 20);
+  engine.startBlocks({_read_, 0, 20});
   run();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Kod błędu : 5");  // EIO

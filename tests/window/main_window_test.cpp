@@ -26,7 +26,7 @@ TEST(StatusPartEdges, FixedWidthsOrShares) {
 }
 
 TEST_F(WindowTest, StartUpFindsTheControllerAndShowsItsVersion) {
-  EXPECT_EQ(window->engine().HFirmWareVer, "\tFW : 1.05A");
+  EXPECT_EQ(window->engine().link().HFirmWareVer, "\tFW : 1.05A");
   EXPECT_EQ(window->statusBarWidget()->partText(kPartFirmware), "\tFW : 1.05A");
   EXPECT_EQ(window->statusBarWidget()->partText(kPartArea), "\tWersja");
   EXPECT_TRUE(window->menus().portEntry(0)->isChecked());
@@ -112,8 +112,8 @@ TEST_F(WindowTest, WholeReadVerifyAndWriteThroughTheMenus) {
   EXPECT_EQ(held->Sceny[0], window->image().Sceny[0]);
   EXPECT_EQ(held->Sceny[1], window->image().Sceny[1]);
   EXPECT_EQ(held->Sceny[2], show->Sceny[2]);
-  EXPECT_EQ(window->engine().AdresOd, 0U);
-  EXPECT_EQ(window->engine().AdresDo, 1U);
+  EXPECT_EQ(window->engine().link().AdresOd, 0U);
+  EXPECT_EQ(window->engine().link().AdresDo, 1U);
 
   // "&Powtórz" writes the same range again, without the dialog.
   dialogs = nullptr;
@@ -130,7 +130,7 @@ TEST_F(WindowTest, ControllerActionsNeedAnOpenPortFileActionsDoNot) {
   trigger(kIdUstawienia);
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Musisz wybrać dostępny port szeregowy !");
-  EXPECT_EQ(window->engine().status, _idle_);
+  EXPECT_EQ(window->engine().link().status, _idle_);
 
   // Saving needs no port: the Save dialog gets the settings filter and title.
   const std::string name = ::testing::TempDir() + "kaviraob-window-settings.K3p";
@@ -149,27 +149,27 @@ TEST_F(WindowTest, ControllerActionsNeedAnOpenPortFileActionsDoNot) {
 TEST_F(WindowTest, StopAndEscapeEndARunningTransfer) {
   highlight(2);
   trigger(kIdWszystko);
-  ASSERT_TRUE(waitFor([&] { return window->engine().Adres >= 4; }));
+  ASSERT_TRUE(waitFor([&] { return window->engine().link().Adres >= 4; }));
   trigger(kIdZatrzymaj);
-  EXPECT_EQ(window->engine().status, _idle_);
-  EXPECT_EQ(window->engine().wszystko, 0);
+  EXPECT_EQ(window->engine().link().status, _idle_);
+  EXPECT_EQ(window->engine().link().wszystko, 0);
   EXPECT_FALSE(window->menus().akcjeEntry(9)->isEnabled());
 
   trigger(kIdWszystko);
-  ASSERT_TRUE(waitFor([&] { return window->engine().Adres >= 4; }));
+  ASSERT_TRUE(waitFor([&] { return window->engine().link().Adres >= 4; }));
   QTest::keyClick(window.get(), Qt::Key_Escape);
-  EXPECT_EQ(window->engine().status, _idle_);
+  EXPECT_EQ(window->engine().link().status, _idle_);
   EXPECT_TRUE(host.boxes.empty());
 }
 
 TEST_F(WindowTest, HighlightingDuringATransferChangesNothingInIt) {
   highlight(2);
   trigger(kIdWszystko);
-  ASSERT_TRUE(waitFor([&] { return window->engine().Adres >= 2; }));
+  ASSERT_TRUE(waitFor([&] { return window->engine().link().Adres >= 2; }));
   highlight(7);  // passing over "Zapis do &sterownika" on the way to "&Zatrzymaj"
   highlight(9);
   waitIdle();
-  EXPECT_EQ(window->engine().akcja, _read_);
+  EXPECT_EQ(window->engine().link().akcja, _read_);
   const auto frames = sim->withController([](SimController& c) { return c.received(); });
   for (const auto& f : frames) {
     if (f.bytes.size() > 6) ADD_FAILURE() << "a write frame was sent";
@@ -179,7 +179,7 @@ TEST_F(WindowTest, HighlightingDuringATransferChangesNothingInIt) {
 TEST_F(WindowTest, AreaCommandsAndEditorsWaitForAnIdleLink) {
   highlight(2);
   trigger(kIdWszystko);
-  ASSERT_TRUE(waitFor([&] { return window->engine().Adres >= 2; }));
+  ASSERT_TRUE(waitFor([&] { return window->engine().link().Adres >= 2; }));
   int opened = 0;
   bool clientHidden = false;
   QString area;
@@ -207,11 +207,11 @@ TEST_F(WindowTest, AreaCommandsAndEditorsWaitForAnIdleLink) {
 
 TEST_F(WindowTest, PortChoiceReopensAndReadsTheVersion) {
   const auto before = framesReceived();
-  window->engine().HFirmWareVer = kNoVersion;
+  sim->withController([](SimController& c) { c.memory().version = VersionBytes{7, 2, 'b'}; });
   trigger(kIdFirstPort);
   EXPECT_TRUE(window->menus().portEntry(0)->isChecked());
   waitIdle();
-  EXPECT_EQ(window->engine().HFirmWareVer, "\tFW : 1.05A");
+  EXPECT_EQ(window->engine().link().HFirmWareVer, "\tFW : 2.07b");
   EXPECT_EQ(framesReceived() - before, 1U);  // the version request, no probe
 }
 
