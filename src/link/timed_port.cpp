@@ -9,6 +9,7 @@ namespace kavira {
 
 void TimedPort::purge() {
   transportClear();
+  unsettled_ = clock_.now();
   input_.clear();
   writing_ = false;
   reading_ = false;
@@ -121,6 +122,7 @@ void TimedPort::deliver(std::span<const std::uint8_t> bytes) {
     input_.erase(input_.begin(), input_.end() - static_cast<std::ptrdiff_t>(kInputLimit));
   }
   lastArrival_ = clock_.now();
+  unsettled_ = lastArrival_;
   takeInput();
 }
 
@@ -131,6 +133,7 @@ void TimedPort::fail(int error) {
 void TimedPort::reset() {
   input_.clear();
   lastArrival_.reset();
+  unsettled_ = clock_.now();
   error_ = 0;
   writing_ = false;
   reading_ = false;

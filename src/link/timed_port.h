@@ -33,6 +33,7 @@ class TimedPort : public SerialPort {
   std::span<const std::uint8_t> received() const override { return read_; }
   std::optional<SteadyTime> nextDeadline() const override;
   std::optional<SteadyTime> lastReceived() const override { return lastArrival_; }
+  std::optional<SteadyTime> lastUnsettled() const override { return unsettled_; }
   void setFastAck(bool on) override { fastAck_ = on; }
 
  protected:
@@ -66,6 +67,7 @@ class TimedPort : public SerialPort {
   const Clock& clock_;
   std::vector<std::uint8_t> input_;  // arrived, not yet taken by a read
   std::optional<SteadyTime> lastArrival_;
+  std::optional<SteadyTime> unsettled_;
   int error_ = 0;
   bool fastAck_ = false;
 

@@ -91,7 +91,7 @@ std::optional<SteadyTime> TransferEngine::wakeAt() const {
   if (link_.status == _init_ && quietWait_) {
     std::optional<SteadyTime> since = quietSince_;
     if (port_ != nullptr) {
-      if (const auto u = port_->lastReceived()) since = since ? std::max(*since, *u) : *u;
+      if (const auto u = port_->lastUnsettled()) since = since ? std::max(*since, *u) : *u;
     }
     // A line that has seen nothing at all is quiet.
     if (!since) return quietFrom_;
@@ -126,6 +126,7 @@ void TransferEngine::beginRun(_status first) {
   }
   pendingError_ = 0;
   quietWait_ = false;
+  if (first == _init_) waitForQuiet(std::nullopt);
   link_.status = first;
 }
 

@@ -59,7 +59,9 @@ class TransferEngine {
   std::optional<SteadyTime> wakeAt() const;
 
   // Starters. Each one replaces whatever runs: nothing of an old run carries over, an "&Wszystko"
-  // sequence included.
+  // sequence included. Before the first frame of the new run the line must have been quiet for the
+  // read's silence interval (so the tail of an interrupted answer never lands in the new run's first
+  // read), and it is purged once more.
 
   // A block walk over units walk.from..walk.to. It becomes the last area command, which "&Powtórz"
   // walks again.

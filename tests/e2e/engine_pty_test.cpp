@@ -22,7 +22,7 @@ using test::ScriptedHost;
 class EnginePtyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto controller = std::make_unique<SimController>(SimOptions{Millis(0), false});
+    auto controller = std::make_unique<SimController>(options);
     FillDemoShow(*show);
     controller->memory().loadImage(*show);
     std::string error;
@@ -72,6 +72,7 @@ class EnginePtyTest : public ::testing::Test {
     return i;
   }
 
+  SimOptions options{Millis(0), false};
   std::unique_ptr<ControllerImage> show = std::make_unique<ControllerImage>();
   std::unique_ptr<PtySimulator> sim;
   SteadyClock clock;
@@ -203,6 +204,36 @@ TEST_F(EnginePtyTest, LineClosedMidRun) {
   EXPECT_EQ(host.boxes[0].text, "Kod błędu : 5");  // EIO
   EXPECT_EQ(host.boxes[0].icon, Icon::Stop);
   EXPECT_EQ(image->Sceny[4], show->Sceny[4]);  // what was read before stays
+}
+
+// Answers paced at the line's speed, handed over in FIFO chunks as a serial port does.
+class PacedPtyTest : public EnginePtyTest {
+ protected:
+  PacedPtyTest() { options = SimOptions{Millis(1), true}; }
+};
+
+// Esc while an answer is still crossing the line, and at once a new run: it starts clean, without a
+// failure box, because its first frame waits until the rest of that answer has passed.
+TEST_F(PacedPtyTest, RunAfterAStopMidAnswerStartsClean) {
+  bool stopped = false;
+  QObject::connect(&port, &QtSerialPort::activity, [&] {
+    // The first bytes of an answer have arrived; about a hundred more are on their way.
+    if (stopped || engine.link().status != _rcving_ || engine.link().Adres < 5) return;
+    stopped = true;
+    QTimer::singleShot(0, [&] {
+      engine.stop();
+      sim->withController([](SimController& c) { c.clearReceived(); });
+      engine.startBlocks({_read_, 0, 3});
+    });
+  });
+  engine.startBlocks({_read_, 0, 1021});
+  run();
+  ASSERT_TRUE(stopped);
+  run();
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(blocksReceived(), (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+  for (unsigned s = 0; s < 4; ++s)
+    EXPECT_EQ(image->Sceny[s], show->Sceny[s]) << "scene " << s;
 }
 
 }  // namespace

@@ -173,6 +173,30 @@ TEST_F(EngineSimTest, CancelKeepsWhatWasReadSoFar) {
   EXPECT_EQ(image->Sceny[3], ControllerImage{}.Sceny[3]);
 }
 
+// A run stopped while an answer is on the line, and a new one started at once: the new run's first
+// frame waits until the rest of that answer has passed, and nothing of it reaches the new run.
+TEST_F(EngineSimTest, AnswerCutShortByAStopDoesNotReachTheNextRun) {
+  FillDemoShow(*image);
+  sim.memory().loadImage(*image);
+  const ControllerImage show = *image;
+  *image = ControllerImage{};
+  engine.startBlocks({_read_, 0, 1021});
+  ASSERT_EQ(test::StepEngine(
+                engine, clock, [&] { return engine.link().Adres == 5 && engine.link().status == _rcving_; },
+                100000),
+            test::StepOutcome::Done);
+  clock.advance(Millis(15));  // a third of the 134-byte answer has arrived
+  port.pump();
+  engine.stop();
+  sim.clearReceived();
+  engine.startBlocks({_read_, 0, 3});
+  run();
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(blocksReceived(), (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+  for (unsigned s = 0; s < 4; ++s)
+    EXPECT_EQ(image->Sceny[s], show.Sceny[s]) << "scene " << s;
+}
+
 TEST_F(EngineSimTest, FirmwareInstallAndVerify) {
   std::mt19937 rng(7);
   FirmwareImage lines(40);

@@ -124,6 +124,25 @@ TEST_F(EngineTest, RefusedWriteRetriesTheSameBlockAfterTheLineFallsQuiet) {
   EXPECT_EQ(host.boxes.size(), 1U);
 }
 
+// The first frame of a run waits until the line has been quiet for the read's silence interval, and
+// only as long as that takes.
+TEST_F(EngineTest, ANewRunWaitsForAQuietLine) {
+  SteadyTime start = clock.now();
+  engine.startBlocks({_read_, 0, 0});
+  runUntilIdle();
+  EXPECT_EQ(port.writtenAt.at(0), start);  // nothing has come yet
+  const SteadyTime lastByte = *port.lastReceived();
+  engine.startVersion();
+  runUntilIdle();
+  EXPECT_EQ(port.writtenAt.at(2), lastByte + Millis(100));
+  clock.advance(Millis(250));
+  start = clock.now();
+  engine.startVersion();
+  runUntilIdle();
+  EXPECT_EQ(port.writtenAt.at(3), start);
+  EXPECT_TRUE(host.boxes.empty());
+}
+
 TEST_F(EngineTest, CancelEndsTheRunAndAnAllSequence) {
   controller.override = [&](const Bytes&, std::size_t index) -> std::optional<Bytes> {
     return index == 4 ? std::optional<Bytes>(kNak) : std::nullopt;

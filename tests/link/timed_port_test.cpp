@@ -99,8 +99,10 @@ TEST_F(TimedPortTest, FastAckEndsAsSoonAsTheAckIsThere) {
 TEST_F(TimedPortTest, PurgeDropsInputAndAbortsTheRead) {
   port.reply({9, 9, 9});
   ASSERT_EQ(port.startRead(6), 0);
+  clock.advance(Millis(5));
   port.purge();
   EXPECT_EQ(port.pollRead().state, IoState::Failed);
+  EXPECT_EQ(port.lastUnsettled(), clock.now());  // the purge may have cut an answer short
   ASSERT_EQ(port.startRead(6), 0);
   EXPECT_EQ(readAfter(Millis(840)).count, 0U);
 }
