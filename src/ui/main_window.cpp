@@ -116,11 +116,15 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
   connect(&ports_, &PortManager::searchFinished, this, &MainWindow::onSearchFinished);
 
   runDialog = [](QDialog& d) { return d.exec(); };
+  // When a dialog, a message box or a menu closes, the client area is painted again, and with it the
+  // status bar shows the link's state as it is now.
+  qApp->installEventFilter(this);
   setStatusText(kPartFirmware, engine_.link().HFirmWareVer);
   refreshStatus();
 }
 
 MainWindow::~MainWindow() {
+  qApp->removeEventFilter(this);
   engine_.setPort(nullptr);
   ports_.closePort();
 }
@@ -300,6 +304,16 @@ void MainWindow::refreshStatus() {
   statusBar_->setPartText(kPartAction,
                           QString::fromUtf8(link.status == _idle_ ? kTextReady : ActionText(link.akcja)));
   statusBar_->setPartText(kPartFirmware, QString::fromStdString(link.HFirmWareVer));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->isWindow()) {
+    // The original's client window was repainted wherever a closing box, dialog or menu had covered
+    // it; a hidden client area (the scene editor is open) does not repaint.
+    client_->update();
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 Answer MainWindow::messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) {

@@ -122,6 +122,24 @@ TEST_F(WindowTest, WholeReadVerifyAndWriteThroughTheMenus) {
   EXPECT_EQ(framesReceived() - before, 8U);
 }
 
+// Closing a dialog shows the link's state again: after the cancelled range dialog the area is the
+// scenes the command chose, and the link is ready.
+TEST_F(WindowTest, StatusBarFollowsTheLinkWhenTheRangeDialogCloses) {
+  StatusBar* bar = window->statusBarWidget();
+  ASSERT_EQ(bar->partText(kPartArea), "\tWersja");
+  dialogs = [](QDialog& d) {
+    d.show();
+    d.reject();
+    return d.result();
+  };
+  const auto frames = framesReceived();
+  highlight(2);  // "&Odczyt ze sterownika"
+  trigger(kIdSceny);
+  EXPECT_TRUE(waitFor([&] { return bar->partText(kPartArea) == "\tSceny"; }, 5000));
+  EXPECT_EQ(bar->partText(kPartAction), "\tGotowe");
+  EXPECT_EQ(framesReceived(), frames);
+}
+
 TEST_F(WindowTest, ControllerActionsNeedAnOpenPortFileActionsDoNot) {
   window->command(kIdFirstPort + 5);  // no such entry: nothing happens
   window->ports().closePort();
