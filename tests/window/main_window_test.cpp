@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,6 +24,30 @@ TEST(StatusPartEdges, FixedWidthsOrShares) {
   EXPECT_EQ(StatusPartEdges(16, 800), (std::array<int, 3>{192, 336, 688}));
   EXPECT_EQ(StatusPartEdges(8, 399), (std::array<int, 3>{95, 166, 341}));
   EXPECT_EQ(StatusPartEdges(8, 416), (std::array<int, 3>{96, 168, 344}));
+  // A part that needs more than its character widths gets it; the others keep theirs.
+  EXPECT_EQ(StatusPartEdges(6, 800, {60, 60, 100}), (std::array<int, 3>{72, 132, 264}));
+  EXPECT_EQ(StatusPartEdges(6, 300, {60, 60, 100}), (std::array<int, 3>{72, 126, 258}));
+}
+
+// Every text of parts 0-2 fits in its part at the default font of the 800-pixel window.
+TEST(StatusBarTexts, EveryTextFitsItsPart) {
+  QMainWindow window;
+  StatusBar bar(&window);
+  bar.setParts(window.fontMetrics().averageCharWidth(), 800);
+  const std::vector<std::vector<const char*>> texts = {
+      {"FW : N/A", "FW : 1.05A", "FW : ?.??X", "FW : 8.88W", "FW : 0.00M", "FW : 4.44m"},
+      {"Sceny", "Ustaw.", "MIDI", "Wersja", "FirmWare", "N/A", "Plik", "Edycja"},
+      {"Zapis do Qz418", "Odczyt z Qz418", "Weryfikacja", "Odczyt z pliku", "Zapis do pliku", "N/A", "Gotowe",
+       "Inicjowanie", "Aktualizowanie"},
+  };
+  int left = 0;
+  for (std::size_t part = 0; part < texts.size(); ++part) {
+    const int room = bar.edges()[part] - left - 6;  // the gaps, the frame and the margins, as painted
+    for (const char* t : texts[part]) {
+      EXPECT_LE(bar.fontMetrics().horizontalAdvance(QString::fromUtf8(t)), room) << t;
+    }
+    left = bar.edges()[part];
+  }
 }
 
 TEST_F(WindowTest, StartUpFindsTheControllerAndShowsItsVersion) {
