@@ -16,6 +16,12 @@
 
 namespace kavira {
 
+// Time the line takes to carry `bytes` bytes at 38400 baud with 11 bits a byte (a start bit, 8 data
+// bits and 2 stop bits).
+constexpr std::chrono::nanoseconds LineTime(std::size_t bytes) {
+  return std::chrono::nanoseconds(static_cast<long long>(bytes) * 11LL * 1'000'000'000LL / 38400LL);
+}
+
 enum class IoState { Pending, Done, Failed };
 
 struct IoPoll {

@@ -108,6 +108,17 @@ bool TimedPort::ackArrived() const {
   return fastAck_ && IsAck(read_);
 }
 
+std::size_t TimedPort::bytesUntilReady() const {
+  if (!reading_ || readReady()) return 0;
+  std::size_t need = readWanted_ - std::min(readWanted_, read_.size());
+  // With fast acknowledgements an answer that begins as one ends with its third byte.
+  if (fastAck_ && read_.size() < kAckFrame.size() &&
+      std::equal(read_.begin(), read_.end(), kAckFrame.begin())) {
+    need = std::min(need, kAckFrame.size() - read_.size());
+  }
+  return need;
+}
+
 bool TimedPort::readReady() const {
   return reading_ && (read_.size() >= readWanted_ || ackArrived() || error_ != 0);
 }

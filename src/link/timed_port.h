@@ -54,10 +54,15 @@ class TimedPort : public SerialPort {
 
   const Clock& clock() const { return clock_; }
   bool reading() const { return reading_; }
+  // When the pending (or last) read started; it tells one read from the next.
+  SteadyTime readStart() const { return readStart_; }
   std::size_t readCount() const { return read_.size(); }
   // A pending read can end now, without waiting for silence (it is full, or a fast acknowledgement
   // has arrived, or the line has failed). Adapters need not wake their driver for bytes before that.
   bool readReady() const;
+  // How many more bytes a pending read needs before it can end without waiting for silence (0 when
+  // none is pending). At the line's speed they cannot all be there before LineTime() of them.
+  std::size_t bytesUntilReady() const;
   int failure() const { return error_; }
 
  private:

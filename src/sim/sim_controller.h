@@ -23,6 +23,7 @@
 
 #include "link/clock.h"
 #include "link/frames.h"
+#include "link/serial_port.h"
 #include "sim/frame_decoder.h"
 #include "sim/misbehaviour.h"
 #include "sim/sim_memory.h"
@@ -39,11 +40,6 @@ struct SimOptions {
   // over on its own, like a port without a FIFO.
   std::size_t fifoTrigger = 14;
 };
-
-// Time the line takes to carry `bytes` bytes at 38400 baud with 11 bits a byte.
-constexpr std::chrono::nanoseconds LineTime(std::size_t bytes) {
-  return std::chrono::nanoseconds(static_cast<long long>(bytes) * 11LL * 1'000'000'000LL / 38400LL);
-}
 
 // A frame as the controller received it.
 struct ReceivedFrame {

@@ -236,6 +236,50 @@ TEST_F(PacedPtyTest, RunAfterAStopMidAnswerStartsClean) {
     EXPECT_EQ(image->Sceny[s], show->Sceny[s]) << "scene " << s;
 }
 
+// Every answer byte handed over on its own: the port takes the bytes of an answer together once the
+// line can have carried them, and a short or refused answer still ends after its silence.
+class ByteAtATimePtyTest : public EnginePtyTest {
+ protected:
+  ByteAtATimePtyTest() {
+    options = SimOptions{Millis(1), true};
+    options.fifoTrigger = 1;
+  }
+};
+
+TEST_F(ByteAtATimePtyTest, AnswersArriveWholeAndShortOnesEndAfterTheirSilence) {
+  const struct {
+    const char* rule;
+    const char* box;
+    std::vector<std::uint32_t> blocks;
+  } cases[] = {
+      {nullptr, nullptr, {2, 3, 4, 5}},
+      {"short:block=3", "Błąd komunikacji : brak danych : 133", {2, 3, 3, 4, 5}},
+      {"nak:block=4", "Błąd komunikacji : NAK", {2, 3, 4, 4, 5}},
+  };
+  host.defaults[Buttons::RetryCancel] = Answer::Retry;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rule != nullptr ? c.rule : "none");
+    sim->withController([](SimController& s) {
+      s.clearRules();
+      s.clearReceived();
+    });
+    host.boxes.clear();
+    *image = ControllerImage{};
+    if (c.rule != nullptr) rule(c.rule);
+    engine.startBlocks({_read_, 1, 2});
+    run();
+    EXPECT_EQ(blocksReceived(), c.blocks);
+    if (c.box == nullptr) {
+      EXPECT_TRUE(host.boxes.empty());
+    } else {
+      ASSERT_EQ(host.boxes.size(), 1U);
+      EXPECT_EQ(host.boxes[0].text, c.box);
+    }
+    EXPECT_EQ(image->Sceny[1], show->Sceny[1]);
+    EXPECT_EQ(image->Sceny[2], show->Sceny[2]);
+  }
+}
+
 }  // namespace
 }  // namespace kavira
 
