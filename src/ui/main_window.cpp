@@ -240,6 +240,9 @@ void MainWindow::autoSearch() {
 
 void MainWindow::choosePort(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= ports_.PortName.size()) return;
+  // The port closes under a running transfer: it is abandoned (the version query takes its place
+  // once the port is open again).
+  engine_.stop();
   engine_.setPort(nullptr);
   menus_->checkPort(-1);
   if (ports_.choosePort(index) != 0) return;
@@ -309,8 +312,9 @@ void MainWindow::refreshStatus() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->isWindow()) {
-    // The original's client window was repainted wherever a closing box, dialog or menu had covered
-    // it; a hidden client area (the scene editor is open) does not repaint.
+    // A box, dialog or menu that closes uncovers the client area, which is painted again, and its
+    // painting shows the link's state in the status bar. A hidden client area (the scene editor is
+    // open) is not painted.
     client_->update();
   }
   return QMainWindow::eventFilter(watched, event);
