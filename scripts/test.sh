@@ -1,8 +1,38 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors, and runs every test.
+# What CI runs. Installs what is missing, checks the sources' format, builds with warnings as errors and
+# runs every test, runs the whole suite again under the sanitizers, runs each fuzz target for 10 s,
+# builds the Debian package, checks it and runs the programs from it, then builds the Qt-free core for
+# Windows and runs its tests under wine (scripts/test-windows-core.sh). Each step says how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+step() {
+  local name=$1 start=$SECONDS
+  shift
+  echo "== $name"
+  "$@"
+  echo "== $name: $((SECONDS - start)) s"
+}
+
 ./scripts/deps.sh
+
+# Format check: every tracked C++ source as .clang-format says.
+step "format check" ./scripts/check-format.sh
+
 cmake --preset ci
 cmake --build --preset ci
 ctest --preset ci
+
+# Sanitizers: the whole test suite again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitizers() { cmake --preset asan && cmake --build --preset asan && ctest --preset asan; }
+step "sanitizers (asan preset)" sanitizers
+
+# Fuzz smoke run: each libFuzzer target (tests/fuzz) for 10 s in the clang build.
+fuzz_smoke() { cmake --preset fuzz && cmake --build --preset fuzz && ctest --preset fuzz; }
+step "fuzz smoke run (fuzz preset)" fuzz_smoke
+
+./scripts/package-test.sh build/ci
+if ! ./scripts/test-windows-core.sh; then
+  echo "=== FAILED: Windows core tests (windows-core preset: mingw-w64 build, tests under wine64) ===" >&2
+  exit 1
+fi

@@ -1,7 +1,8 @@
 // Draws the program's pictures: the 400 x 300 background of the main window (256 colours) and the two
 // window icons (32 x 32 in 16 colours, 48 x 48 in 256 colours): a stage under a lighting truss, beams
-// from moving heads through haze, and the controller's desk. Run it to make the PNG files again:
-//   make_pictures OUTPUT_DIR
+// from moving heads through haze, and the controller's desk. The same icon, in full colour at 48, 128
+// and 256 pixels and as SVG, is the one the desktop shows in its menus. Run it to make the files again:
+//   make_pictures PICTURES_DIR ICONS_DIR
 #include <QColor>
 #include <QGuiApplication>
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QString>
+#include <QSvgGenerator>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -162,10 +164,8 @@ QImage Background() {
   return img.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither);
 }
 
-QImage Icon(int size) {
-  QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
-  img.fill(Qt::transparent);
-  QPainter p(&img);
+// The icon drawn on a `size` square: a moving head's beam and three faders on a dark tile.
+void DrawIcon(QPainter& p, int size) {
   p.setRenderHint(QPainter::Antialiasing);
   const double s = size / 32.0;
   // Rounded dark tile.
@@ -198,8 +198,30 @@ QImage Icon(int size) {
     p.setBrush(QColor(40, 220, 255));
     p.drawRect(QRectF(x - 2 * s, (8 + i * 3) * s, 4 * s, 2.4 * s));
   }
+}
+
+QImage Icon(int size) {
+  QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::transparent);
+  QPainter p(&img);
+  DrawIcon(p, size);
   p.end();
   return img;
+}
+
+// The icon as drawing commands, for any size the desktop asks for.
+bool SaveIconSvg(const QString& path) {
+  constexpr int kSize = 256;
+  QSvgGenerator svg;
+  svg.setFileName(path);
+  svg.setSize(QSize(kSize, kSize));
+  svg.setViewBox(QRect(0, 0, kSize, kSize));
+  svg.setTitle(QStringLiteral("KaviraOB"));
+  svg.setDescription(QStringLiteral("KaviraOB icon"));
+  QPainter p;
+  if (!p.begin(&svg)) return false;
+  DrawIcon(p, kSize);
+  return p.end();
 }
 
 // At most `colours` colours, transparency kept as one of them.
@@ -228,14 +250,23 @@ QImage Reduce(const QImage& img, int colours) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_pictures OUTPUT_DIR\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: make_pictures PICTURES_DIR ICONS_DIR\n");
     return 2;
   }
-  const QString dir = QString::fromLocal8Bit(argv[1]);
-  const bool ok = Background().save(dir + "/background.png") &&
-                  Reduce(Icon(32), 16).save(dir + "/icon32.png") &&
-                  Reduce(Icon(48), 256).save(dir + "/icon48.png");
-  if (!ok) std::fprintf(stderr, "make_pictures: cannot write into %s\n", argv[1]);
-  return ok ? 0 : 1;
+  const QString pictures = QString::fromLocal8Bit(argv[1]);
+  const QString icons = QString::fromLocal8Bit(argv[2]);
+  const bool ok = Background().save(pictures + "/background.png") &&
+                  Reduce(Icon(32), 16).save(pictures + "/icon32.png") &&
+                  Reduce(Icon(48), 256).save(pictures + "/icon48.png");
+  if (!ok) {
+    std::fprintf(stderr, "make_pictures: cannot write into %s\n", argv[1]);
+    return 1;
+  }
+  // The desktop's icons, in full colour.
+  bool iconsOk = SaveIconSvg(icons + "/kaviraob.svg");
+  for (const int size : {48, 128, 256})
+    iconsOk = iconsOk && Icon(size).save(icons + QStringLiteral("/kaviraob-%1.png").arg(size));
+  if (!iconsOk) std::fprintf(stderr, "make_pictures: cannot write into %s\n", argv[2]);
+  return iconsOk ? 0 : 1;
 }

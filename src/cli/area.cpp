@@ -8,8 +8,6 @@
 namespace kavira::cli {
 namespace {
 
-constexpr unsigned kPrograms = 48;
-
 std::optional<unsigned> Number(std::string_view text) {
   unsigned v = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
@@ -22,7 +20,7 @@ std::optional<unsigned> SceneItem(std::string_view text, bool first, std::string
   const auto colon = text.find(':');
   const std::string_view programText = text.substr(0, colon);
   const auto program = Number(programText);
-  if (!program || *program < 1 || *program > kPrograms) {
+  if (!program || *program < 1 || *program > kProgramCount) {
     *error = "'" + std::string(programText) + "' is no program: programs are 1-48";
     return std::nullopt;
   }

@@ -7,6 +7,7 @@
 #include "link/frames.h"
 #include "link/transfer_engine.h"
 #include "link/verification.h"
+#include "model/hex_text.h"
 
 namespace kavira::cli {
 namespace {
@@ -16,14 +17,6 @@ bool IsBreak(char c) {
 }
 bool IsBlank(char c) {
   return c == ' ' || IsBreak(c);
-}
-
-std::string Hex5(std::uint32_t v) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string s = "0x00000";
-  for (int i = 6; i >= 2; --i, v >>= 4)
-    s[static_cast<std::size_t>(i)] = kDigits[v & 0xFU];
-  return s;
 }
 
 }  // namespace
@@ -91,7 +84,8 @@ std::string CliHost::where() const {
     case _version_:
       return "the version request";
     case _upg_:
-      return "firmware line " + std::to_string(link_->upgline) + " (address " + Hex5(link_->Adres) + ")";
+      return "firmware line " + std::to_string(link_->upgline) + " (address 0x" + HexText(link_->Adres, 5) +
+             ")";
     case _reset_:
       return "the restart request";
     case _NN_:

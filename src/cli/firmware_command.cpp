@@ -6,7 +6,6 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
-#include "cli/image_files.h"
 #include "cli/link_session.h"
 #include "files/file_io.h"
 #include "files/update_file.h"
@@ -82,16 +81,18 @@ bool AskOnTerminal(std::string_view question, bool yes, bool quiet) {
 // The whole update file, checked and decoded; nothing, or the message.
 std::optional<std::string> CheckUpdateFile(const std::string& path, UpdateHead& head, UpdateBody& body) {
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return OneLine(MissingUpdateFile(path).text);
+  if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
+    return OneLine(MissingUpdateFile(path).text);
+  }
+  // Only a regular file is read: a named pipe or a device is refused without waiting on it.
   std::vector<std::uint8_t> file;
-  const ReadOutcome read = ReadFilePrefix(path, kUpdateFileLimit + 1, file);
+  const ReadOutcome read = ReadFilePrefix(path, kUpdateFileLimit + 1, file, &ec);
   if (read != ReadOutcome::Ok) {
-    const std::string reason = ReadProblem(path, 0);
     return path + ": " +
            MakeUpdateFailure(read == ReadOutcome::OpenFailed ? UpdateFailure::OpenFailed
                                                              : UpdateFailure::ReadFailed)
                .text +
-           (reason.empty() ? "" : " (" + reason + ")");
+           " (" + ec.message() + ")";
   }
   if (file.size() > kUpdateFileLimit) {
     return path + ": " + MakeUpdateFailure(UpdateFailure::BadLength).text + " (larger than " +

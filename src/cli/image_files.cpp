@@ -1,10 +1,5 @@
 #include "cli/image_files.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <system_error>
 
 #include "cli/cli_host.h"
@@ -13,13 +8,11 @@ namespace kavira::cli {
 namespace fs = std::filesystem;
 namespace {
 
-std::string WithReason(std::string message, const std::string& reason) {
-  if (!reason.empty()) message += " (" + reason + ")";
-  return message;
-}
-
-fs::path FolderOf(const fs::path& path) {
-  return path.has_parent_path() ? path.parent_path() : fs::path(".");
+std::string Names(const std::vector<fs::path>& paths) {
+  std::string list;
+  for (std::size_t i = 0; i < paths.size(); ++i)
+    list += (i == 0 ? "" : i + 1 == paths.size() ? " and " : ", ") + paths[i].string();
+  return list;
 }
 
 }  // namespace
@@ -40,29 +33,11 @@ const char* AreaName(DataArea area) {
   return "MIDI";
 }
 
-std::string ReadProblem(const fs::path& path, std::size_t expectedSize) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return "it is a folder";
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::strerror(errno);
-  ::close(fd);
-  const auto size = fs::file_size(path, ec);
-  if (!ec && size < expectedSize) {
-    return "it has " + std::to_string(size) + " bytes, the file needs " + std::to_string(expectedSize);
-  }
-  return {};
-}
-
-std::string WriteProblem(const fs::path& path) {
-  std::error_code ec;
-  const fs::path folder = FolderOf(path);
-  if (!fs::exists(folder, ec)) return "the folder " + folder.string() + " does not exist";
-  if (!fs::is_directory(folder, ec)) return folder.string() + " is not a folder";
-  if (fs::is_directory(path, ec)) return "it is a folder";
-  if (::access(folder.c_str(), W_OK | X_OK) != 0)
-    return "the folder " + folder.string() + ": " + std::strerror(errno);
-  if (fs::exists(path, ec) && ::access(path.c_str(), W_OK) != 0) return std::strerror(errno);
-  return {};
+std::string DescribeFailure(const fs::path& path, const FileFailure& failure) {
+  std::string text = OneLine(failure.text);
+  if (text.rfind(path.string(), 0) != 0) text = path.string() + ": " + text;
+  if (!failure.reason.empty()) text += " (" + failure.reason + ")";
+  return text;
 }
 
 std::optional<std::string> LoadImageFiles(const std::string& base, const std::vector<DataArea>& areas,
@@ -70,15 +45,13 @@ std::optional<std::string> LoadImageFiles(const std::string& base, const std::ve
   for (DataArea area : areas) {
     const fs::path path = DataFilePath(base, area);
     std::error_code ec;
-    if (!required && !fs::exists(path, ec)) continue;
+    if (!required && fs::status(path, ec).type() == fs::file_type::not_found) continue;
     if (const auto failure = LoadDataFile(path, area, image)) {
       if (failure->kind == FileFailure::Missing) {
         return OneLine(failure->text) + " (the " + AreaName(area) +
                " file is needed; 'read' makes one from the controller)";
       }
-      std::string text = OneLine(failure->text);
-      if (text.rfind(path.string(), 0) != 0) text = path.string() + ": " + text;
-      return WithReason(text, ReadProblem(path, DataFileSize(area)));
+      return DescribeFailure(path, *failure);
     }
   }
   return std::nullopt;
@@ -87,25 +60,33 @@ std::optional<std::string> LoadImageFiles(const std::string& base, const std::ve
 std::optional<std::string> CheckSavable(const std::string& base, const std::vector<DataArea>& areas) {
   for (DataArea area : areas) {
     const fs::path path = DataFilePath(base, area);
-    if (const std::string problem = WriteProblem(path); !problem.empty()) {
-      return path.string() + ": cannot be saved (" + problem + ")";
-    }
+    if (const auto problem = CheckSavePath(path))
+      return path.string() + ": cannot be saved (" + problem->text + ")";
   }
   return std::nullopt;
 }
 
 std::optional<std::string> SaveImageFiles(const std::string& base, const std::vector<DataArea>& areas,
-                                          const ControllerImage& image, std::vector<fs::path>& saved) {
-  for (DataArea area : areas) {
-    const fs::path path = DataFilePath(base, area);
-    if (const auto failure = SaveDataFile(path, area, image)) {
-      std::string text = OneLine(failure->text);
-      if (text.rfind(path.string(), 0) != 0) text = path.string() + ": " + text;
-      return WithReason(text, WriteProblem(path));
-    }
-    saved.push_back(path);
+                                          const ControllerImage& image, const ReplaceOptions& options,
+                                          SaveReport& report) {
+  std::vector<FileWrite> files;
+  for (DataArea area : areas)
+    files.push_back({DataFilePath(base, area), EncodeDataFile(area, image)});
+  ReplaceResult result = ReplaceFiles(files, options);
+  report.replaced = result.replaced;
+  report.orphansRemoved = result.orphansRemoved;
+  if (result.ok()) return std::nullopt;
+
+  const FileFailure failure = SaveFailure(std::move(result));
+  std::string text = DescribeFailure(failure.path, failure);
+  if (failure.replaced.empty()) {
+    text += "; no file was replaced";
+  } else {
+    text += "; the set is mixed: " + Names(failure.replaced) +
+            (failure.replaced.size() == 1 ? " holds" : " hold") + " the new data, " +
+            Names(failure.unchanged) + (failure.unchanged.size() == 1 ? " is" : " are") + " still the old";
   }
-  return std::nullopt;
+  return text;
 }
 
 }  // namespace kavira::cli

@@ -20,18 +20,24 @@ const char* AreaName(DataArea area);
 std::optional<std::string> LoadImageFiles(const std::string& base, const std::vector<DataArea>& areas,
                                           bool required, ControllerImage& image);
 
-// Whether the files of `areas` could be saved (their folder exists and may be written, an existing
-// file may be replaced): checked before a read run, so the controller is not read for nothing.
+// Whether the files of `areas` could be saved (their names fit, their folder exists and may be
+// written, an existing file is a file and may be replaced): checked before a read run, so the
+// controller is not read for nothing.
 std::optional<std::string> CheckSavable(const std::string& base, const std::vector<DataArea>& areas);
 
-// Saves the files of `areas`, each replaced atomically; stops at the first failure. `saved` gets the
-// paths written.
-std::optional<std::string> SaveImageFiles(const std::string& base, const std::vector<DataArea>& areas,
-                                          const ControllerImage& image,
-                                          std::vector<std::filesystem::path>& saved);
+// What a save of the image files did.
+struct SaveReport {
+  std::vector<std::filesystem::path> replaced;  // the files that hold the new data
+  std::size_t orphansRemoved = 0;               // temporary files of ended runs removed
+};
 
-// Why reading or writing `path` fails, as far as the system tells: "" when it cannot be told.
-std::string ReadProblem(const std::filesystem::path& path, std::size_t expectedSize);
-std::string WriteProblem(const std::filesystem::path& path);
+// Saves the files of `areas` as one set: all are replaced or, when any of them cannot be written,
+// none. The message says which files are new and which old when a failure came between two of them.
+std::optional<std::string> SaveImageFiles(const std::string& base, const std::vector<DataArea>& areas,
+                                          const ControllerImage& image, const ReplaceOptions& options,
+                                          SaveReport& report);
+
+// "path: message (reason)" in one line, from a failure of the file layer.
+std::string DescribeFailure(const std::filesystem::path& path, const FileFailure& failure);
 
 }  // namespace kavira::cli

@@ -59,6 +59,10 @@ bool SignalArrived() {
   return gSignal != 0;
 }
 
+std::string ArrivedSignalName() {
+  return SignalName(gSignal);
+}
+
 LinkSession::LinkSession(const Context& context, std::string command)
     : context_(context),
       command_(std::move(command)),

@@ -19,8 +19,9 @@ class QEventLoop;
 
 namespace kavira::cli {
 
-// Whether SIGINT, SIGTERM or SIGHUP has arrived since a session started.
+// Whether SIGINT, SIGTERM or SIGHUP has arrived since a session started, and its name.
 bool SignalArrived();
+std::string ArrivedSignalName();
 
 class LinkSession {
  public:

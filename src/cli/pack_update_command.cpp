@@ -2,7 +2,6 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
-#include "cli/image_files.h"
 #include "files/file_io.h"
 #include "files/update_packer.h"
 
@@ -75,11 +74,11 @@ int RunPackUpdate(Context&, Args args) {
 
   std::vector<std::uint8_t> hex;
   std::error_code ec;
-  if (!std::filesystem::exists(*hexPath, ec)) return Complain(kName, *hexPath + ": no such file", kExitFile);
-  if (ReadFilePrefix(*hexPath, kHexLimit + 1, hex) != ReadOutcome::Ok) {
-    const std::string reason = ReadProblem(*hexPath, 0);
-    return Complain(kName, *hexPath + ": cannot be read" + (reason.empty() ? "" : " (" + reason + ")"),
-                    kExitFile);
+  if (std::filesystem::status(*hexPath, ec).type() == std::filesystem::file_type::not_found) {
+    return Complain(kName, *hexPath + ": no such file", kExitFile);
+  }
+  if (ReadFilePrefix(*hexPath, kHexLimit + 1, hex, &ec) != ReadOutcome::Ok) {
+    return Complain(kName, *hexPath + ": cannot be read (" + ec.message() + ")", kExitFile);
   }
   if (hex.size() > kHexLimit)
     return Complain(kName, *hexPath + ": too large for a firmware image", kExitFile);
@@ -87,10 +86,8 @@ int RunPackUpdate(Context&, Args args) {
   const PackResult packed =
       PackUpdate(std::string_view(reinterpret_cast<const char*>(hex.data()), hex.size()), *version, text);
   if (!packed.ok()) return Complain(kName, *hexPath + ": " + packed.error, kExitFile);
-  if (const auto problem = WriteUpdateFile(*output, packed.bytes)) {
-    const std::string reason = WriteProblem(*output);
-    return Complain(kName, *problem + (reason.empty() ? "" : " (" + reason + ")"), kExitFile);
-  }
+  if (const auto problem = WriteUpdateFile(*output, packed.bytes))
+    return Complain(kName, *problem, kExitFile);
   std::cerr << "kaviraob-cli pack-update: wrote " << *output << " (" << packed.bytes.size() << " bytes)\n";
   return kExitOk;
 }

@@ -6,13 +6,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <iomanip>
 #include <iostream>
 #include <memory>
 #include <sstream>
 
 #include "cli/cli_command.h"
+#include "cli/image_files.h"
 #include "files/data_files.h"
+#include "model/hex_text.h"
 #include "platform/pty_simulator.h"
 #include "sim/demo_show.h"
 
@@ -57,9 +58,9 @@ std::string Hex(ByteView bytes) {
   constexpr std::size_t kShown = 8;
   std::ostringstream s;
   for (std::size_t i = 0; i < bytes.size() && i < kShown; ++i) {
-    s << (i ? " " : "") << std::hex << std::uppercase << std::setw(2) << std::setfill('0') << int{bytes[i]};
+    s << (i ? " " : "") << HexText(bytes[i], 2);
   }
-  if (bytes.size() > kShown) s << std::dec << " ... (" << bytes.size() << " bytes)";
+  if (bytes.size() > kShown) s << " ... (" << bytes.size() << " bytes)";
   return s.str();
 }
 
@@ -67,10 +68,10 @@ std::string Hex(ByteView bytes) {
 std::optional<std::string> LoadImage(const std::string& base, ControllerImage& image) {
   int loaded = 0;
   for (DataArea area : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
-    const std::filesystem::path path = base + "." + DataFileExtension(area);
+    const std::filesystem::path path = DataFilePath(base, area);
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) continue;
-    if (const auto failure = LoadDataFile(path, area, image)) return path.string() + ": " + failure->text;
+    if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) continue;
+    if (const auto failure = LoadDataFile(path, area, image)) return DescribeFailure(path, *failure);
     std::cerr << "kaviraob-cli simulate: loaded " << path.string() << '\n';
     ++loaded;
   }
@@ -112,6 +113,7 @@ int RunSimulate(Context&, Args args) {
     } else if (reader.flag("--verbose")) {
       verbose = true;
     } else if (reader.is("--image")) {
+      if (imageBase) return Complain(kName, "--image given twice: one BASE only", kExitUsage);
       imageBase = reader.value();
       if (!imageBase || imageBase->empty()) return Complain(kName, "--image needs a base name", kExitUsage);
     } else if (reader.is("--version")) {
@@ -143,7 +145,7 @@ int RunSimulate(Context&, Args args) {
     auto image = std::make_unique<ControllerImage>();
     if (demo) FillDemoShow(*image);
     if (imageBase) {
-      if (const auto failure = LoadImage(*imageBase, *image)) return Complain(kName, *failure, kExitFailure);
+      if (const auto failure = LoadImage(*imageBase, *image)) return Complain(kName, *failure, kExitFile);
     }
     controller->memory().loadImage(*image);
   }

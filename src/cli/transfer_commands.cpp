@@ -19,9 +19,11 @@ constexpr std::string_view kReadHelp =
     "Usage: kaviraob-cli [GLOBAL OPTIONS] read AREA --image BASE\n"
     "\n"
     "Reads AREA of the controller's memory into the image and saves the files of the areas read:\n"
-    "BASE.K3s (scenes), BASE.K3p (program settings), BASE.K3m (MIDI assignments). Files that exist\n"
-    "are loaded first, so reading a range of scenes keeps the other scenes of BASE.K3s. Each file is\n"
-    "replaced whole or not at all; a read that fails or is interrupted saves nothing.\n";
+    "BASE.K3s (scenes), BASE.K3p (program settings), BASE.K3m (MIDI assignments). A range of scenes\n"
+    "keeps the other scenes of an existing BASE.K3s (which is loaded first); a file that the read\n"
+    "fills whole is not loaded. The files are replaced as one set: all of them or, when any cannot\n"
+    "be written, none. A read that fails or is interrupted saves nothing; a signal that comes once\n"
+    "the save has begun lets it finish first.\n";
 constexpr std::string_view kWriteHelp =
     "Usage: kaviraob-cli [GLOBAL OPTIONS] write AREA --image BASE\n"
     "\n"
@@ -78,6 +80,7 @@ int RunTransfer(const TransferCommand& c, Context& context, Args args) {
     if (common == kTakenCommon) continue;
     if (common != kNotCommon) return common;
     if (reader.is("--image")) {
+      if (base) return Complain(c.name, "--image given twice: one BASE only", kExitUsage);
       base = reader.value();
       if (!base || base->empty())
         return Complain(c.name, "--image needs a base name, e.g. --image show", kExitUsage);
@@ -106,8 +109,14 @@ int RunTransfer(const TransferCommand& c, Context& context, Args args) {
 
   LinkSession session(context, std::string(c.name));
   const std::vector<DataArea> areas = area->dataAreas();
-  // Every file is checked before anything is sent.
-  if (const auto problem = LoadImageFiles(*base, areas, c.action != _read_, session.image())) {
+  // Every file is checked before anything is sent. A read loads only the scenes file of a range of
+  // scenes, the one file it fills in part.
+  std::vector<DataArea> loaded = areas;
+  if (c.action == _read_) {
+    const bool someScenes = area->from > 0 || area->to + 1 < kSceneCount;
+    std::erase_if(loaded, [&](DataArea a) { return a != DataArea::Scenes || !someScenes; });
+  }
+  if (const auto problem = LoadImageFiles(*base, loaded, c.action != _read_, session.image())) {
     return session.complain(*problem, kExitFile);
   }
   if (c.action == _read_) {
@@ -127,12 +136,28 @@ int RunTransfer(const TransferCommand& c, Context& context, Args args) {
   const std::string what = area->description + " (" + std::to_string(area->blocks()) + " blocks)";
   switch (c.action) {
     case _read_: {
-      std::vector<std::filesystem::path> saved;
-      const auto problem = SaveImageFiles(*base, areas, session.image(), saved);
-      for (const auto& path : saved)
+      // A signal from here on lets the save finish: the data has been read, and stopping half way
+      // would only lose it. It still ends the run with status 3 when it came before any file was
+      // replaced.
+      bool signalBeforeReplacing = false;
+      ReplaceOptions options;
+      options.beforeReplacing = [&] { signalBeforeReplacing = SignalArrived(); };
+      SaveReport report;
+      const auto problem = SaveImageFiles(*base, areas, session.image(), options, report);
+      if (report.orphansRemoved > 0) {
+        session.note("removed " + std::to_string(report.orphansRemoved) +
+                     " temporary file(s) left in the folder by runs that were killed");
+      }
+      for (const auto& path : report.replaced)
         session.note("saved " + path.string());
       if (problem) return session.complain(*problem, kExitFile);
       session.note("read " + what);
+      if (SignalArrived()) {
+        return session.complain(
+            ArrivedSignalName() +
+                " arrived during the save; the save was finished first, so the files are complete",
+            signalBeforeReplacing ? kExitLink : kExitOk);
+      }
       return kExitOk;
     }
     case _write_:

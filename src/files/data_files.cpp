@@ -1,7 +1,5 @@
 #include "files/data_files.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <system_error>
 
@@ -116,6 +114,11 @@ std::string PathText(const std::filesystem::path& path) {
   return path.string();
 }
 
+FileFailure Failure(FileFailure::Kind kind, std::string text, std::string reason,
+                    const std::filesystem::path& path) {
+  return {kind, std::move(text), std::move(reason), path, {}, {}};
+}
+
 }  // namespace
 
 std::span<const FileField> DataFileLayout(DataArea area) {
@@ -166,43 +169,92 @@ const char* FileFailure::Caption() const {
   return kind == Missing ? "Ostrzeżenie" : "Niepowodzenie";
 }
 
+std::string FileFailure::BoxText() const {
+  std::string box = text;
+  if (!reason.empty()) box += "\n" + reason;
+  auto names = [](const std::vector<std::filesystem::path>& paths) {
+    std::string list;
+    for (const auto& p : paths)
+      list += (list.empty() ? "" : ", ") + p.filename().string();
+    return list;
+  };
+  if (!replaced.empty()) {
+    box += "\nNowe dane zapisano w: " + names(replaced) + "\nBez zmian pozostały: " + names(unchanged);
+  } else if (unchanged.size() > 1) {
+    box += "\nNie zastąpiono żadnego pliku.";
+  }
+  return box;
+}
+
 std::optional<FileFailure> LoadDataFile(const std::filesystem::path& path, DataArea area,
                                         ControllerImage& image) {
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) {
-    return FileFailure{FileFailure::Missing, "Plik " + PathText(path) + " nie istnieje !"};
+  const auto status = std::filesystem::status(path, ec);
+  if (status.type() == std::filesystem::file_type::not_found) {
+    return Failure(FileFailure::Missing, "Plik " + PathText(path) + " nie istnieje !", {}, path);
   }
+  if (ec) return Failure(FileFailure::OpenFailed, kTextOpenFailed, ec.message(), path);
   // The whole area is read before anything is stored, so a short or unreadable file changes nothing.
   std::vector<std::uint8_t> bytes;
-  switch (ReadFilePrefix(path, DataFileSize(area), bytes)) {
+  std::error_code reason;
+  switch (ReadFilePrefix(path, DataFileSize(area), bytes, &reason)) {
     case ReadOutcome::OpenFailed:
-      return FileFailure{FileFailure::OpenFailed, kTextOpenFailed};
+      return Failure(FileFailure::OpenFailed, kTextOpenFailed, reason.message(), path);
     case ReadOutcome::ReadFailed:
-      return FileFailure{FileFailure::ReadFailed, PathText(path) + " :\nBłąd odczytu !"};
+      return Failure(FileFailure::ReadFailed, PathText(path) + " :\nBłąd odczytu !", reason.message(), path);
     case ReadOutcome::Ok:
       break;
   }
   if (!DecodeDataFile(area, bytes, image)) {
-    return FileFailure{FileFailure::ReadFailed, PathText(path) + " :\nBłąd odczytu !"};
+    return Failure(FileFailure::ReadFailed, PathText(path) + " :\nBłąd odczytu !",
+                   "it has " + std::to_string(bytes.size()) + " bytes, the file needs " +
+                       std::to_string(DataFileSize(area)),
+                   path);
   }
   return std::nullopt;
 }
 
-std::optional<FileFailure> SaveDataFile(const std::filesystem::path& path, DataArea area,
-                                        const ControllerImage& image) {
-  std::error_code ec;
-  if (std::filesystem::exists(path, ec) && ::access(path.c_str(), W_OK) != 0) {
-    return FileFailure{FileFailure::NotWritable, PathText(path) + " :\nBrak dostępu do zapisu !"};
+std::optional<FileFailure> CheckSaveFile(const std::filesystem::path& path) {
+  const auto problem = CheckSavePath(path);
+  if (!problem) return std::nullopt;
+  if (problem->kind == SaveProblem::ReadOnly) {
+    return Failure(FileFailure::NotWritable, PathText(path) + " :\nBrak dostępu do zapisu !", problem->text,
+                   path);
   }
-  switch (WriteFileAtomically(path, EncodeDataFile(area, image))) {
-    case WriteOutcome::OpenFailed:
-      return FileFailure{FileFailure::OpenFailed, kTextOpenFailed};
-    case WriteOutcome::WriteFailed:
-      return FileFailure{FileFailure::WriteFailed, PathText(path) + " :\nBłąd zapisu !"};
-    case WriteOutcome::Ok:
+  return Failure(FileFailure::OpenFailed, kTextOpenFailed, problem->text, path);
+}
+
+FileFailure SaveFailure(ReplaceResult r) {
+  FileFailure failure = Failure(FileFailure::WriteFailed, PathText(r.failedPath) + " :\nBłąd zapisu !",
+                                std::move(r.reason), r.failedPath);
+  switch (r.failure) {
+    case ReplaceResult::Failure::NotWritable:
+      failure.kind = FileFailure::NotWritable;
+      failure.text = PathText(r.failedPath) + " :\nBrak dostępu do zapisu !";
+      break;
+    case ReplaceResult::Failure::Refused:
+    case ReplaceResult::Failure::CreateFailed:
+      failure.kind = FileFailure::OpenFailed;
+      failure.text = kTextOpenFailed;
+      break;
+    default:
       break;
   }
-  return std::nullopt;
+  failure.replaced = std::move(r.replaced);
+  failure.unchanged = std::move(r.unchanged);
+  return failure;
+}
+
+std::optional<FileFailure> SaveFileSet(std::span<const FileWrite> files, const ReplaceOptions& options) {
+  ReplaceResult r = ReplaceFiles(files, options);
+  if (r.ok()) return std::nullopt;
+  return SaveFailure(std::move(r));
+}
+
+std::optional<FileFailure> SaveDataFile(const std::filesystem::path& path, DataArea area,
+                                        const ControllerImage& image) {
+  const FileWrite file{path, EncodeDataFile(area, image)};
+  return SaveFileSet(std::span(&file, 1));
 }
 
 }  // namespace kavira

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "files/file_io.h"
 #include "model/controller_image.h"
 
 namespace kavira {
@@ -68,19 +69,27 @@ std::vector<std::uint8_t> EncodeDataFile(DataArea area, const ControllerImage& i
 // false; bytes past the layout are ignored. Values are taken as stored, not checked.
 bool DecodeDataFile(DataArea area, std::span<const std::uint8_t> file, ControllerImage& image);
 
-// A failed file action, with the program's message for it.
+// A failed file action, with the program's message for it and the reason.
 struct FileFailure {
   enum Kind {
     Missing,      // load: the chosen file does not exist
     NotWritable,  // save: the file exists but may not be written
-    OpenFailed,   // the file could not be opened (or, for a save, created)
+    OpenFailed,   // the file could not be opened (or, for a save, created), or is no file at all
     ReadFailed,   // the file is too short or could not be read
     WriteFailed,  // writing, flushing or replacing the file failed
   } kind;
-  std::string text;
+  std::string text;            // the program's message
+  std::string reason;          // why, in the system's words ("No space left on device"); may be empty
+  std::filesystem::path path;  // the file it concerns
+  // A set of files whose save failed: those that hold the new data now and those still as they were.
+  std::vector<std::filesystem::path> replaced;
+  std::vector<std::filesystem::path> unchanged;
 
   // "Ostrzeżenie" for a missing file, "Niepowodzenie" otherwise; every box has the error icon.
   const char* Caption() const;
+  // What the message box shows: the program's message, the reason on a line of its own, and for a
+  // set of files which of them are new and which old.
+  std::string BoxText() const;
 };
 
 inline constexpr const char* kTextOpenFailed = "Błąd otwarcia pliku !";
@@ -88,6 +97,14 @@ inline constexpr const char* kTextOpenFailed = "Błąd otwarcia pliku !";
 // Loads the area from the file. On failure the image is exactly as it was.
 std::optional<FileFailure> LoadDataFile(const std::filesystem::path& path, DataArea area,
                                         ControllerImage& image);
+
+// Whether a file could be saved at `path`, checked without writing anything (see CheckSavePath).
+std::optional<FileFailure> CheckSaveFile(const std::filesystem::path& path);
+// Saves the files as one set (see ReplaceFiles): when any of them cannot be written, none is
+// replaced.
+std::optional<FileFailure> SaveFileSet(std::span<const FileWrite> files, const ReplaceOptions& options = {});
+// The failure of a save that ReplaceFiles reported (`result` not ok).
+FileFailure SaveFailure(ReplaceResult result);
 // Saves the area into the file, replacing it atomically: on failure the old file is exactly as it was.
 std::optional<FileFailure> SaveDataFile(const std::filesystem::path& path, DataArea area,
                                         const ControllerImage& image);

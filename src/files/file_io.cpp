@@ -1,147 +1,325 @@
 #include "files/file_io.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
+#include <charconv>
 #include <random>
-#include <string>
-#include <system_error>
-#include <utility>
 
 namespace kavira {
+namespace fs = std::filesystem;
 namespace {
 
-// A file descriptor that closes itself.
-class Fd {
+// ".kaviraob-" with a process id and a 32-bit number: the longest temporary name.
+constexpr std::size_t kLongestTemporaryName = kTemporaryPrefix.size() + 10 + 1 + 10;
+// More links than this in a row count as a loop, as the system counts them.
+constexpr int kMaxLinks = 40;
+
+class FileErrors final : public std::error_category {
  public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Fd& operator=(Fd&& other) noexcept {
-    if (this != &other) {
-      Close();
-      fd_ = std::exchange(other.fd_, -1);
+  const char* name() const noexcept override { return "kavira-file"; }
+  std::string message(int code) const override {
+    switch (static_cast<FileError>(code)) {
+      case FileError::IsFolder:
+        return "it is a folder, not a file";
+      case FileError::IsFifo:
+        return "it is a named pipe (FIFO), not a file";
+      case FileError::IsSocket:
+        return "it is a socket, not a file";
+      case FileError::IsBlockDevice:
+        return "it is a block device, not a file";
+      case FileError::IsCharDevice:
+        return "it is a device, not a file";
+      case FileError::NotRegular:
+        break;
     }
-    return *this;
+    return "it is not a regular file";
   }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() { Close(); }
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now and reports whether the close succeeded (a delayed write error can show up here).
-  bool Close() {
-    const int fd = std::exchange(fd_, -1);
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
 };
 
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes = bytes.subspan(static_cast<std::size_t>(n));
+fs::path FolderOf(const fs::path& path) {
+  return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
+
+// Nothing there: no such name, or a "folder" on the way that is a file (reported as such later).
+bool NotFound(const std::error_code& ec) {
+  return ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory;
+}
+
+// A path checked for a save: where the bytes go in the end and what is there now.
+struct Target {
+  fs::path path;
+  FileKind kind = FileKind::Missing;
+};
+
+std::optional<SaveProblem> Refusal(std::error_code error, std::string text = {}) {
+  if (text.empty()) text = error.message();
+  return SaveProblem{SaveProblem::Refused, error, std::move(text)};
+}
+
+std::optional<SaveProblem> CheckLengths(const fs::path& path, FileSystem& system) {
+  const fs::path folder = FolderOf(path);
+  const NameLimits limits = system.Limits(folder);
+  const auto tooLong = std::make_error_code(std::errc::filename_too_long);
+  const std::size_t name = path.filename().native().size();
+  if (name > limits.name) {
+    return Refusal(tooLong, "the file name is " + std::to_string(name) +
+                                " bytes long; the folder takes at most " + std::to_string(limits.name));
   }
-  return true;
+  const std::size_t length = path.native().size();
+  if (length > limits.path) {
+    return Refusal(tooLong, "the path is " + std::to_string(length) +
+                                " bytes long; the system takes at most " + std::to_string(limits.path));
+  }
+  // The new file is written next to its target under a temporary name first.
+  if (folder.native().size() + 1 + kLongestTemporaryName > limits.path) {
+    return Refusal(tooLong, "the folder's path is " + std::to_string(folder.native().size()) +
+                                " bytes long; saving needs room for " +
+                                std::to_string(1 + kLongestTemporaryName) + " more within the system's " +
+                                std::to_string(limits.path));
+  }
+  return std::nullopt;
 }
 
-// Devices, pipes and the like: written in place, as there is no file to replace.
-WriteOutcome WriteInPlace(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-  if (!fd.valid()) return WriteOutcome::OpenFailed;
-  if (!WriteAll(fd.get(), bytes)) return WriteOutcome::WriteFailed;
-  return fd.Close() ? WriteOutcome::Ok : WriteOutcome::WriteFailed;
-}
+std::optional<SaveProblem> Inspect(const fs::path& path, FileSystem& system, Target& target) {
+  if (path.empty()) return Refusal(std::make_error_code(std::errc::no_such_file_or_directory));
+  // The given path first: an overlong one would only be reported as missing further on.
+  if (auto problem = CheckLengths(path, system)) return problem;
+  if (const auto e = ResolveLinks(path, target.path)) return Refusal(e);
+  if (target.path != path) {
+    if (auto problem = CheckLengths(target.path, system)) return problem;
+  }
 
-// Creates a new, empty file next to `target` under a name nobody else uses. The mode 0666 is
-// narrowed by the process's umask, as for any new file.
-Fd CreateSibling(const std::filesystem::path& target, std::filesystem::path& created) {
-  static std::minstd_rand random(static_cast<unsigned>(::getpid()) ^ std::random_device{}());
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::filesystem::path candidate =
-        target.parent_path() / (".kaviraob-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
-    Fd fd(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (fd.valid()) {
-      created = std::move(candidate);
-      return fd;
+  const fs::path folder = FolderOf(target.path);
+  std::error_code ec;
+  const fs::file_status folderStatus = fs::status(folder, ec);
+  if (folderStatus.type() == fs::file_type::not_found) {
+    return Refusal(std::make_error_code(std::errc::no_such_file_or_directory),
+                   "the folder " + folder.string() + " does not exist");
+  }
+  if (ec) return Refusal(ec, "the folder " + folder.string() + ": " + ec.message());
+  if (!fs::is_directory(folderStatus)) {
+    return Refusal(std::make_error_code(std::errc::not_a_directory), folder.string() + " is not a folder");
+  }
+
+  const fs::file_status status = fs::symlink_status(target.path, ec);
+  if (ec && !NotFound(ec)) return Refusal(ec);
+  target.kind = KindOf(status);
+  switch (target.kind) {
+    case FileKind::Regular:
+    case FileKind::CharDevice:
+      if (const auto e = system.CheckWriteAccess(target.path)) {
+        return SaveProblem{SaveProblem::ReadOnly, e, e.message()};
+      }
+      break;
+    case FileKind::Missing:
+      break;
+    default:
+      return Refusal(NotAFile(target.kind));
+  }
+  if (target.kind != FileKind::CharDevice) {
+    if (const auto e = system.CheckWriteAccess(folder)) {
+      return Refusal(e, "the folder " + folder.string() + ": " + e.message());
     }
-    if (errno != EEXIST) break;
   }
-  return Fd();
+  return std::nullopt;
 }
 
-// Makes the rename itself durable. A folder that cannot be flushed does not undo the save.
-void SyncFolder(const std::filesystem::path& file) {
-  const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
-  Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.valid()) ::fsync(fd.get());
+std::string TemporaryName(long pid) {
+  static std::minstd_rand random(std::random_device{}());
+  return std::string(kTemporaryPrefix) + std::to_string(pid) + "-" + std::to_string(random());
+}
+
+// Every path of `files`, in order, from `first` on.
+void AddPaths(std::span<const FileWrite> files, std::size_t first, std::vector<fs::path>& out) {
+  for (std::size_t i = first; i < files.size(); ++i)
+    out.push_back(files[i].path);
 }
 
 }  // namespace
 
-ReadOutcome ReadFilePrefix(const std::filesystem::path& path, std::size_t limit,
-                           std::vector<std::uint8_t>& out) {
-  out.clear();
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) return ReadOutcome::OpenFailed;
-  constexpr std::size_t kChunk = 64 * 1024;
-  while (out.size() < limit) {
-    const std::size_t have = out.size();
-    const std::size_t want = std::min(kChunk, limit - have);
-    out.resize(have + want);
-    const ssize_t n = ::read(fd.get(), out.data() + have, want);
-    if (n < 0 && errno == EINTR) {
-      out.resize(have);
-      continue;
-    }
-    if (n < 0) {
-      out.resize(have);
-      return ReadOutcome::ReadFailed;
-    }
-    out.resize(have + static_cast<std::size_t>(n));
-    if (n == 0) break;
+FileKind KindOf(const fs::file_status& status) {
+  switch (status.type()) {
+    case fs::file_type::not_found:
+    case fs::file_type::none:
+      return FileKind::Missing;
+    case fs::file_type::regular:
+      return FileKind::Regular;
+    case fs::file_type::directory:
+      return FileKind::Folder;
+    case fs::file_type::character:
+      return FileKind::CharDevice;
+    case fs::file_type::block:
+      return FileKind::BlockDevice;
+    case fs::file_type::fifo:
+      return FileKind::Fifo;
+    case fs::file_type::socket:
+      return FileKind::Socket;
+    default:
+      return FileKind::Other;
   }
-  return ReadOutcome::Ok;
 }
 
-WriteOutcome WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+const std::error_category& FileErrorCategory() {
+  static const FileErrors category;
+  return category;
+}
+
+std::error_code make_error_code(FileError e) {
+  return {static_cast<int>(e), FileErrorCategory()};
+}
+
+std::error_code NotAFile(FileKind kind) {
+  switch (kind) {
+    case FileKind::Folder:
+      return FileError::IsFolder;
+    case FileKind::Fifo:
+      return FileError::IsFifo;
+    case FileKind::Socket:
+      return FileError::IsSocket;
+    case FileKind::BlockDevice:
+      return FileError::IsBlockDevice;
+    case FileKind::CharDevice:
+      return FileError::IsCharDevice;
+    default:
+      return FileError::NotRegular;
+  }
+}
+
+ReadOutcome ReadFilePrefix(const fs::path& path, std::size_t limit, std::vector<std::uint8_t>& out,
+                           std::error_code* reason) {
+  bool opened = false;
+  const std::error_code e = SystemFileSystem().ReadPrefix(path, limit, out, opened);
+  if (reason != nullptr) *reason = e;
+  if (!e) return ReadOutcome::Ok;
+  return opened ? ReadOutcome::ReadFailed : ReadOutcome::OpenFailed;
+}
+
+std::error_code ResolveLinks(const fs::path& path, fs::path& target) {
+  target = path;
+  for (int links = 0;; ++links) {
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(target, ec);
+    if (ec && !NotFound(ec)) return ec;
+    if (!fs::is_symlink(status)) return {};
+    if (links == kMaxLinks) return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) return ec;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+}
+
+std::optional<SaveProblem> CheckSavePath(const fs::path& path, FileSystem& system) {
+  Target target;
+  return Inspect(path, system, target);
+}
+
+std::optional<long> TemporaryFileOwner(std::string_view name) {
+  if (name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix) return std::nullopt;
+  name.remove_prefix(kTemporaryPrefix.size());
+  const std::size_t dash = name.find('-');
+  if (dash == std::string_view::npos || dash == 0 || dash + 1 == name.size()) return std::nullopt;
+  long pid = 0;
+  const auto [end, ec] = std::from_chars(name.data(), name.data() + dash, pid);
+  if (ec != std::errc{} || end != name.data() + dash || pid <= 0) return std::nullopt;
+  const std::string_view number = name.substr(dash + 1);
+  if (!std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  return pid;
+}
+
+std::size_t RemoveOrphanTemporaries(const fs::path& folder, FileSystem& system) {
+  std::vector<fs::path> orphans;
   std::error_code ec;
-  std::filesystem::path target = path;
-  // Replace what a symbolic link points to, not the link.
-  if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) {
-    target = std::filesystem::weakly_canonical(path, ec);
-    if (ec) return WriteOutcome::OpenFailed;
+  for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const auto owner = TemporaryFileOwner(it->path().filename().string());
+    std::error_code sec;
+    if (!owner || it->symlink_status(sec).type() != fs::file_type::regular) continue;
+    if (*owner != system.ProcessId() && system.ProcessGone(*owner)) orphans.push_back(it->path());
+  }
+  std::size_t removed = 0;
+  for (const fs::path& orphan : orphans) {
+    if (!system.Remove(orphan)) ++removed;
+  }
+  return removed;
+}
+
+ReplaceResult ReplaceFiles(std::span<const FileWrite> files, const ReplaceOptions& options) {
+  FileSystem& system = options.system != nullptr ? *options.system : SystemFileSystem();
+  ReplaceResult result;
+  auto fail = [&](ReplaceResult::Failure failure, std::size_t index, std::error_code error,
+                  std::string reason) {
+    result.failure = failure;
+    result.failedPath = files[index].path;
+    result.error = error;
+    result.reason = reason.empty() ? error.message() : std::move(reason);
+    return result;
+  };
+
+  std::vector<Target> targets(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (auto problem = Inspect(files[i].path, system, targets[i])) {
+      AddPaths(files, 0, result.unchanged);
+      return fail(problem->kind == SaveProblem::ReadOnly ? ReplaceResult::Failure::NotWritable
+                                                         : ReplaceResult::Failure::Refused,
+                  i, problem->error, problem->text);
+    }
   }
 
-  struct stat old {};
-  const bool exists = ::stat(target.c_str(), &old) == 0;
-  if (exists && !S_ISREG(old.st_mode)) return WriteInPlace(target, bytes);
-
-  std::filesystem::path temp;
-  Fd fd = CreateSibling(target, temp);
-  if (!fd.valid()) return WriteOutcome::OpenFailed;
-
-  bool ok = WriteAll(fd.get(), bytes);
-  if (ok && exists) {
-    // Keep the old file's owner (possible only with the right to do so) and permissions.
-    [[maybe_unused]] const int ignored = ::fchown(fd.get(), old.st_uid, old.st_gid);
-    ok = ::fchmod(fd.get(), old.st_mode & 07777) == 0;
+  std::vector<fs::path> folders;
+  for (const Target& t : targets) {
+    const fs::path folder = FolderOf(t.path);
+    if (t.kind != FileKind::CharDevice &&
+        std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(folder);
+    }
   }
-  ok = ok && ::fsync(fd.get()) == 0;
-  ok = fd.Close() && ok;
-  ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return WriteOutcome::WriteFailed;
+  for (const fs::path& folder : folders)
+    result.orphansRemoved += RemoveOrphanTemporaries(folder, system);
+
+  // Every new file is written and flushed before any is put in place.
+  std::vector<fs::path> temporaries(files.size());
+  auto removeTemporaries = [&](std::size_t first) {
+    for (std::size_t i = first; i < temporaries.size(); ++i) {
+      if (!temporaries[i].empty()) system.Remove(temporaries[i]);
+    }
+  };
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const Target& t = targets[i];
+    if (t.kind == FileKind::CharDevice) continue;
+    std::error_code e;
+    bool created = false;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const fs::path candidate = FolderOf(t.path) / TemporaryName(system.ProcessId());
+      e = system.WriteNewFile(candidate, files[i].bytes, t.kind == FileKind::Regular ? t.path : fs::path(),
+                              created);
+      if (!e) temporaries[i] = candidate;
+      if (e != std::errc::file_exists) break;
+    }
+    if (e) {
+      removeTemporaries(0);
+      AddPaths(files, 0, result.unchanged);
+      return fail(created ? ReplaceResult::Failure::WriteFailed : ReplaceResult::Failure::CreateFailed, i, e,
+                  {});
+    }
   }
-  SyncFolder(target);
-  return WriteOutcome::Ok;
+
+  if (options.beforeReplacing) options.beforeReplacing();
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const bool device = targets[i].kind == FileKind::CharDevice;
+    const std::error_code e = device ? system.WriteDevice(targets[i].path, files[i].bytes)
+                                     : system.Rename(temporaries[i], targets[i].path);
+    if (e) {
+      removeTemporaries(i);
+      AddPaths(files, i, result.unchanged);
+      fail(device ? ReplaceResult::Failure::WriteFailed : ReplaceResult::Failure::ReplaceFailed, i, e, {});
+      break;
+    }
+    result.replaced.push_back(files[i].path);
+  }
+  // A folder that cannot be flushed does not undo the renames.
+  for (const fs::path& folder : folders)
+    system.SyncFolder(folder);
+  return result;
 }
 
 }  // namespace kavira

@@ -9,6 +9,19 @@ constexpr const char* kTitleLoad = "Wybierz plik z danymi :";
 constexpr const char* kTitleSave = "Wybierz plik do zapisu :";
 constexpr const char* kCaptionProblem = "Mamy problem";
 
+// A save: a single file at once; during "&Wszystko" the scenes and settings files are checked and
+// kept, and the MIDI file's step saves all three.
+std::optional<FileFailure> Save(DataArea area, const LinkState& link, const ControllerImage& image,
+                                FileDialogState& dialog) {
+  const bool inSet = link.wszystko != 0;
+  if (!inSet || area == DataArea::Scenes) dialog.pendingSaves.clear();
+  dialog.pendingSaves.push_back({dialog.NazwaPliku, EncodeDataFile(area, image)});
+  if (inSet && area != DataArea::Midi) return CheckSaveFile(dialog.NazwaPliku);
+  std::vector<FileWrite> files;
+  files.swap(dialog.pendingSaves);
+  return SaveFileSet(files);
+}
+
 }  // namespace
 
 std::optional<DataArea> DataAreaOf(_obszar obszar) {
@@ -45,6 +58,7 @@ FileStepEnd RunFileStep(const LinkState& link, ControllerImage& image, Host& hos
   if (!area) {
     host.messageBox("Błędny obszar : " + std::to_string(static_cast<int>(link.obszar)) + " !",
                     kCaptionProblem, Buttons::Ok, Icon::Exclamation);
+    dialog.pendingSaves.clear();
     host.repaint();
     return FileStepEnd::Cancelled;
   }
@@ -54,6 +68,7 @@ FileStepEnd RunFileStep(const LinkState& link, ControllerImage& image, Host& hos
   if (link.akcja != _fread_ && link.akcja != _fsave_) {
     host.messageBox("Błędna akcja : " + std::to_string(static_cast<int>(link.akcja)) + " !", kCaptionProblem,
                     Buttons::Ok, Icon::Exclamation);
+    dialog.pendingSaves.clear();
     host.repaint();
     return FileStepEnd::Cancelled;
   }
@@ -63,15 +78,17 @@ FileStepEnd RunFileStep(const LinkState& link, ControllerImage& image, Host& hos
 
   const std::optional<std::string> chosen = host.chooseFile(dialog.Request(save));
   if (!chosen) {
+    dialog.pendingSaves.clear();
     host.repaint();
     return FileStepEnd::Cancelled;
   }
   dialog.NazwaPliku = *chosen;
 
   const std::optional<FileFailure> failure =
-      save ? SaveDataFile(dialog.NazwaPliku, *area, image) : LoadDataFile(dialog.NazwaPliku, *area, image);
+      save ? Save(*area, link, image, dialog) : LoadDataFile(dialog.NazwaPliku, *area, image);
   if (failure) {
-    host.messageBox(failure->text, failure->Caption(), Buttons::Ok, Icon::Stop);
+    host.messageBox(failure->BoxText(), failure->Caption(), Buttons::Ok, Icon::Stop);
+    dialog.pendingSaves.clear();
     host.repaint();
     return FileStepEnd::Failed;
   }

@@ -2,13 +2,15 @@
 // area: it shows the Open or Save dialog through the Host, then loads the area from the chosen file
 // into the image or saves it. It only reads the link; how it ended tells the engine what follows.
 // During an "&Wszystko" run a successful step goes on to the next area with the same name and that
-// area's extension.
+// area's extension; an "&Wszystko" save checks each file at its dialog and saves the three as one set
+// after the last one (a cancel or a failure on the way saves none).
 #pragma once
 
 #include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "files/data_files.h"
 #include "link/host.h"
@@ -40,6 +42,9 @@ struct FileDialogState {
   int filterIndex = 1;  // into szFilter, 1-5
   std::string defaultExt;
   unsigned flags = 0;
+  // An "&Wszystko" save: the files chosen so far, with the bytes to go into them. The three files are
+  // replaced together after the last dialog, so that they never end up from two different saves.
+  std::vector<FileWrite> pendingSaves;
 
   FileRequest Request(bool save) const { return {save, Tytul, filterIndex, defaultExt, NazwaPliku}; }
 };

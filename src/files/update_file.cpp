@@ -238,8 +238,11 @@ std::optional<FirmwareImage> LoadUpdate(int ver_only, std::string_view oldFWV, H
   if (!chosen) return std::nullopt;
   dialog.NazwaPliku = *chosen;
 
-  auto fail = [&host](const UpdateFailure& failure) -> std::optional<FirmwareImage> {
-    host.messageBox(failure.text, failure.Caption(), Buttons::Ok, Icon::Information);
+  // The system's reason, where there is one, goes on a line of its own under the program's message.
+  auto fail = [&host](const UpdateFailure& failure,
+                      const std::error_code& reason = {}) -> std::optional<FirmwareImage> {
+    host.messageBox(reason ? failure.text + "\n" + reason.message() : failure.text, failure.Caption(),
+                    Buttons::Ok, Icon::Information);
     return std::nullopt;
   };
   auto ask = [&host](const std::string& text, const char* caption) {
@@ -248,13 +251,16 @@ std::optional<FirmwareImage> LoadUpdate(int ver_only, std::string_view oldFWV, H
 
   const std::filesystem::path path = dialog.NazwaPliku;
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return fail(MissingUpdateFile(dialog.NazwaPliku));
+  if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
+    return fail(MissingUpdateFile(dialog.NazwaPliku));
+  }
+  if (ec) return fail(MakeUpdateFailure(UpdateFailure::OpenFailed), ec);
   std::vector<std::uint8_t> file;
-  switch (ReadFilePrefix(path, kUpdateFileLimit + 1, file)) {
+  switch (ReadFilePrefix(path, kUpdateFileLimit + 1, file, &ec)) {
     case ReadOutcome::OpenFailed:
-      return fail(MakeUpdateFailure(UpdateFailure::OpenFailed));
+      return fail(MakeUpdateFailure(UpdateFailure::OpenFailed), ec);
     case ReadOutcome::ReadFailed:
-      return fail(MakeUpdateFailure(UpdateFailure::ReadFailed));
+      return fail(MakeUpdateFailure(UpdateFailure::ReadFailed), ec);
     case ReadOutcome::Ok:
       break;
   }

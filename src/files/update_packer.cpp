@@ -3,25 +3,10 @@
 #include <algorithm>
 
 #include "files/file_io.h"
+#include "model/hex_text.h"
 
 namespace kavira {
 namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-// `width` upper-case hexadecimal digits of `value`, written into `out`.
-void PutHex(char* out, std::uint32_t value, int width) {
-  for (int i = width - 1; i >= 0; --i) {
-    out[i] = kHexDigits[value & 0xFU];
-    value >>= 4;
-  }
-}
-
-std::string HexText(std::uint32_t value, int width) {
-  std::string s(static_cast<std::size_t>(width), '0');
-  PutHex(s.data(), value, width);
-  return "0x" + s;
-}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -65,12 +50,13 @@ class FirmwareMemory {
   // An error text, or empty.
   std::string put(std::uint64_t address, std::uint8_t value, std::uint32_t line) {
     if (address > kFirmwareLastByte) {
-      return "line " + std::to_string(line) + ": address " + HexText(static_cast<std::uint32_t>(address), 8) +
-             " lies beyond the firmware memory (last byte " + HexText(kFirmwareLastByte, 5) + ")";
+      return "line " + std::to_string(line) + ": address 0x" +
+             HexText(static_cast<std::uint32_t>(address), 8) +
+             " lies beyond the firmware memory (last byte 0x" + HexText(kFirmwareLastByte, 5) + ")";
     }
     const auto a = static_cast<std::size_t>(address);
     if (from_[a] != 0 && bytes_[a] != value) {
-      return "line " + std::to_string(line) + ": address " + HexText(static_cast<std::uint32_t>(a), 5) +
+      return "line " + std::to_string(line) + ": address 0x" + HexText(static_cast<std::uint32_t>(a), 5) +
              " already holds a different byte from line " + std::to_string(from_[a]);
     }
     bytes_[a] = value;
@@ -89,8 +75,8 @@ class FirmwareMemory {
           continue;
         }
         if (a > kFirmwareTop) {
-          return "line " + std::to_string(from_[a]) + ": data at " + HexText(a, 5) +
-                 " would start a line above " + HexText(kFirmwareTop, 5);
+          return "line " + std::to_string(from_[a]) + ": data at 0x" + HexText(a, 5) +
+                 " would start a line above 0x" + HexText(kFirmwareTop, 5);
         }
         pgmline_ line;
         line.Adres = a;
@@ -194,7 +180,7 @@ HexLines CutHexIntoLines(std::string_view hex) {
         if (count != 4) return refuse(lineNo, "start address record needs 4 data bytes");
         break;
       default:
-        return refuse(lineNo, "unknown record type " + HexText(type, 2));
+        return refuse(lineNo, "unknown record type 0x" + HexText(type, 2));
     }
   }
   if (!ended) return refuse(lineNo + 1, "the file ends without an end-of-file record");
@@ -209,11 +195,12 @@ HexLines CutHexIntoLines(std::string_view hex) {
 
 std::array<char, kUpdateRecordBytes> UpdateRecordText(const pgmline_& line) {
   std::array<char, kUpdateRecordBytes> text{};
-  PutHex(text.data() + kRecordCntAt, line.cnt & 0xFFU, 2);
-  PutHex(text.data() + kRecordAdresAt, line.Adres & 0xFFFFFU, 5);
-  PutHex(text.data() + kRecordSpareAt, 0, 2);
+  const std::span<char> record(text);
+  PutHexDigits(record.subspan(kRecordCntAt, 2), line.cnt);
+  PutHexDigits(record.subspan(kRecordAdresAt, 5), line.Adres);
+  PutHexDigits(record.subspan(kRecordSpareAt, 2), 0);
   for (std::size_t k = 0; k < kFirmwareLineMax; ++k)
-    PutHex(text.data() + kRecordCodeAt + 2 * k, line.code[k], 2);
+    PutHexDigits(record.subspan(kRecordCodeAt + 2 * k, 2), line.code[k]);
   return text;
 }
 
@@ -268,15 +255,19 @@ PackResult PackUpdate(std::string_view hex, FirmwareVersion version, std::string
 
 std::optional<std::string> WriteUpdateFile(const std::filesystem::path& path,
                                            std::span<const std::uint8_t> bytes) {
-  switch (WriteFileAtomically(path, bytes)) {
-    case WriteOutcome::OpenFailed:
-      return "cannot create " + path.string();
-    case WriteOutcome::WriteFailed:
-      return "cannot write " + path.string();
-    case WriteOutcome::Ok:
+  const FileWrite file{path, {bytes.begin(), bytes.end()}};
+  const ReplaceResult r = ReplaceFiles(std::span(&file, 1));
+  switch (r.failure) {
+    case ReplaceResult::Failure::None:
+      return std::nullopt;
+    case ReplaceResult::Failure::Refused:
+    case ReplaceResult::Failure::NotWritable:
+    case ReplaceResult::Failure::CreateFailed:
+      return "cannot create " + path.string() + " (" + r.reason + ")";
+    default:
       break;
   }
-  return std::nullopt;
+  return "cannot write " + path.string() + " (" + r.reason + ")";
 }
 
 }  // namespace kavira

@@ -55,7 +55,8 @@ struct PackResult {
 // The update file for an Intel HEX image and a version.
 PackResult PackUpdate(std::string_view hex, FirmwareVersion version, std::string_view freeText = {});
 
-// Writes the file so that a failure leaves any old file as it was; the error text on failure.
+// Writes the file so that a failure leaves any old file as it was; the error text, with the reason, on
+// failure.
 std::optional<std::string> WriteUpdateFile(const std::filesystem::path& path,
                                            std::span<const std::uint8_t> bytes);
 

@@ -1,9 +1,9 @@
 #include "link/verification.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "link/block_layout.h"
+#include "model/hex_text.h"
 
 namespace kavira {
 namespace {
@@ -12,10 +12,9 @@ std::string Dec(long v) {
   return std::to_string(v);
 }
 
+// MIDI words in the messages: lower case, as short as the number.
 std::string Hex(unsigned v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%x", v);
-  return buf;
+  return HexText(v, 0, HexCase::Lower);
 }
 
 std::string Question() {
@@ -138,7 +137,7 @@ BlockVerdict VerifyBlock(const ControllerImage& image, std::uint32_t block, Byte
   const std::size_t first = (block - kFirstMidiBlock) * (kBlockBytes / 2);
   for (std::size_t j = 0; j < kBlockBytes / 2; ++j) {
     const unsigned have = image.Midi.at(first + j).word;
-    const unsigned got = data[2 * j] | (data[2 * j + 1] << 8U);
+    const unsigned got = unsigned{data[2 * j]} | (unsigned{data[2 * j + 1]} << 8U);
     if (have == got) continue;
     const std::string text = "Błąd weryfikacji : kanał MIDI " + Dec(static_cast<long>(first + j)) + "\n ( " +
                              Hex(have) + " <> " + Hex(got) + Question();

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/running_mode.h"
+
 namespace kavira {
 
 inline constexpr std::size_t kSceneCount = 1022;  // absolute scenes 0..1021
@@ -14,12 +16,6 @@ inline constexpr std::size_t kProgramCount = 48;
 inline constexpr std::size_t kAreaCount = 3;         // the controller's three areas
 inline constexpr std::size_t kCollectionCount = 16;  // collections per area
 inline constexpr std::size_t kMidiKeyCount = 128;
-
-// PgmSpeed codes. 1..31 is automatic stepping with that speed.
-inline constexpr std::uint8_t kSpeedManual = 0;
-inline constexpr std::uint8_t kSpeedMaxAuto = 31;
-inline constexpr std::uint8_t kSpeedMidi = 254;
-inline constexpr std::uint8_t kSpeedMusic = 255;
 
 inline constexpr std::uint8_t kEmptyCollection = 255;  // Shows entry: no program
 inline constexpr std::uint16_t kNoScene = 0xFFFF;      // special key without a scene
@@ -61,11 +57,11 @@ using Scene = std::array<std::uint8_t, kSceneBytes>;
 struct ControllerImage {
   std::array<Scene, kSceneCount> Sceny{};
   std::array<std::uint8_t, kProgramCount> PgmEnds{};   // end scene, 1-based within the program; 0 = none
-  std::array<std::uint8_t, kProgramCount> PgmSpeed{};  // see the kSpeed codes
+  std::array<std::uint8_t, kProgramCount> PgmSpeed{};  // running mode and speed (running_mode.h)
   std::array<std::uint8_t, kProgramCount> PgmFade{};
   std::array<std::array<std::uint8_t, kCollectionCount>, kAreaCount> Shows{};  // program index or 255
   std::array<MidiStat, kMidiKeyCount> Midi{};
-  std::uint16_t ExtraMode = 0;   // special-key mode bits; only the low byte reaches the controller
+  std::uint16_t ExtraMode = 0;   // the special keys' "strobe" modes (special_keys.h)
   std::uint16_t SlowMode = 0;    // 0 off, anything else on (65535 as stored by the program)
   std::uint16_t StrobScene = 0;  // absolute scene, 65535 = none
   std::uint16_t FogScene = 0;

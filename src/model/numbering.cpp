@@ -3,7 +3,7 @@
 namespace kavira {
 
 unsigned Rel2Abs(unsigned pgm, unsigned scena) {
-  if (pgm > 47) return kInvalid;
+  if (pgm >= kProgramCount) return kInvalid;
   if (pgm < 16) {
     if (scena > 31) return kInvalid;
     return pgm * 32 + scena;

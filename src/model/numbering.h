@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "model/controller_image.h"
+
 namespace kavira {
 
 // Returned by Rel2Abs and Abs2Rel for a number outside their ranges.
@@ -14,8 +16,8 @@ inline constexpr unsigned kLastScene = 1021;
 // Returns 0 for an index beyond the last program. Every check of a scene number uses this.
 constexpr unsigned SceneCount(unsigned pgm) {
   if (pgm < 16) return 32;
-  if (pgm < 47) return 16;
-  if (pgm == 47) return 14;
+  if (pgm + 1 < kProgramCount) return 16;
+  if (pgm + 1 == kProgramCount) return 14;
   return 0;
 }
 

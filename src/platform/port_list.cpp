@@ -8,19 +8,13 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "platform/port_device.h"
+
 namespace kavira {
 namespace {
 
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string DevicePath(const std::string& name) {
-#ifdef _WIN32
-  return name;
-#else
-  return !name.empty() && name.front() != '/' ? "/dev/" + name : name;
-#endif
 }
 
 std::string Canonical(const std::string& path) {
@@ -70,11 +64,11 @@ std::vector<std::string> BuildPortList(const std::optional<std::vector<SystemPor
   for (const std::string& g : given) {
     if (g.empty() || std::find(list.begin(), list.end(), g) != list.end()) continue;
     list.push_back(g);
-    givenPaths.push_back(Canonical(DevicePath(g)));
+    givenPaths.push_back(Canonical(PortDevicePath(g)));
   }
   auto isGiven = [&](const std::string& name, const std::string& location) {
     if (std::find(list.begin(), list.end(), name) != list.end()) return true;
-    const std::string path = Canonical(location.empty() ? DevicePath(name) : location);
+    const std::string path = Canonical(location.empty() ? PortDevicePath(name) : location);
     return std::find(givenPaths.begin(), givenPaths.end(), path) != givenPaths.end();
   };
   if (!system) {
@@ -99,7 +93,7 @@ std::vector<std::string> SystemPortList(const std::vector<std::string>& given) {
 std::string PermissionHint(const std::string& portName, int error) {
 #if defined(__linux__)
   if (error != EACCES && error != EPERM) return {};
-  const std::string path = DevicePath(portName);
+  const std::string path = PortDevicePath(portName);
   std::string group = "dialout";
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && st.st_gid != 0) {

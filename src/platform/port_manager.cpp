@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "link/frames.h"
+#include "platform/port_device.h"
 #include "platform/port_list.h"
 
 namespace kavira {
@@ -44,12 +45,14 @@ int PortManager::OpenPort(_tryby tryb) {
                                ? PortName[static_cast<std::size_t>(PortNr)]
                                : std::string();
   auto port = std::make_unique<QtSerialPort>(clock_);
-  const OpenResult r = name.empty() ? OpenResult{OpenStage::NotOpened, ENOENT} : port->open(name);
+  const OpenResult r = name.empty() ? OpenResult{OpenStage::NotOpened, ENOENT, {}} : port->open(name);
   if (r.stage == OpenStage::Opened) {
     adopt(std::move(port));
     return 0;
   }
-  lastFailure_ = OpenFailure{name, r.stage, r.error, PermissionHint(name, r.error)};
+  std::string hint = r.what;
+  if (hint.empty()) hint = r.error == EBUSY ? BusyHint(name) : PermissionHint(name, r.error);
+  lastFailure_ = OpenFailure{name, r.stage, r.error, std::move(hint)};
   if (tryb == _praca_) {
     host_.messageBox(r.stage == OpenStage::NotOpened ? kTextPortOpenFailed : kTextPortConfigFailed,
                      kCaptionWarning, Buttons::Ok, Icon::Exclamation);

@@ -35,7 +35,9 @@ struct OpenFailure {
   std::string port;
   OpenStage stage = OpenStage::NotOpened;
   int error = 0;
-  std::string hint;  // PermissionHint(); empty when there is nothing to suggest
+  // What the port really is (a folder, a file...), who holds a busy port, or how to get the permission
+  // (PermissionHint); empty when there is nothing to add. Polish, as the window program shows it.
+  std::string hint;
 };
 
 class PortManager : public QObject {

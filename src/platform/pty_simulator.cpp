@@ -187,10 +187,11 @@ void PtySimulator::serve() {
       unsent.erase(unsent.begin(), unsent.begin() + n);
     }
     if (closed) {
-      // The device goes away: the opener's port fails.
+      // The device goes away: the opener's port fails. The flag is up before the port can see that, so
+      // whoever sees the failure also sees that the line was closed.
+      lineClosed_ = true;
       ::close(master_);
       master_ = -1;
-      lineClosed_ = true;
       if (onLineClosed_) onLineClosed_();
       return;
     }

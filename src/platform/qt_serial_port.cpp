@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <cerrno>
 
+#include "platform/port_device.h"
+
 namespace kavira {
 namespace {
 
@@ -12,11 +14,6 @@ namespace {
 constexpr qint64 kQueueSize = 270;
 // A read is held only when that saves waking up for a few bytes at least.
 constexpr Millis kLeastHold{2};
-
-std::string DevicePath(const std::string& name) {
-  if (name.empty() || name.front() == '/') return name;
-  return "/dev/" + name;
-}
 
 }  // namespace
 
@@ -29,7 +26,7 @@ int ErrnoOf(QSerialPort::SerialPortError error, const std::string& name) {
     case QSerialPort::PermissionError:
       // Qt says "permission" both for a device we may not open and for one another program holds
       // (its lock file, or exclusive mode): tell them apart.
-      if (::access(DevicePath(name).c_str(), R_OK | W_OK) != 0 && errno == EACCES) return EACCES;
+      if (::access(PortDevicePath(name).c_str(), R_OK | W_OK) != 0 && errno == EACCES) return EACCES;
       return EBUSY;
     case QSerialPort::OpenError:
       return EBUSY;
@@ -63,6 +60,13 @@ QtSerialPort::~QtSerialPort() {
 
 OpenResult QtSerialPort::open(const std::string& name) {
   close();
+  // Qt would report a folder as an I/O error, and open a file or a pipe only to fail on its settings.
+  if (auto notPort = CheckPortPath(name)) {
+    const bool opens = notPort->error == ENOTTY;
+    return {opens ? OpenStage::NotConfigured : OpenStage::NotOpened, notPort->error,
+            std::move(notPort->what)};
+  }
+  ClearStaleLock(name);
   serial_.setPortName(QString::fromStdString(name));
   lastError_ = QSerialPort::NoError;
   if (!serial_.open(QIODevice::ReadWrite)) {
@@ -72,9 +76,9 @@ OpenResult QtSerialPort::open(const std::string& name) {
     serial_.clearError();
     // Qt reads the line settings as part of opening: a device that opens but is no serial port
     // fails here, which is a configuration failure, not an open failure.
-    if (e == QSerialPort::UnsupportedOperationError) return {OpenStage::NotConfigured, ENOTTY};
+    if (e == QSerialPort::UnsupportedOperationError) return {OpenStage::NotConfigured, ENOTTY, {}};
     const int code = ErrnoOf(e, name);
-    return {OpenStage::NotOpened, code != 0 ? code : EIO};
+    return {OpenStage::NotOpened, code != 0 ? code : EIO, {}};
   }
   const bool configured = serial_.setBaudRate(38400) && serial_.setDataBits(QSerialPort::Data8) &&
                           serial_.setParity(QSerialPort::NoParity) &&
@@ -84,7 +88,7 @@ OpenResult QtSerialPort::open(const std::string& name) {
     const int e = ErrnoOf(serial_.error() != QSerialPort::NoError ? serial_.error() : lastError_, name);
     serial_.close();
     serial_.clearError();
-    return {OpenStage::NotConfigured, e != 0 ? e : EINVAL};
+    return {OpenStage::NotConfigured, e != 0 ? e : EINVAL, {}};
   }
   // The controller needs no modem lines. Pseudo-terminals have none and refuse: that is fine.
   serial_.setDataTerminalReady(false);

@@ -29,7 +29,8 @@ enum class OpenStage {
 
 struct OpenResult {
   OpenStage stage = OpenStage::Opened;
-  int error = 0;  // errno value when not opened or not configured
+  int error = 0;     // errno value when not opened or not configured
+  std::string what;  // for a path that is no device: what it is (CheckPortPath)
 };
 
 class QtSerialPort final : public QObject, public TimedPort {
@@ -39,7 +40,9 @@ class QtSerialPort final : public QObject, public TimedPort {
   explicit QtSerialPort(const Clock& clock, QObject* parent = nullptr);
   ~QtSerialPort() override;
 
-  // Opens and configures `name` (a device name such as ttyUSB0 or COM3, or a path).
+  // Opens and configures `name` (a device name such as ttyUSB0 or COM3, or a path). A folder, a file
+  // or a pipe is refused without being opened; a lock file left by a program that has ended is
+  // removed first (ClearStaleLock).
   OpenResult open(const std::string& name);
 
   // True from a successful open() until close(), also after the line has failed (operations then

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "model/numbering.h"
+#include "model/special_keys.h"
 
 namespace kavira {
 namespace {
@@ -133,7 +134,7 @@ void FillDemoShow(ControllerImage& image) {
   image.StrobScene = static_cast<std::uint16_t>(Rel2Abs(47, 1));
   image.FogScene = static_cast<std::uint16_t>(Rel2Abs(47, 2));
   image.ExtraScene = kNoScene;
-  image.ExtraMode = 2;
+  image.ExtraMode = kFogModeBit;
   image.SlowMode = 0;
 }
 

@@ -37,6 +37,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kaviraob"));
   QApplication::setApplicationVersion(QStringLiteral(KAVIRAOB_VERSION));
+  // Names the installed menu entry, so the desktop shows its icon for the program's windows.
+  QGuiApplication::setDesktopFileName(QStringLiteral(KAVIRAOB_APP_ID));
   // The program speaks Polish whatever the system's language: Qt's own dialogs (files) too, where
   // Qt's translations are installed.
   QTranslator qtTexts;

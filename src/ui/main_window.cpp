@@ -324,9 +324,9 @@ Answer MainWindow::messageBox(std::string_view text, std::string_view caption, B
   if (prompts_ != nullptr) return prompts_->messageBox(text, caption, buttons, icon);
   QWidget* parent = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget() : this;
   auto box = BuildMessageBox(parent, text, caption, buttons, icon);
-  // A port that cannot be opened for lack of permission: say how to get it.
+  // A port that cannot be opened: what it really is, who holds it, or how to get the permission.
   const auto& failure = ports_.lastOpenFailure();
-  if (text == kTextPortOpenFailed && failure && !failure->hint.empty()) {
+  if ((text == kTextPortOpenFailed || text == kTextPortConfigFailed) && failure && !failure->hint.empty()) {
     box->setInformativeText(QString::fromStdString(failure->hint));
   }
   box->exec();

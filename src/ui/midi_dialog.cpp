@@ -78,8 +78,11 @@ void MidiDialog::buildRows() {
   for (int k = 0; k < kRows; ++k) {
     Row& r = rows_[static_cast<std::size_t>(k)];
     const int gridRow = kFirstRowOfGrid + k;
+    const QString name = QStringLiteral("row%1").arg(k);
     r.key = NumberField(this, "0000");
     r.note = NumberField(this, "C# / -1");
+    r.key->setObjectName(name + QStringLiteral("Key"));
+    r.note->setObjectName(name + QStringLiteral("Note"));
     for (QLineEdit* shown : {r.key, r.note}) {
       shown->setReadOnly(true);
       shown->setEnabled(false);
@@ -91,6 +94,8 @@ void MidiDialog::buildRows() {
       auto* assign = new QCheckBox(this);
       trigger->setAccessibleName(QStringLiteral("Wyzwalanie w obszarze %1").arg(a + 1));
       assign->setAccessibleName(QStringLiteral("Przypisanie w obszarze %1").arg(a + 1));
+      trigger->setObjectName(name + QStringLiteral("Trigger%1").arg(a + 1));
+      assign->setObjectName(name + QStringLiteral("Assign%1").arg(a + 1));
       r.trigger[static_cast<std::size_t>(a)] = trigger;
       r.assign[static_cast<std::size_t>(a)] = assign;
       ui_->rowsGrid->addWidget(trigger, gridRow, kTriggerColumn + a, Qt::AlignHCenter);
@@ -98,6 +103,8 @@ void MidiDialog::buildRows() {
     }
     r.program = NumberField(this, "65536");
     r.scene = NumberField(this, "65536");
+    r.program->setObjectName(name + QStringLiteral("Program"));
+    r.scene->setObjectName(name + QStringLiteral("Scene"));
     ui_->rowsGrid->addWidget(r.program, gridRow, kProgramColumn, Qt::AlignHCenter);
     ui_->rowsGrid->addWidget(r.scene, gridRow, kSceneColumn, Qt::AlignHCenter);
     for (QCheckBox* b : r.trigger)
@@ -116,19 +123,6 @@ void MidiDialog::buildRows() {
   for (int gap : {kTriggerColumn + 3, kAssignColumn + 3, kSceneColumn + 1})
     ui_->rowsGrid->setColumnMinimumWidth(gap, 12);
   ui_->rowsGrid->setVerticalSpacing(6);
-}
-
-QScrollBar* MidiDialog::scrollBar() const {
-  return ui_->keysBar;
-}
-QAbstractButton* MidiDialog::closeButton() const {
-  return ui_->closeButton;
-}
-QAbstractButton* MidiDialog::revertButton() const {
-  return ui_->revertButton;
-}
-QAbstractButton* MidiDialog::commitButton() const {
-  return ui_->commitButton;
 }
 
 void MidiDialog::showRows() {

@@ -10,10 +10,8 @@
 #include "link/host.h"
 #include "model/controller_image.h"
 
-class QAbstractButton;
 class QCheckBox;
 class QLineEdit;
-class QScrollBar;
 
 namespace Ui {
 class MidiDialog;
@@ -26,9 +24,23 @@ class MidiDialog : public QDialog {
 
  public:
   static constexpr int kRows = 6;
-  static constexpr int kLastFirstKey = 122;  // the last page shows keys 122-127
+  static constexpr int kLastFirstKey = static_cast<int>(kMidiKeyCount) - kRows;  // keys 122-127
   static constexpr int kFirstShownKey = 60;  // the dialog opens at middle C
 
+  MidiDialog(ControllerImage& image, Host& host, QWidget* parent = nullptr);
+  ~MidiDialog() override;
+
+  int pocz() const { return pocz_; }  // key shown in the first row
+  const std::array<MidiStat, kMidiKeyCount>& MidiCp() const { return MidiCp_; }
+
+  // "Zatwierdź": reads the shown rows back and, when they pass, stores the copy and ends with 1.
+  bool commit();
+  // "Wycofaj zmiany": the copy is taken from the image again, at the same keys.
+  void revert();
+
+ private:
+  // Row k's controls carry the object names "row<k>Key", "row<k>Note", "row<k>Trigger<1-3>",
+  // "row<k>Assign<1-3>", "row<k>Program" and "row<k>Scene".
   struct Row {
     QLineEdit* key = nullptr;             // key number (read-only)
     QLineEdit* note = nullptr;            // note name and octave (read-only)
@@ -38,24 +50,6 @@ class MidiDialog : public QDialog {
     QLineEdit* scene = nullptr;           // scene within the program
   };
 
-  MidiDialog(ControllerImage& image, Host& host, QWidget* parent = nullptr);
-  ~MidiDialog() override;
-
-  int pocz() const { return pocz_; }  // key shown in the first row
-  const std::array<MidiStat, kMidiKeyCount>& MidiCp() const { return MidiCp_; }
-
-  const Row& row(int k) const { return rows_.at(static_cast<std::size_t>(k)); }
-  QScrollBar* scrollBar() const;
-  QAbstractButton* closeButton() const;
-  QAbstractButton* revertButton() const;
-  QAbstractButton* commitButton() const;
-
-  // "Zatwierdź": reads the shown rows back and, when they pass, stores the copy and ends with 1.
-  bool commit();
-  // "Wycofaj zmiany": the copy is taken from the image again, at the same keys.
-  void revert();
-
- private:
   void buildRows();
   void showRows();
   bool readRows();

@@ -15,7 +15,8 @@
 namespace kavira {
 namespace {
 
-constexpr int kIds[4] = {101, 102, 104, 105};
+// The fields of the first and the last scene, by program and scene.
+constexpr const char* kFieldNames[4] = {"programFrom", "sceneFrom", "programTo", "sceneTo"};
 
 QLineEdit* NumberField(QWidget* parent) {
   auto* e = new QLineEdit(parent);
@@ -31,8 +32,10 @@ RangeDialog::RangeDialog(std::uint32_t& AdresOd, std::uint32_t& AdresDo, Host& h
     : QDialog(parent), AdresOd_(AdresOd), AdresDo_(AdresDo), host_(host) {
   setWindowTitle(QStringLiteral("Zakres scen"));
   setModal(true);
-  for (auto& f : fields_)
-    f = NumberField(this);
+  for (int i = 0; i < 4; ++i) {
+    fields_[i] = NumberField(this);
+    fields_[i]->setObjectName(QString::fromLatin1(kFieldNames[i]));
+  }
 
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(14);
@@ -55,6 +58,9 @@ RangeDialog::RangeDialog(std::uint32_t& AdresOd, std::uint32_t& AdresDo, Host& h
   all_ = new QPushButton(QStringLiteral("Wszystkie"), this);
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  all_->setObjectName(QStringLiteral("allButton"));
+  ok_->setObjectName(QStringLiteral("okButton"));
+  cancel_->setObjectName(QStringLiteral("cancelButton"));
   ok_->setDefault(true);
   for (QPushButton* b : {all_, ok_, cancel_})
     b->setAutoDefault(false);
@@ -94,13 +100,6 @@ RangeDialog::RangeDialog(std::uint32_t& AdresOd, std::uint32_t& AdresDo, Host& h
   connect(cancel_, &QPushButton::clicked, this, [this] { done(kCancelled); });
 }
 
-QLineEdit* RangeDialog::field(int id) const {
-  for (int i = 0; i < 4; ++i) {
-    if (kIds[i] == id) return fields_[i];
-  }
-  return nullptr;
-}
-
 bool RangeDialog::confirm() {
   unsigned v[4];
   for (int i = 0; i < 4; ++i)
@@ -110,12 +109,13 @@ bool RangeDialog::confirm() {
     BadDataAlert(this, fields_[i], text, host_);
     return false;
   };
-  if (PgmOd < 1 || PgmOd > 48) return refuse(0, "Numer programu musi zawierać się\npomiędzy 1 a 48 !");
+  if (PgmOd < 1 || PgmOd > kProgramCount)
+    return refuse(0, "Numer programu musi zawierać się\npomiędzy 1 a 48 !");
   const unsigned firstCount = SceneCountOfProgram(PgmOd);
   if (ScROd < 1 || ScROd > firstCount) {
     return refuse(1, "Scena musi zawierać się\npomiędzy 1 a " + std::to_string(firstCount) + " !");
   }
-  if (PgmDo < PgmOd || PgmDo > 48) {
+  if (PgmDo < PgmOd || PgmDo > kProgramCount) {
     return refuse(2, "Numer programu musi zawierać się\npomiędzy " + std::to_string(PgmOd) + " a 48 !");
   }
   // Within one program the last scene may not come before the first.

@@ -20,12 +20,9 @@ class RangeDialog : public QDialog {
   static constexpr int kConfirmed = 1;
   static constexpr int kCancelled = 2;
 
+  // The fields are named "programFrom", "sceneFrom", "programTo" and "sceneTo", the buttons
+  // "allButton", "okButton" and "cancelButton".
   RangeDialog(std::uint32_t& AdresOd, std::uint32_t& AdresDo, Host& host, QWidget* parent = nullptr);
-
-  QLineEdit* field(int id) const;  // 101, 102 (first program, scene), 104, 105 (last)
-  QPushButton* allButton() const { return all_; }
-  QPushButton* okButton() const { return ok_; }
-  QPushButton* cancelButton() const { return cancel_; }
 
   // "OK": true when the range passed every check and was stored (the dialog then ends with 1).
   bool confirm();

@@ -23,7 +23,6 @@ namespace kavira {
 namespace {
 
 constexpr int kDevices = 16;
-constexpr int kProgramMax = 48;
 
 // Channels and fade run 0-255. The speed runs 1-31 on its slider, but a manual, music or MIDI program
 // loads with speed 0, and its field accepts 0.
@@ -53,21 +52,6 @@ constexpr int PageDown(int v, int max, int min) {
     if (QuarterMark(k, max) < v) mark = QuarterMark(k, max);
   }
   return std::max(mark, min);
-}
-
-// PgmSpeed code of each mode; Auto stores the speed itself.
-constexpr std::uint8_t SpeedCode(SceneEditorDialog::Mode mode, std::uint8_t speed) {
-  switch (mode) {
-    case SceneEditorDialog::Mode::Auto:
-      return speed;
-    case SceneEditorDialog::Mode::Manual:
-      return kSpeedManual;
-    case SceneEditorDialog::Mode::Music:
-      return kSpeedMusic;
-    case SceneEditorDialog::Mode::Midi:
-      return kSpeedMidi;
-  }
-  return kSpeedManual;
 }
 
 void FitWidth(QLineEdit* edit, const char* sample) {
@@ -134,6 +118,7 @@ SceneEditorDialog::~SceneEditorDialog() {
 void SceneEditorDialog::buildDevices() {
   for (int d = 0; d < kDevices; ++d) {
     auto* box = new QCheckBox(ui_->devicesGroup);
+    box->setObjectName(QStringLiteral("device%1").arg(d + 1));
     box->setAccessibleName(QStringLiteral("Urządzenie %1").arg(d + 1));
     auto* label = new QLabel(QString::number(d + 1), ui_->devicesGroup);
     ui_->deviceGrid->addWidget(box, 0, d, Qt::AlignHCenter);
@@ -150,6 +135,7 @@ void SceneEditorDialog::buildFaders() {
     const bool channel = i < kDevices;
     QWidget* owner = channel ? ui_->channelsGroup : ui_->programGroup;
     auto* bar = new QScrollBar(Qt::Vertical, owner);
+    bar->setObjectName(QStringLiteral("fader%1").arg(i));
     // The top of a slider is its maximum: the position is the maximum minus the value.
     bar->setRange(0, i == kSp ? 30 : 255);
     bar->setSingleStep(1);
@@ -159,6 +145,7 @@ void SceneEditorDialog::buildFaders() {
     bar->setAccessibleName(channel ? QStringLiteral("Kanał %1").arg(i + 1)
                                    : QString::fromUtf8(i == kXf ? "XF" : "SP"));
     auto* field = new QLineEdit(owner);
+    field->setObjectName(QStringLiteral("value%1").arg(i));
     field->setAlignment(Qt::AlignCenter);
     field->setFixedWidth(columnWidth - 2);
     field->installEventFilter(this);
@@ -213,36 +200,6 @@ void SceneEditorDialog::setTabChain() {
     QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
-QLineEdit* SceneEditorDialog::programField() const {
-  return ui_->programField;
-}
-QLineEdit* SceneEditorDialog::sceneField() const {
-  return ui_->sceneField;
-}
-QAbstractButton* SceneEditorDialog::programUpButton() const {
-  return ui_->programUp;
-}
-QAbstractButton* SceneEditorDialog::programDownButton() const {
-  return ui_->programDown;
-}
-QAbstractButton* SceneEditorDialog::sceneUpButton() const {
-  return ui_->sceneUp;
-}
-QAbstractButton* SceneEditorDialog::sceneDownButton() const {
-  return ui_->sceneDown;
-}
-QCheckBox* SceneEditorDialog::endBox() const {
-  return ui_->endBox;
-}
-QAbstractButton* SceneEditorDialog::loadButton() const {
-  return ui_->loadButton;
-}
-QAbstractButton* SceneEditorDialog::commitButton() const {
-  return ui_->commitButton;
-}
-QAbstractButton* SceneEditorDialog::closeButton() const {
-  return ui_->closeButton;
-}
 QCheckBox* SceneEditorDialog::deviceBox(int device) const {
   return devices_.at(static_cast<std::size_t>(device - 1));
 }
@@ -253,22 +210,22 @@ QLineEdit* SceneEditorDialog::valueField(int i) const {
   return values_.at(static_cast<std::size_t>(i));
 }
 
-QRadioButton* SceneEditorDialog::modeButton(Mode mode) const {
+QRadioButton* SceneEditorDialog::modeButton(RunningMode mode) const {
   switch (mode) {
-    case Mode::Auto:
+    case RunningMode::Auto:
       return ui_->modeAuto;
-    case Mode::Manual:
+    case RunningMode::Manual:
       return ui_->modeManual;
-    case Mode::Music:
+    case RunningMode::Music:
       return ui_->modeMusic;
-    case Mode::Midi:
+    case RunningMode::Midi:
       return ui_->modeMidi;
   }
   return ui_->modeManual;
 }
 
-std::optional<SceneEditorDialog::Mode> SceneEditorDialog::checkedMode() const {
-  for (Mode m : {Mode::Auto, Mode::Manual, Mode::Music, Mode::Midi}) {
+std::optional<RunningMode> SceneEditorDialog::checkedMode() const {
+  for (RunningMode m : kRunningModes) {
     if (modeButton(m)->isChecked()) return m;
   }
   return std::nullopt;
@@ -276,7 +233,7 @@ std::optional<SceneEditorDialog::Mode> SceneEditorDialog::checkedMode() const {
 
 bool SceneEditorDialog::readProgramAndScene(int& pgm, int& scena) {
   const unsigned p = ReadUnsigned(ui_->programField->text()).value_or(0);
-  if (p < 1 || p > kProgramMax) {
+  if (p < 1 || p > kProgramCount) {
     BadDataAlert(this, ui_->programField, kInvalidValueText, host_);
     return false;
   }
@@ -319,25 +276,10 @@ void SceneEditorDialog::load() {
   }
   showValue(kXf, image_.PgmFade[p]);
 
-  const std::uint8_t speed = image_.PgmSpeed[p];
-  Mode mode = Mode::Auto;
-  int sp = 0;
-  switch (speed) {
-    case kSpeedManual:
-      mode = Mode::Manual;
-      break;
-    case kSpeedMidi:
-      mode = Mode::Midi;
-      break;
-    case kSpeedMusic:
-      mode = Mode::Music;
-      break;
-    default:
-      sp = std::min<int>(speed, kSpeedMaxAuto);  // 32-253 is taken as the fastest automatic speed
-      break;
-  }
-  modeButton(mode)->setChecked(true);
-  showValue(kSp, sp);
+  // A stored 32-253 shows as the fastest automatic speed; manual, music and MIDI show speed 0.
+  const std::uint8_t code = image_.PgmSpeed[p];
+  modeButton(ModeOfSpeed(code))->setChecked(true);
+  showValue(kSp, AutoSpeed(code));
 
   st_.End = image_.PgmEnds[p];
   ui_->endBox->setChecked(st_.End == scena);
@@ -352,7 +294,7 @@ bool SceneEditorDialog::commit() {
   st_.Scena = scena;
   st_.ScAbs = static_cast<int>(Rel2Abs(static_cast<unsigned>(pgm - 1), static_cast<unsigned>(scena - 1)));
 
-  const std::optional<Mode> mode = checkedMode();
+  const std::optional<RunningMode> mode = checkedMode();
   if (!mode) {
     host_.messageBox("Musisz wybrać rodzaj synchronizacji !", "Poprawka :", Buttons::Ok, Icon::Exclamation);
     ui_->modeMidi->setFocus();
@@ -393,7 +335,7 @@ void SceneEditorDialog::stepProgram(int delta) {
   const unsigned p = ReadUnsigned(ui_->programField->text()).value_or(0);
   unsigned n = p;
   if (delta > 0) {
-    n = p >= kProgramMax ? kProgramMax : p + 1;
+    n = p >= kProgramCount ? static_cast<unsigned>(kProgramCount) : p + 1;
   } else {
     n = p <= 1 ? 1 : p - 1;
   }
@@ -405,7 +347,7 @@ void SceneEditorDialog::stepScene(int delta) {
   unsigned n = s;
   if (delta > 0) {
     const unsigned p = ReadUnsigned(ui_->programField->text()).value_or(0);
-    if (p < 1 || p > kProgramMax) {
+    if (p < 1 || p > kProgramCount) {
       BadDataAlert(this, ui_->programField, kInvalidValueText, host_);
       return;
     }

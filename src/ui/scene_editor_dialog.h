@@ -12,8 +12,8 @@
 
 #include "link/host.h"
 #include "model/controller_image.h"
+#include "model/running_mode.h"
 
-class QAbstractButton;
 class QCheckBox;
 class QLineEdit;
 class QRadioButton;
@@ -29,13 +29,12 @@ class SceneEditorDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // The sliders: channels 1-16 at 0-15, then the fade ("XF") and the speed ("SP").
+  // The sliders: channels 1-16 at 0-15, then the fade ("XF") and the speed ("SP"). Slider i is the
+  // widget named "fader<i>" and the number under it "value<i>"; the device boxes are "device1" to
+  // "device16"; the other controls carry the names of the form.
   static constexpr int kFaders = 18;
   static constexpr int kXf = 16;
   static constexpr int kSp = 17;
-
-  // The program's running mode, one button each.
-  enum class Mode { Auto, Manual, Music, Midi };
 
   // Where the editor stands after the last load or commit.
   struct State {
@@ -51,21 +50,6 @@ class SceneEditorDialog : public QDialog {
   ~SceneEditorDialog() override;
 
   const State& state() const { return st_; }
-
-  QLineEdit* programField() const;
-  QLineEdit* sceneField() const;
-  QAbstractButton* programUpButton() const;
-  QAbstractButton* programDownButton() const;
-  QAbstractButton* sceneUpButton() const;
-  QAbstractButton* sceneDownButton() const;
-  QCheckBox* endBox() const;
-  QAbstractButton* loadButton() const;
-  QAbstractButton* commitButton() const;
-  QAbstractButton* closeButton() const;
-  QCheckBox* deviceBox(int device) const;  // device 1-16
-  QScrollBar* fader(int i) const;          // 0-17, see kFaders
-  QLineEdit* valueField(int i) const;      // the number under fader i
-  QRadioButton* modeButton(Mode mode) const;
 
   // "Ładuj": the scene's levels of one device and the program's parameters into the working copy.
   void load();
@@ -87,7 +71,11 @@ class SceneEditorDialog : public QDialog {
   void checkValueField(int i);
   void onFaderAction(int i, int action);
   void showValue(int i, int value);
-  std::optional<Mode> checkedMode() const;
+  QCheckBox* deviceBox(int device) const;  // device 1-16
+  QScrollBar* fader(int i) const;          // 0-17, see kFaders
+  QLineEdit* valueField(int i) const;      // the number under fader i
+  QRadioButton* modeButton(RunningMode mode) const;
+  std::optional<RunningMode> checkedMode() const;
 
   ControllerImage& image_;
   Host& host_;

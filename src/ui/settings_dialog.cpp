@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <algorithm>
 #include <vector>
 
 #include "model/numbering.h"
@@ -19,8 +18,9 @@ namespace kavira {
 namespace {
 
 constexpr std::array<const char*, 3> kKeyNames = {"STROBE", "FOG", "EXTRA"};
-constexpr std::array<SettingsDialog::Mode, 4> kModes = {SettingsDialog::Mode::A, SettingsDialog::Mode::R,
-                                                        SettingsDialog::Mode::B, SettingsDialog::Mode::M};
+constexpr std::array<const char*, 3> kKeyObjectNames = {"strobe", "fog", "extra"};
+// The letters of the running modes in the program table: automatic, manual ("Ręczna"), music, MIDI.
+constexpr char kModeLetters[] = "ARBM";
 
 // Grid places; the headings in the form use the same columns.
 constexpr int kKeyFirstRow = 2;
@@ -41,19 +41,6 @@ QLineEdit* NumberField(QWidget* parent, bool readOnly = false) {
     edit->setEnabled(false);
   }
   return edit;
-}
-
-SettingsDialog::Mode ModeOfSpeed(std::uint8_t speed) {
-  switch (speed) {
-    case kSpeedManual:
-      return SettingsDialog::Mode::R;
-    case kSpeedMidi:
-      return SettingsDialog::Mode::M;
-    case kSpeedMusic:
-      return SettingsDialog::Mode::B;
-    default:
-      return SettingsDialog::Mode::A;
-  }
 }
 
 // A field for a number that may be left empty (read as 0): nothing when it holds anything else or a
@@ -113,12 +100,17 @@ void SettingsDialog::buildKeyRows() {
     r.scene = NumberField(ui_->keysGroup);
     r.strobe = new QCheckBox(ui_->keysGroup);
     r.strobe->setAccessibleName(QStringLiteral("Tryb \"strobe\" %1").arg(QString::fromLatin1(kKeyNames[k])));
+    const QString objectName = QString::fromLatin1(kKeyObjectNames[k]);
+    r.on->setObjectName(objectName + QStringLiteral("Switch"));
+    r.program->setObjectName(objectName + QStringLiteral("Program"));
+    r.scene->setObjectName(objectName + QStringLiteral("Scene"));
+    r.strobe->setObjectName(objectName + QStringLiteral("Mode"));
     ui_->keysGrid->addWidget(name, row, 0);
     ui_->keysGrid->addWidget(r.on, row, 1, Qt::AlignHCenter);
     ui_->keysGrid->addWidget(r.program, row, 2, Qt::AlignHCenter);
     ui_->keysGrid->addWidget(r.scene, row, 3, Qt::AlignHCenter);
     ui_->keysGrid->addWidget(r.strobe, row, 4, Qt::AlignHCenter);
-    const auto key = static_cast<Key>(k);
+    const auto key = static_cast<SpecialKey>(k);
     connect(r.on, &QCheckBox::clicked, this, [this, key](bool on) { onKeySwitched(key, on); });
   }
   ui_->keysGrid->setVerticalSpacing(12);
@@ -128,10 +120,13 @@ void SettingsDialog::buildCollectionRows() {
   for (int k = 0; k < kCollectionRows; ++k) {
     CollectionRow& r = collections_[static_cast<std::size_t>(k)];
     const int row = kCollectionFirstRow + k;
+    const QString name = QStringLiteral("collectionRow%1").arg(k);
     r.number = NumberField(ui_->collectionsGroup, true);
+    r.number->setObjectName(name + QStringLiteral("Number"));
     ui_->collectionsGrid->addWidget(r.number, row, 0, Qt::AlignHCenter);
     for (int a = 0; a < 3; ++a) {
       QLineEdit* field = NumberField(ui_->collectionsGroup);
+      field->setObjectName(name + QStringLiteral("Area%1").arg(a + 1));
       r.area[static_cast<std::size_t>(a)] = field;
       ui_->collectionsGrid->addWidget(field, row, kAreaColumn + a, Qt::AlignHCenter);
     }
@@ -143,20 +138,27 @@ void SettingsDialog::buildProgramRows() {
   for (int k = 0; k < kProgramRows; ++k) {
     ProgramRow& r = programs_[static_cast<std::size_t>(k)];
     const int row = kProgramFirstRow + k;
+    const QString name = QStringLiteral("programRow%1").arg(k);
     r.number = NumberField(ui_->programsGroup, true);
     r.end = NumberField(ui_->programsGroup);
+    r.number->setObjectName(name + QStringLiteral("Number"));
+    r.end->setObjectName(name + QStringLiteral("End"));
     ui_->programsGrid->addWidget(r.number, row, 0, Qt::AlignHCenter);
     ui_->programsGrid->addWidget(r.end, row, kEndColumn, Qt::AlignHCenter);
     auto* group = new QButtonGroup(this);  // one choice of mode per row
-    for (std::size_t m = 0; m < kModes.size(); ++m) {
+    for (RunningMode mode : kRunningModes) {
+      const auto m = static_cast<std::size_t>(mode);
       auto* radio = new QRadioButton(ui_->programsGroup);
-      radio->setAccessibleName(QString::fromLatin1(&"ARBM"[m], 1));
+      radio->setAccessibleName(QString::fromLatin1(&kModeLetters[m], 1));
+      radio->setObjectName(name + QStringLiteral("Mode") + radio->accessibleName());
       group->addButton(radio);
       r.mode[m] = radio;
       ui_->programsGrid->addWidget(radio, row, kModeColumn + static_cast<int>(m), Qt::AlignHCenter);
     }
     r.speed = NumberField(ui_->programsGroup);
     r.fade = NumberField(ui_->programsGroup);
+    r.speed->setObjectName(name + QStringLiteral("Speed"));
+    r.fade->setObjectName(name + QStringLiteral("Fade"));
     ui_->programsGrid->addWidget(r.speed, row, kSpeedColumn, Qt::AlignHCenter);
     ui_->programsGrid->addWidget(r.fade, row, kFadeColumn, Qt::AlignHCenter);
   }
@@ -190,22 +192,6 @@ void SettingsDialog::setTabChain() {
     QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
-QScrollBar* SettingsDialog::programBar() const {
-  return ui_->programsBar;
-}
-QScrollBar* SettingsDialog::collectionBar() const {
-  return ui_->collectionsBar;
-}
-QCheckBox* SettingsDialog::slowModeBox() const {
-  return ui_->slowModeBox;
-}
-QAbstractButton* SettingsDialog::closeButton() const {
-  return ui_->closeButton;
-}
-QAbstractButton* SettingsDialog::commitButton() const {
-  return ui_->commitButton;
-}
-
 void SettingsDialog::showKeys() {
   const std::array<std::uint16_t, 3> scenes = {image_.StrobScene, image_.FogScene, image_.ExtraScene};
   for (std::size_t k = 0; k < keys_.size(); ++k) {
@@ -221,13 +207,11 @@ void SettingsDialog::showKeys() {
       r.scene->setText(QString::number(SceneOf(rel) + 1));
     }
   }
-  const std::uint16_t mode = image_.ExtraMode;
-  keyRow(Key::Strobe).strobe->setChecked((mode & kStrobeModeBit) == 0);
-  keyRow(Key::Fog).strobe->setChecked((mode & kFogModeBit) != 0);
-  keyRow(Key::Extra).strobe->setChecked((mode & kExtraModeBit) != 0);
+  for (SpecialKey key : kSpecialKeys)
+    keyRow(key).strobe->setChecked(StrobeModeOn(image_.ExtraMode, key));
 }
 
-void SettingsDialog::onKeySwitched(Key key, bool on) {
+void SettingsDialog::onKeySwitched(SpecialKey key, bool on) {
   const KeyRow& r = keyRow(key);
   r.program->setText(on ? QStringLiteral("1") : QString());
   r.scene->setText(on ? QStringLiteral("1") : QString());
@@ -241,12 +225,13 @@ void SettingsDialog::showRows() {
     const auto p = static_cast<std::size_t>(pocz_ + k);
     r.number->setText(QString::number(p + 1));
     r.end->setText(PgmEndsCp_[p] == 0 ? QString() : QString::number(PgmEndsCp_[p]));
-    const Mode mode = ModeOfSpeed(PgmSpeedCp_[p]);
+    const RunningMode mode = ModeOfSpeed(PgmSpeedCp_[p]);
+    const bool automatic = mode == RunningMode::Auto;
     // A stored 32-253 is the fastest automatic speed; the copy takes 31 once the row has been shown.
-    if (mode == Mode::A) PgmSpeedCp_[p] = std::min(PgmSpeedCp_[p], kSpeedMaxAuto);
+    if (automatic) PgmSpeedCp_[p] = AutoSpeed(PgmSpeedCp_[p]);
     r.mode[static_cast<std::size_t>(mode)]->setChecked(true);
-    r.speed->setText(mode == Mode::A ? QString::number(PgmSpeedCp_[p]) : QString());
-    r.fade->setText(mode == Mode::A ? QString::number(PgmFadeCp_[p]) : QString());
+    r.speed->setText(automatic ? QString::number(PgmSpeedCp_[p]) : QString());
+    r.fade->setText(automatic ? QString::number(PgmFadeCp_[p]) : QString());
   }
   for (int k = 0; k < kCollectionRows; ++k) {
     const CollectionRow& r = collections_[static_cast<std::size_t>(k)];
@@ -269,19 +254,15 @@ bool SettingsDialog::readRows() {
       return false;
     }
     PgmEndsCp_[p] = static_cast<std::uint8_t>(*end);
-    if (r.mode[static_cast<std::size_t>(Mode::A)]->isChecked()) {
-      const std::optional<unsigned> speed = ReadOptional(r.speed, kSpeedMaxAuto);
+    for (RunningMode mode : kRunningModes) {
+      if (!r.mode[static_cast<std::size_t>(mode)]->isChecked()) continue;
+      std::optional<unsigned> speed = 0U;  // only automatic has a speed field
+      if (mode == RunningMode::Auto) speed = ReadOptional(r.speed, kSpeedMaxAuto);
       if (!speed) {
         BadDataAlert(this, r.speed, kInvalidValueText, host_);
         return false;
       }
-      PgmSpeedCp_[p] = static_cast<std::uint8_t>(*speed);
-    } else if (r.mode[static_cast<std::size_t>(Mode::R)]->isChecked()) {
-      PgmSpeedCp_[p] = kSpeedManual;
-    } else if (r.mode[static_cast<std::size_t>(Mode::B)]->isChecked()) {
-      PgmSpeedCp_[p] = kSpeedMusic;
-    } else if (r.mode[static_cast<std::size_t>(Mode::M)]->isChecked()) {
-      PgmSpeedCp_[p] = kSpeedMidi;
+      PgmSpeedCp_[p] = SpeedCode(mode, static_cast<std::uint8_t>(*speed));
     }
     const std::optional<unsigned> fade = ReadOptional(r.fade, 255);
     if (!fade) {
@@ -333,7 +314,7 @@ void SettingsDialog::onScrollAction(StepScrollBar* bar, int action) {
   showRows();
 }
 
-bool SettingsDialog::readKeyScene(Key key, std::uint16_t& scene) {
+bool SettingsDialog::readKeyScene(SpecialKey key, std::uint16_t& scene) {
   const KeyRow& r = keyRow(key);
   if (!r.on->isChecked()) {
     scene = kNoScene;
@@ -357,7 +338,7 @@ bool SettingsDialog::commit() {
   // Every check comes first; the image is written only once all of them have passed.
   if (!readRows()) return false;
   std::array<std::uint16_t, 3> scenes{};
-  for (Key key : {Key::Strobe, Key::Fog, Key::Extra}) {
+  for (SpecialKey key : kSpecialKeys) {
     if (!readKeyScene(key, scenes[static_cast<std::size_t>(key)])) return false;
   }
   // Collection entries beyond the last program, in slots the user may never have looked at.
@@ -377,14 +358,11 @@ bool SettingsDialog::commit() {
     }
   }
 
-  image_.StrobScene = scenes[static_cast<std::size_t>(Key::Strobe)];
-  image_.FogScene = scenes[static_cast<std::size_t>(Key::Fog)];
-  image_.ExtraScene = scenes[static_cast<std::size_t>(Key::Extra)];
-  auto mode = static_cast<std::uint16_t>(image_.ExtraMode & ~(kStrobeModeBit | kFogModeBit | kExtraModeBit));
-  if (!keyRow(Key::Strobe).strobe->isChecked()) mode |= kStrobeModeBit;
-  if (keyRow(Key::Fog).strobe->isChecked()) mode |= kFogModeBit;
-  if (keyRow(Key::Extra).strobe->isChecked()) mode |= kExtraModeBit;
-  image_.ExtraMode = mode;
+  image_.StrobScene = scenes[static_cast<std::size_t>(SpecialKey::Strobe)];
+  image_.FogScene = scenes[static_cast<std::size_t>(SpecialKey::Fog)];
+  image_.ExtraScene = scenes[static_cast<std::size_t>(SpecialKey::Extra)];
+  for (SpecialKey key : kSpecialKeys)
+    image_.ExtraMode = WithStrobeMode(image_.ExtraMode, key, keyRow(key).strobe->isChecked());
   image_.SlowMode = ui_->slowModeBox->isChecked() ? kSlowModeOn : 0;
   image_.PgmEnds = PgmEndsCp_;
   image_.PgmSpeed = PgmSpeedCp_;

@@ -10,12 +10,12 @@
 
 #include "link/host.h"
 #include "model/controller_image.h"
+#include "model/running_mode.h"
+#include "model/special_keys.h"
 
-class QAbstractButton;
 class QCheckBox;
 class QLineEdit;
 class QRadioButton;
-class QScrollBar;
 
 namespace kavira {
 class StepScrollBar;
@@ -27,25 +27,30 @@ class SettingsDialog;
 
 namespace kavira {
 
-// The "strobe" mode boxes of the special keys in ExtraMode, as files and controllers carry them: FOG's
-// box is bit 1; STROBE's box is bit 0, checked when the bit is clear; EXTRA's box is bit 2, checked
-// when the bit is set. The other bits are kept as they are.
-inline constexpr std::uint16_t kStrobeModeBit = 0x0001;
-inline constexpr std::uint16_t kFogModeBit = 0x0002;
-inline constexpr std::uint16_t kExtraModeBit = 0x0004;
-
 class SettingsDialog : public QDialog {
   Q_OBJECT
 
  public:
   static constexpr int kProgramRows = 6;
   static constexpr int kCollectionRows = 4;
-  static constexpr int kLastFirstProgram = 42;     // the last page shows programs 43-48
-  static constexpr int kLastFirstCollection = 12;  // the last page shows collections 13-16
+  // The first row of the last page: programs 43-48, collections 13-16.
+  static constexpr int kLastFirstProgram = static_cast<int>(kProgramCount) - kProgramRows;
+  static constexpr int kLastFirstCollection = static_cast<int>(kCollectionCount) - kCollectionRows;
 
-  enum class Key { Strobe, Fog, Extra };
-  enum class Mode { A, R, B, M };  // automatic, manual ("Ręczna"), music, MIDI
+  SettingsDialog(ControllerImage& image, Host& host, QWidget* parent = nullptr);
+  ~SettingsDialog() override;
 
+  int pocz() const { return pocz_; }  // index of the first program row shown
+  int nrp() const { return nrp_; }    // index of the first collection row shown
+
+  // "Zatwierdź": checks everything, then stores everything and ends with 1; false (nothing stored,
+  // the dialog stays open) when a check failed or the user kept invalid collection entries.
+  bool commit();
+
+ private:
+  // The controls of a row carry object names: "strobeSwitch", "strobeProgram", "strobeScene" and
+  // "strobeMode" (and "fog...", "extra..."); "collectionRow<k>Number" and "collectionRow<k>Area<1-3>";
+  // "programRow<k>Number", "...End", "...ModeA" to "...ModeM", "...Speed" and "...Fade".
   struct KeyRow {
     QCheckBox* on = nullptr;  // the key has a scene
     QLineEdit* program = nullptr;
@@ -59,46 +64,22 @@ class SettingsDialog : public QDialog {
   struct ProgramRow {
     QLineEdit* number = nullptr;  // program 1-48 (read-only)
     QLineEdit* end = nullptr;
-    std::array<QRadioButton*, 4> mode{};  // A, R, B, M
+    std::array<QRadioButton*, 4> mode{};  // "A", "R", "B", "M", in the order of RunningMode
     QLineEdit* speed = nullptr;
     QLineEdit* fade = nullptr;
   };
 
-  SettingsDialog(ControllerImage& image, Host& host, QWidget* parent = nullptr);
-  ~SettingsDialog() override;
+  const KeyRow& keyRow(SpecialKey key) const { return keys_.at(static_cast<std::size_t>(key)); }
 
-  int pocz() const { return pocz_; }  // index of the first program row shown
-  int nrp() const { return nrp_; }    // index of the first collection row shown
-  const std::array<std::uint8_t, kProgramCount>& PgmEndsCp() const { return PgmEndsCp_; }
-  const std::array<std::uint8_t, kProgramCount>& PgmSpeedCp() const { return PgmSpeedCp_; }
-  const std::array<std::uint8_t, kProgramCount>& PgmFadeCp() const { return PgmFadeCp_; }
-  const std::array<std::array<std::uint8_t, kCollectionCount>, kAreaCount>& ShowsCp() const {
-    return ShowsCp_;
-  }
-
-  const KeyRow& keyRow(Key key) const { return keys_.at(static_cast<std::size_t>(key)); }
-  const CollectionRow& collectionRow(int k) const { return collections_.at(static_cast<std::size_t>(k)); }
-  const ProgramRow& programRow(int k) const { return programs_.at(static_cast<std::size_t>(k)); }
-  QScrollBar* programBar() const;
-  QScrollBar* collectionBar() const;
-  QCheckBox* slowModeBox() const;
-  QAbstractButton* closeButton() const;
-  QAbstractButton* commitButton() const;
-
-  // "Zatwierdź": checks everything, then stores everything and ends with 1; false (nothing stored,
-  // the dialog stays open) when a check failed or the user kept invalid collection entries.
-  bool commit();
-
- private:
   void buildKeyRows();
   void buildCollectionRows();
   void buildProgramRows();
   void setTabChain();
   void showKeys();
-  void onKeySwitched(Key key, bool on);
+  void onKeySwitched(SpecialKey key, bool on);
   void showRows();
   bool readRows();
-  bool readKeyScene(Key key, std::uint16_t& scene);
+  bool readKeyScene(SpecialKey key, std::uint16_t& scene);
   void onScrollAction(StepScrollBar* bar, int action);
 
   ControllerImage& image_;

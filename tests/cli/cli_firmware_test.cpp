@@ -130,6 +130,7 @@ TEST_F(CliFirmwareTest, ABrokenUpdateFileIsRefusedBeforeAnythingIsSent) {
   cases.push_back({"noend.upg", Bytes(head.begin(), head.end()), "Nieoczekiwany koniec pliku !"});
   cases.push_back({"empty.upg", Bytes{}, "Nieprawidłowa zawartość pliku !"});
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     WriteFile(path(c.name), c.bytes);
     const CliRun r = cli({"firmware", "install", path(c.name), "--yes"});
     EXPECT_EQ(r.exitCode, 4) << c.name << ": " << r.err;

@@ -1,9 +1,13 @@
 // read, write, verify, version and restart against the simulated controller; usage, port and file
 // errors; retries; interruption.
+#include <sys/stat.h>
+#include <sys/wait.h>
+
 #include <numeric>
 
 #include "cli_test_support.h"
 #include "platform/port_probe.h"
+#include "small_disk.h"
 
 namespace kavira::test {
 namespace {
@@ -165,6 +169,12 @@ TEST_F(CliRunTest, BadDataFilesAreRefusedBeforeAnythingIsSent) {
   WriteFile(path("short.K3p"), Bytes(150, 0));
   WriteFile(path("ok.K3p"), Bytes(kSettingsSize, 0));
   std::filesystem::create_directory(path("folder.K3m"));
+  // Named pipes nobody writes into: never waited for.
+  ASSERT_EQ(::mkfifo(path("pipe.K3s").c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo(path("pipe.upg").c_str(), 0644), 0);
+  std::string deep = path("");
+  while (deep.size() <= 4100)
+    deep += "/.";
   struct Case {
     std::initializer_list<std::string> args;
     int exitCode;
@@ -183,8 +193,20 @@ TEST_F(CliRunTest, BadDataFilesAreRefusedBeforeAnythingIsSent) {
       // A read whose files could not be saved does not read.
       {{"read", "settings", "--image", path("nowhere/show")}, 4, "does not exist"},
       {{"read", "midi", "--image", path("folder")}, 4, "it is a folder"},
+      {{"read", "all", "--image", path("pipe")},
+       4,
+       "pipe.K3s: cannot be saved (it is a named pipe (FIFO), not a file)"},
+      {{"read", "scenes=1:1", "--image", path("pipe")},
+       4,
+       "Błąd otwarcia pliku ! (it is a named pipe (FIFO)"},
+      {{"write", "scenes", "--image", path("pipe")}, 4, "it is a named pipe (FIFO), not a file"},
+      {{"firmware", "install", path("pipe.upg"), "--yes"}, 4, "it is a named pipe (FIFO), not a file"},
+      // Names the folder or the system cannot take are found before the controller is read.
+      {{"read", "all", "--image", path(std::string(252, 'b'))}, 4, "the file name is 256 bytes long"},
+      {{"read", "settings", "--image", deep + "/show"}, 4, "bytes long; the system takes at most 4095"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(Args(c.args).join(' ').toStdString());
     const CliRun r = cli(c.args);
     EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
@@ -252,6 +274,78 @@ TEST_F(CliPacedTest, ARunRightAfterAnInterruptedOneStartsClean) {
   }
 }
 
+// The files of a read are replaced as a set: a full disk replaces none (and says so even with -q);
+// a damaged scenes file that the read replaces whole is not loaded first; temporary files of a
+// killed run are removed at the next save.
+TEST_F(CliRunTest, AReadReplacesItsFilesAsOneSet) {
+  test::SmallDisk disk(1 << 20);
+  REQUIRE_SMALL_DISK(disk);
+  const std::string base = (disk / "show").string();
+  const std::vector<std::pair<std::string, Bytes>> old{{base + ".K3s", Bytes(1000, 0x77)},
+                                                       {base + ".K3p", Bytes(kSettingsSize, 0x77)},
+                                                       {base + ".K3m", Bytes(kMidiSize, 0x77)}};
+  for (const auto& [file, bytes] : old)
+    WriteFile(file, bytes);
+  // Room for the new scenes file and one page more.
+  ASSERT_TRUE(disk.LeaveFree(kScenesSize + 4096 + 2048));
+  const CliRun full = cli({"-q", "read", "all", "--image", base});
+  EXPECT_EQ(full.exitCode, 4);
+  EXPECT_NE(full.err.find(base + ".K3m : Błąd zapisu ! (No space left on device); no file was replaced"),
+            std::string::npos)
+      << full.err;
+  for (const auto& [file, bytes] : old)
+    EXPECT_EQ(ReadFile(file), bytes) << file;
+
+  std::filesystem::remove(disk / "filler");
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  WriteFile(disk / (".kaviraob-" + std::to_string(child) + "-5"), {});
+  const CliRun ok = cli({"read", "all", "--image", base});
+  EXPECT_EQ(ok.exitCode, 0) << ok.err;
+  EXPECT_NE(ok.err.find("removed 1 temporary file(s)"), std::string::npos) << ok.err;
+  EXPECT_EQ(ReadFile(base + ".K3s"), Bytes(kScenesSize, 0));
+  EXPECT_EQ(ReadFile(base + ".K3m"), Bytes(kMidiSize, 0));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(disk.path()))
+    names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"show.K3m", "show.K3p", "show.K3s"}));
+}
+
+// A signal once the save has begun lets it finish: all files are complete, and the run ends with
+// status 3 because the signal came before any file was replaced. The save is slowed down by the
+// preload library that tools/kill-during-save.sh uses.
+TEST_F(CliRunTest, ASignalDuringTheSaveLetsItFinish) {
+  for (const char* ext : {".K3s", ".K3p", ".K3m"})
+    WriteFile(path(std::string("show") + ext), Bytes(10, 0x77));
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("LD_PRELOAD", SLOW_FSYNC_SHIM);
+  env.insert("KAVIRA_SLOW_FSYNC_MS", "300");
+  env.insert("KAVIRA_SLOW_MARK", QString::fromStdString(path("mark")));
+  env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+  p.setProcessEnvironment(env);
+  p.start(KAVIRAOB_CLI, Args({"--port", port(), "read", "all", "--image", path("show")}));
+  p.closeWriteChannel();
+  QElapsedTimer t;
+  t.start();
+  while (!std::filesystem::exists(path("mark")) && p.state() != QProcess::NotRunning && t.elapsed() < 60000)
+    QThread::msleep(2);
+  ASSERT_TRUE(std::filesystem::exists(path("mark")));
+  ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+  ASSERT_TRUE(p.waitForFinished(20000));
+  const std::string err = p.readAllStandardError().toStdString();
+  EXPECT_EQ(p.exitCode(), 3) << err;
+  EXPECT_NE(
+      err.find("SIGTERM arrived during the save; the save was finished first, so the files are complete"),
+      std::string::npos)
+      << err;
+  EXPECT_EQ(ReadFile(path("show.K3s")), Bytes(kScenesSize, 0));
+  EXPECT_EQ(ReadFile(path("show.K3p")), Bytes(kSettingsSize, 0));
+  EXPECT_EQ(ReadFile(path("show.K3m")), Bytes(kMidiSize, 0));
+}
+
 TEST_F(CliRunTest, VersionAndRestart) {
   controller([](SimController& c) { c.memory().version = VersionBytes{7, 2, 'b'}; });
   const CliRun version = cli({"version"});
@@ -297,6 +391,13 @@ TEST(CliPort, APortThatCannotBeOpenedIsNamedWithTheSystemsReason) {
   const CliRun notSerial = RunCli(Args({"--port", "/dev/null", "read", "all", "--image", "/tmp/x"}));
   EXPECT_EQ(notSerial.exitCode, 3);
   EXPECT_NE(notSerial.err.find("/dev/null: "), std::string::npos) << notSerial.err;
+  // A folder is said to be one (Qt alone reports an input/output error).
+  const CliRun folder = RunCli(Args({"--port", "/tmp", "version"}));
+  EXPECT_EQ(folder.exitCode, 3);
+  EXPECT_NE(
+      folder.err.find("/tmp: Błąd otwarcia portu ! Is a directory (errno 21)\n/tmp to folder, a nie port"),
+      std::string::npos)
+      << folder.err;
 }
 
 TEST(CliUsage, MistakesAreRefusedWithAReason) {
@@ -313,6 +414,7 @@ TEST(CliUsage, MistakesAreRefusedWithAReason) {
       {{"read", "all", "midi", "--image", "x"}, "one AREA only"},
       {{"read", "all", "--image"}, "--image needs"},
       {{"read", "all", "--image", "x", "--bogus"}, "unknown option '--bogus'"},
+      {{"read", "all", "--image", "x", "--image=y"}, "--image given twice"},
       {{"--retries", "x", "version"}, "--retries wants a number"},
       {{"version", "--retries=-1"}, "--retries wants a number"},
       {{"version", "now"}, "unexpected argument 'now'"},
@@ -327,6 +429,7 @@ TEST(CliUsage, MistakesAreRefusedWithAReason) {
       {{"pack-update", "--version", "1.06", "-o", "a.upg"}, "which Intel HEX file?"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(Args(c.args).join(' ').toStdString());
     const CliRun r = RunCli(Args(c.args));
     EXPECT_EQ(r.exitCode, 2) << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;

@@ -44,6 +44,8 @@ class ScriptedHost : public Host {
   std::function<void()> onRepaint;
 
   std::vector<BoxRecord> boxes;
+  // The first box, or an empty record when there was none, so that a row of a table goes on checking.
+  BoxRecord firstBox() const { return boxes.empty() ? BoxRecord{} : boxes.front(); }
   std::vector<FileRequest> fileRequests;
   std::map<int, std::string> status;
   std::vector<int> progress;

@@ -187,10 +187,10 @@ TEST_F(EnginePtyTest, MisbehaviourAndTheBoxesItShows) {
     *image = *show;
     engine.startBlocks({c.action, 1, 2});
     run();
-    ASSERT_EQ(host.boxes.size(), 1U);
-    EXPECT_EQ(host.boxes[0].text, c.text);
-    EXPECT_EQ(host.boxes[0].caption, "Niepowodzenie");
-    EXPECT_EQ(host.boxes[0].buttons, c.buttons);
+    EXPECT_EQ(host.boxes.size(), 1U);
+    EXPECT_EQ(host.firstBox().text, c.text);
+    EXPECT_EQ(host.firstBox().caption, "Niepowodzenie");
+    EXPECT_EQ(host.firstBox().buttons, c.buttons);
     EXPECT_EQ(blocksReceived(), c.blocks);
     EXPECT_EQ(engine.link().status, _idle_);
   }

@@ -122,9 +122,9 @@ TEST_F(EngineSimTest, MisbehavingLineRecoversOnRetry) {
     host.defaults[Buttons::RetryCancel] = Answer::Retry;
     engine.startBlocks({c.action, 0, 9});
     run();
-    ASSERT_EQ(host.boxes.size(), 1U);
-    EXPECT_EQ(host.boxes[0].text, c.box);
-    EXPECT_EQ(host.boxes[0].buttons, Buttons::RetryCancel);
+    EXPECT_EQ(host.boxes.size(), 1U);
+    EXPECT_EQ(host.firstBox().text, c.box);
+    EXPECT_EQ(host.firstBox().buttons, Buttons::RetryCancel);
     // Block 5 went twice; every block arrived in order.
     std::vector<std::uint32_t> expected{0,  1,  2,  3,  4,  5,  5,  6,  7,  8, 9,
                                         10, 11, 12, 13, 14, 15, 16, 17, 18, 19};
@@ -144,9 +144,13 @@ TEST_F(EngineSimTest, ProtocolErrorsEndTheRun) {
     rule(r);
     engine.startBlocks({_read_, 0, 9});
     run();
-    ASSERT_EQ(host.boxes.size(), 1U);
-    EXPECT_EQ(host.boxes[0].text, "Błąd protokołu");
-    EXPECT_EQ(blocksReceived().back(), 3U);
+    EXPECT_EQ(host.boxes.size(), 1U);
+    EXPECT_EQ(host.firstBox().text, "Błąd protokołu");
+    const auto blocks = blocksReceived();
+    EXPECT_FALSE(blocks.empty());
+    if (!blocks.empty()) {
+      EXPECT_EQ(blocks.back(), 3U);
+    }
   }
 }
 
@@ -213,8 +217,10 @@ TEST_F(EngineSimTest, FirmwareInstallAndVerify) {
   EXPECT_EQ(sim.received().size(), 81U);  // 40 writes, 40 reads, the version
   for (const auto& l : lines) {
     const auto got = sim.memory().readFirmware(l.Adres, l.cnt);
-    ASSERT_TRUE(got.has_value());
-    EXPECT_TRUE(std::equal(got->begin(), got->end(), l.code.begin()));
+    EXPECT_TRUE(got.has_value()) << "line at " << l.Adres;
+    if (got) {
+      EXPECT_TRUE(std::equal(got->begin(), got->end(), l.code.begin())) << "line at " << l.Adres;
+    }
   }
 
   // A line spoiled in the controller's memory: verify shows it; Ignore lets the run end with warnings.

@@ -101,6 +101,7 @@ TEST_F(FileStep, AnAbortedAllRunDoesNotCarryIntoTheNextAction) {
     std::vector<std::string> captions;
   } cases[] = {{std::nullopt, _NA_, {}}, {At("missing.K3p"), _fread_, {"Ostrzeżenie"}}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.second.value_or("second file cancelled"));
     image_ = ControllerImage{};
     host_.boxes.clear();
     Run(_fread_, 0, true, {At("c.K3s"), c.second});
@@ -127,20 +128,52 @@ TEST_F(FileStep, FailuresShowTheirMessageAndChangeNothing) {
     _akcja akcja;
     std::string text;
   } cases[] = {
-      {At("short.K3p"), _fread_, At("short.K3p") + " :\nBłąd odczytu !"},
-      {At("short.K3p/x.K3p"), _fsave_, "Błąd otwarcia pliku !"},
+      {At("short.K3p"), _fread_,
+       At("short.K3p") + " :\nBłąd odczytu !\nit has 150 bytes, the file needs 202"},
+      {At("short.K3p/x.K3p"), _fsave_, "Błąd otwarcia pliku !\n" + At("short.K3p") + " is not a folder"},
   };
   image_ = Sample();
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
     host_.boxes.clear();
     Run(c.akcja, kSettingsUnit, false, {c.file});
-    ASSERT_EQ(host_.boxes.size(), 1U);
-    EXPECT_EQ(host_.boxes[0].text, c.text);
-    EXPECT_EQ(host_.boxes[0].caption, "Niepowodzenie");
-    EXPECT_EQ(host_.boxes[0].icon, Icon::Stop);
+    EXPECT_EQ(host_.boxes.size(), 1U);
+    EXPECT_EQ(host_.firstBox().text, c.text);
+    EXPECT_EQ(host_.firstBox().caption, "Niepowodzenie");
+    EXPECT_EQ(host_.firstBox().icon, Icon::Stop);
     EXPECT_EQ(image_, Sample());
     EXPECT_EQ(link().status, _idle_);
   }
+}
+
+// The three files of an "&Wszystko" save are replaced together after the last dialog: a cancel or a
+// file that cannot be saved on the way replaces none of them.
+TEST_F(FileStep, AnAllSaveReplacesTheThreeFilesTogether) {
+  test::WriteAll(dir_ / "a.K3s", test::Bytes(261632, 0x77));
+  std::filesystem::create_directory(dir_ / "folder.K3m");
+  image_ = Sample();
+  const struct {
+    std::optional<std::string> third;
+    std::string box;
+  } cases[] = {
+      {std::nullopt, ""},
+      {At("folder.K3m"), "Błąd otwarcia pliku !\nit is a folder, not a file\nNie zastąpiono żadnego pliku."},
+  };
+  for (const auto& c : cases) {
+    host_.boxes.clear();
+    Run(_fsave_, _dane_, true, {At("a.K3s"), kOffered, c.third});
+    EXPECT_EQ(host_.boxes.empty() ? "" : host_.boxes[0].text, c.box);
+    EXPECT_EQ(test::ReadAll(dir_ / "a.K3s"), test::Bytes(261632, 0x77));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "a.K3p"));
+    EXPECT_TRUE(dialog_.pendingSaves.empty());
+  }
+  Run(_fsave_, _dane_, true, {At("a.K3s"), kOffered, kOffered});
+  ControllerImage loaded;
+  for (DataArea area : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
+    const std::string path = At(std::string("a.") + DataFileExtension(area));
+    EXPECT_FALSE(LoadDataFile(path, area, loaded).has_value()) << path;
+  }
+  EXPECT_EQ(loaded, Sample());
 }
 
 TEST_F(FileStep, AnAreaOrActionItCannotHandleIsReported) {
@@ -154,12 +187,13 @@ TEST_F(FileStep, AnAreaOrActionItCannotHandleIsReported) {
       {_write_, _dane_, "Błędna akcja : 0 !"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
     host_.boxes.clear();
     RunOn(c.akcja, c.obszar);
-    ASSERT_EQ(host_.boxes.size(), 1U);
-    EXPECT_EQ(host_.boxes[0].text, c.text);
-    EXPECT_EQ(host_.boxes[0].caption, "Mamy problem");
-    EXPECT_EQ(host_.boxes[0].icon, Icon::Exclamation);
+    EXPECT_EQ(host_.boxes.size(), 1U);
+    EXPECT_EQ(host_.firstBox().text, c.text);
+    EXPECT_EQ(host_.firstBox().caption, "Mamy problem");
+    EXPECT_EQ(host_.firstBox().icon, Icon::Exclamation);
     EXPECT_TRUE(host_.fileRequests.empty());
     EXPECT_EQ(end_, FileStepEnd::Cancelled);  // the engine goes idle with no action left
   }
@@ -182,7 +216,7 @@ TEST_F(FileStep, TheLastNameIsOfferedAgainAndANameWithoutExtensionGetsOne) {
       {"/x/a.b.K3s", "/x/a.b.K3p"},    {longName + ".K", longName + ".K3p"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(ReplaceExtension(c.name, "K3p"), c.expected);
+    EXPECT_EQ(ReplaceExtension(c.name, "K3p"), c.expected) << c.name;
 }
 
 }  // namespace

@@ -48,9 +48,10 @@ TEST(UpdatePacker, RecordsBecomeLinesWithinSixteenByteWindows) {
        {L(0x1E000, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15})}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.hex);
     const HexLines cut = CutHexIntoLines(c.hex);
     EXPECT_EQ(cut.error, "");
-    EXPECT_EQ(cut.lines, c.lines) << c.hex;
+    EXPECT_EQ(cut.lines, c.lines);
   }
 }
 
@@ -78,7 +79,8 @@ TEST(UpdatePacker, MalformedHexIsRefusedWithTheLineNumber) {
        "line 2: data at 0x1E005 would start a line above 0x1E000"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(CutHexIntoLines(c.hex).error, c.error) << c.hex;
+    SCOPED_TRACE(c.hex);
+    EXPECT_EQ(CutHexIntoLines(c.hex).error, c.error);
     EXPECT_EQ(PackUpdate(c.hex, {1, 0}).error, c.error);
   }
 }

@@ -41,7 +41,7 @@ TEST_F(CommandsTest, ControllerActionWithoutAPortWarnsAndChangesNothing) {
   for (_akcja a : {_read_, _verify_, _write_}) {
     engine.selectAction(a);
     commands.area(kIdSceny);
-    EXPECT_EQ(engine.link().status, _idle_);
+    EXPECT_EQ(engine.link().status, _idle_) << "akcja " << a;
   }
   ASSERT_EQ(host.boxes.size(), 3U);
   EXPECT_EQ(host.boxes[0].text, "Musisz wybrać dostępny port szeregowy !");
@@ -75,6 +75,7 @@ TEST_F(CommandsTest, AreaCommandsSetTheirRange) {
   };
   engine.selectAction(_read_);
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "command " << c.id);
     commands.area(c.id);
     EXPECT_EQ(engine.link().status, _init_);
     EXPECT_EQ(engine.link().obszar, c.area);
@@ -114,6 +115,7 @@ TEST_F(CommandsTest, CancelledRangeStartsNothingButRepeatWouldRunIt) {
 
 TEST_F(CommandsTest, EverythingTakesTheWholeMemoryWithoutADialog) {
   for (_akcja a : {_read_, _fsave_}) {
+    SCOPED_TRACE(testing::Message() << "akcja " << a);
     commands.stop();
     engine.selectAction(a);
     commands.area(kIdWszystko);

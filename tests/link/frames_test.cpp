@@ -25,7 +25,7 @@ TEST(CheckSumCnt, FixedShortFramesAddUpToZero) {
       {0x06, 0x03, 0xF7},  // acknowledgement
   };
   for (const auto& f : frames)
-    EXPECT_EQ(CheckSumCnt(f), 0);
+    EXPECT_EQ(CheckSumCnt(f), 0) << testing::PrintToString(f);
   EXPECT_EQ(ToBytes(ShortFrame(kProbeFrame)), frames[0]);
   EXPECT_EQ(ToBytes(ShortFrame(kVersionRequest)), frames[1]);
   EXPECT_EQ(ToBytes(ShortFrame(kRestartRequest)), frames[2]);
@@ -51,7 +51,7 @@ TEST(BlockFrame, ReadRequests) {
   };
   const auto image = std::make_unique<ControllerImage>();
   for (const auto& c : cases)
-    EXPECT_EQ(ToBytes(BuildBlockFrame(*image, c.block, false)), c.expected);
+    EXPECT_EQ(ToBytes(BuildBlockFrame(*image, c.block, false)), c.expected) << "block " << c.block;
 }
 
 TEST(BlockFrame, WriteOfAZeroBlockIs134Bytes) {

@@ -31,7 +31,7 @@ TEST_F(VerificationTest, EqualBlocksShowNothing) {
   image->StrobScene = 65535;
   image->Midi[5].word = 0xFFFF;
   for (std::uint32_t block : {6U, 7U, 2044U, 2045U, 2046U, 2047U}) {
-    EXPECT_EQ(compare(block, [](BlockData&) {}), BlockVerdict::Continue);
+    EXPECT_EQ(compare(block, [](BlockData&) {}), BlockVerdict::Continue) << "block " << block;
   }
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_EQ(VerifyOK, 1);
@@ -88,11 +88,11 @@ TEST_F(VerificationTest, DifferenceTexts) {
     host.boxes.clear();
     VerifyOK = 1;
     EXPECT_EQ(compare(c.block, c.controller), BlockVerdict::Continue);
-    ASSERT_EQ(host.boxes.size(), 1U);
-    EXPECT_EQ(host.boxes[0].text, c.text);
-    EXPECT_EQ(host.boxes[0].caption, "Niepowodzenie");
-    EXPECT_EQ(host.boxes[0].buttons, Buttons::YesNo);
-    EXPECT_EQ(host.boxes[0].icon, Icon::Exclamation);
+    EXPECT_EQ(host.boxes.size(), 1U);
+    EXPECT_EQ(host.firstBox().text, c.text);
+    EXPECT_EQ(host.firstBox().caption, "Niepowodzenie");
+    EXPECT_EQ(host.firstBox().buttons, Buttons::YesNo);
+    EXPECT_EQ(host.firstBox().icon, Icon::Exclamation);
     EXPECT_EQ(VerifyOK, 0);
   }
 }

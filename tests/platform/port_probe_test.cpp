@@ -35,6 +35,7 @@ TEST(PortProbe, AcceptsExactlyTheAcknowledgement) {
       {"line breaks", {}, 0, 0, true, ProbeResult::WriteFailed, ENXIO},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     ManualClock clock;
     FakePort port(clock);
     port.writeError = c.writeError;
@@ -49,12 +50,11 @@ TEST(PortProbe, AcceptsExactlyTheAcknowledgement) {
       clock.advance(Millis(10));
       r = probe.poll();
     }
-    EXPECT_EQ(r, c.result) << c.what;
-    EXPECT_EQ(probe.error(), c.error) << c.what;
-    EXPECT_EQ(port.purges, 1) << c.what;
+    EXPECT_EQ(r, c.result);
+    EXPECT_EQ(probe.error(), c.error);
+    EXPECT_EQ(port.purges, 1);
     if (c.writeError == 0 && !c.breakLine) {
-      ASSERT_EQ(port.written.size(), 1U) << c.what;
-      EXPECT_EQ(port.written[0], (Bytes{0x1B, 0x03, 0xE2})) << c.what;
+      EXPECT_EQ(port.written, (std::vector<Bytes>{{0x1B, 0x03, 0xE2}}));
     }
   }
 }
@@ -89,7 +89,9 @@ TEST(DecideSearch, TakesTheFirstInListOrderAsATrySequenceWould) {
       {{R::NoAnswer, R::WriteFailed, R::Answered}, SearchVerdict::WriteFailed, 1},
       {{R::Answered, R::WriteFailed}, SearchVerdict::Found, 0},
   };
-  for (const auto& r : rows) {
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(testing::Message() << "row " << i);
+    const Row& r = rows[i];
     const SearchVerdict v = DecideSearch(r.results);
     EXPECT_EQ(v.kind, r.kind);
     EXPECT_EQ(v.index, r.index);

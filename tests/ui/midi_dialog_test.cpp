@@ -7,6 +7,7 @@
 #include <QScrollBar>
 
 #include "dialog_test_support.h"
+#include "find_child.h"
 
 namespace kavira {
 namespace {
@@ -24,19 +25,46 @@ class MidiDialogTest : public ::testing::Test {
     return *dialog;
   }
 
+  // The dialog's controls, by their object names.
+  struct Row {
+    QLineEdit* key;
+    QLineEdit* note;
+    std::array<QCheckBox*, 3> trigger;  // areas 1-3
+    std::array<QCheckBox*, 3> assign;
+    QLineEdit* program;
+    QLineEdit* scene;
+  };
+  template <class W>
+  W* child(const QString& name) const {
+    return test::Child<W>(*dialog, name);
+  }
+  Row row(int k) const {
+    const QString row = QStringLiteral("row%1").arg(k);
+    return {child<QLineEdit>(row + "Key"),
+            child<QLineEdit>(row + "Note"),
+            {child<QCheckBox>(row + "Trigger1"), child<QCheckBox>(row + "Trigger2"),
+             child<QCheckBox>(row + "Trigger3")},
+            {child<QCheckBox>(row + "Assign1"), child<QCheckBox>(row + "Assign2"),
+             child<QCheckBox>(row + "Assign3")},
+            child<QLineEdit>(row + "Program"),
+            child<QLineEdit>(row + "Scene")};
+  }
+  QScrollBar* scrollBar() const { return child<QScrollBar>("keysBar"); }
+  QPushButton* button(const char* name) const { return child<QPushButton>(QString::fromLatin1(name)); }
+
   // Drags the thumb so that `first` is the key in the first row.
   void scrollTo(int first) {
-    QScrollBar* bar = dialog->scrollBar();
+    QScrollBar* bar = scrollBar();
     bar->setSliderDown(true);
     bar->setSliderPosition(first);
     bar->setSliderDown(false);
   }
 
-  const MidiDialog::Row& rowOfKey(int key) const { return dialog->row(key - dialog->pocz()); }
+  Row rowOfKey(int key) const { return row(key - dialog->pocz()); }
 
   void setRow(int key, const char* program, const char* scene, std::array<bool, 3> trigger,
               std::array<bool, 3> assign) {
-    const MidiDialog::Row& r = rowOfKey(key);
+    const Row r = rowOfKey(key);
     test::Retype(r.program, QString::fromUtf8(program));
     test::Retype(r.scene, QString::fromUtf8(scene));
     for (std::size_t a = 0; a < 3; ++a) {
@@ -54,17 +82,18 @@ TEST_F(MidiDialogTest, OpensAtKeySixtyWithNoteNames) {
   open();
   EXPECT_EQ(dialog->windowTitle(), "Edycja przypisań MIDI");
   EXPECT_EQ(dialog->pocz(), 60);
-  EXPECT_EQ(dialog->scrollBar()->value(), 60);
-  EXPECT_EQ(dialog->row(0).key->text(), "60");
-  EXPECT_EQ(dialog->row(0).note->text(), "C / 4");
-  EXPECT_EQ(dialog->row(5).key->text(), "65");
-  EXPECT_TRUE(static_cast<QPushButton*>(dialog->closeButton())->isDefault());  // Enter closes
+  EXPECT_EQ(scrollBar()->value(), 60);
+  EXPECT_EQ(row(0).key->text(), "60");
+  EXPECT_EQ(row(0).note->text(), "C / 4");
+  EXPECT_EQ(row(5).key->text(), "65");
+  EXPECT_TRUE(button("closeButton")->isDefault());  // Enter closes
 
   const struct {
     int key;
     const char* note;
   } notes[] = {{0, "C / -1"}, {11, "B / -1"}, {12, "C / 0"}, {61, "C# / 4"}, {70, "A# / 4"}, {127, "G / 9"}};
   for (const auto& n : notes) {
+    SCOPED_TRACE(testing::Message() << "key " << n.key);
     scrollTo(std::min(n.key, MidiDialog::kLastFirstKey));
     EXPECT_EQ(rowOfKey(n.key).key->text(), QString::number(n.key));
     EXPECT_EQ(rowOfKey(n.key).note->text(), QString::fromUtf8(n.note));
@@ -89,16 +118,17 @@ TEST_F(MidiDialogTest, RowsShowTheStoredKeys) {
       {63, "1", "1", {false, false, false}, {false, false, false}},
   };
   for (const auto& r : rows) {
-    const MidiDialog::Row& row = rowOfKey(r.key);
-    EXPECT_EQ(row.program->text(), QString::fromUtf8(r.program)) << r.key;
-    EXPECT_EQ(row.scene->text(), QString::fromUtf8(r.scene)) << r.key;
+    SCOPED_TRACE(testing::Message() << "key " << r.key);
+    const Row row = rowOfKey(r.key);
+    EXPECT_EQ(row.program->text(), QString::fromUtf8(r.program));
+    EXPECT_EQ(row.scene->text(), QString::fromUtf8(r.scene));
     for (std::size_t a = 0; a < 3; ++a) {
-      EXPECT_EQ(row.trigger[a]->isChecked(), r.trigger[a]) << r.key << " area " << a + 1;
-      EXPECT_EQ(row.assign[a]->isChecked(), r.assign[a]) << r.key << " area " << a + 1;
+      EXPECT_EQ(row.trigger[a]->isChecked(), r.trigger[a]) << "area " << a + 1;
+      EXPECT_EQ(row.assign[a]->isChecked(), r.assign[a]) << "area " << a + 1;
     }
   }
   // The key beyond the last scene is refused until corrected, so nothing can be committed.
-  test::Click(dialog->commitButton());
+  test::Click(button("commitButton"));
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_TRUE(rowOfKey(62).program->hasFocus());
   EXPECT_TRUE(dialog->isVisible());
@@ -112,7 +142,7 @@ TEST_F(MidiDialogTest, CommitStoresTheRowsOfEveryPageShown) {
   setRow(11, "2", "3", {true, false, false}, {false, false, true});
   setRow(12, "17", "1", {false, false, true}, {true, false, false});
   setRow(13, "16", "32", {false, true, false}, {false, true, false});
-  test::Click(dialog->commitButton());
+  test::Click(button("commitButton"));
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(dialog->result(), 1);
@@ -136,12 +166,13 @@ TEST_F(MidiDialogTest, EmptyFieldsMeanNoScene) {
       {"0", "0", kTrig1 | kTrig2 | kTrig3 | kAssoc1 | kAssoc2 | kAssoc3},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "program \"" << c.program << "\" scene \"" << c.scene << '"');
     image->Midi[64].word = 0x0155;
     open();
     setRow(64, c.program, c.scene, {true, true, true}, {true, true, true});
-    test::Click(dialog->commitButton());
-    EXPECT_TRUE(host.boxes.empty()) << c.program << "/" << c.scene;
-    EXPECT_EQ(image->Midi[64].word, c.stored) << c.program << "/" << c.scene;
+    test::Click(button("commitButton"));
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(image->Midi[64].word, c.stored);
   }
 }
 
@@ -155,28 +186,29 @@ TEST_F(MidiDialogTest, ScenesOutsideTheProgramAreRefused) {
       {"5", "0", false},   {"49", "1", true},   {"", "3", true},    {"0", "1", true},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "program \"" << c.program << "\" scene \"" << c.scene << '"');
     host.boxes.clear();
     open();
     setRow(63, c.program, c.scene, {true, false, false}, {false, false, false});
     setRow(62, "3", "3", {false, false, false}, {false, false, false});
-    test::Click(dialog->commitButton());
-    ASSERT_EQ(host.boxes.size(), 1U) << c.program << "/" << c.scene;
-    EXPECT_EQ(host.boxes[0].text, "Nieprawidłowa wartośc !");
-    EXPECT_EQ(host.boxes[0].caption, "Ostrzeżenie :");
+    test::Click(button("commitButton"));
+    EXPECT_EQ(host.boxes.size(), 1U);
+    EXPECT_EQ(host.firstBox().text, "Nieprawidłowa wartośc !");
+    EXPECT_EQ(host.firstBox().caption, "Ostrzeżenie :");
     QLineEdit* field = c.onProgram ? rowOfKey(63).program : rowOfKey(63).scene;
-    EXPECT_TRUE(field->hasFocus()) << c.program << "/" << c.scene;
+    EXPECT_TRUE(field->hasFocus());
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(image->Midi[63].word, 0);
     // Rows above the failing one were read back; the failing row was not.
     EXPECT_EQ(dialog->MidiCp()[62].AScena(), 66U);
     EXPECT_EQ(dialog->MidiCp()[63].word, 0);
     // Nor does the dialog scroll away from the bad row.
-    QTest::keyClick(dialog->scrollBar(), Qt::Key_PageDown);
+    QTest::keyClick(scrollBar(), Qt::Key_PageDown);
     EXPECT_EQ(dialog->pocz(), 60);
   }
   open();
   setRow(63, "16", "32", {false, false, false}, {false, false, false});
-  test::Click(dialog->commitButton());
+  test::Click(button("commitButton"));
   EXPECT_EQ(image->Midi[63].word, 511);
 }
 
@@ -193,14 +225,15 @@ TEST_F(MidiDialogTest, ScrollingStaysWithinTheKeys) {
   };
   open();
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "from " << c.from << " key " << c.key);
     scrollTo(c.from);
-    QTest::keyClick(dialog->scrollBar(), c.key);
-    EXPECT_EQ(dialog->pocz(), c.to) << c.from << " key " << c.key;
-    EXPECT_EQ(dialog->scrollBar()->value(), c.to);
-    EXPECT_EQ(dialog->row(0).key->text(), QString::number(c.to));
+    QTest::keyClick(scrollBar(), c.key);
+    EXPECT_EQ(dialog->pocz(), c.to);
+    EXPECT_EQ(scrollBar()->value(), c.to);
+    EXPECT_EQ(row(0).key->text(), QString::number(c.to));
   }
   scrollTo(122);
-  EXPECT_EQ(dialog->row(5).key->text(), "127");
+  EXPECT_EQ(row(5).key->text(), "127");
 }
 
 TEST_F(MidiDialogTest, WithdrawingUndoesEditsOnEveryPage) {
@@ -212,14 +245,14 @@ TEST_F(MidiDialogTest, WithdrawingUndoesEditsOnEveryPage) {
   setRow(100, "", "", {false, false, false}, {true, true, true});
   scrollTo(98);
   ASSERT_EQ(dialog->MidiCp()[100].word, 0);
-  test::Click(dialog->revertButton());
+  test::Click(button("revertButton"));
   EXPECT_EQ(dialog->pocz(), 98);  // at the same keys
   EXPECT_TRUE(dialog->MidiCp() == image->Midi);
   EXPECT_EQ(rowOfKey(100).program->text(), "2");  // 40 = program 2, scene 9
   EXPECT_EQ(rowOfKey(100).scene->text(), "9");
   EXPECT_TRUE(rowOfKey(100).trigger[1]->isChecked());
   const auto before = image->Midi;
-  test::Click(dialog->commitButton());
+  test::Click(button("commitButton"));
   EXPECT_TRUE(image->Midi == before);
 }
 
@@ -227,7 +260,7 @@ TEST_F(MidiDialogTest, KoniecLeavesTheImageAlone) {
   open();
   setRow(60, "3", "4", {true, true, true}, {true, true, true});
   scrollTo(0);
-  test::Click(dialog->closeButton());
+  test::Click(button("closeButton"));
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(dialog->result(), 0);
   EXPECT_EQ(image->Midi[60].word, 0);

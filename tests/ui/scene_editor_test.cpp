@@ -8,12 +8,13 @@
 #include <QWheelEvent>
 
 #include "dialog_test_support.h"
+#include "find_child.h"
 #include "model/numbering.h"
 
 namespace kavira {
 namespace {
 
-using Mode = SceneEditorDialog::Mode;
+using Mode = RunningMode;
 constexpr int kXf = SceneEditorDialog::kXf;
 constexpr int kSp = SceneEditorDialog::kSp;
 
@@ -42,21 +43,42 @@ class SceneEditorTest : public ::testing::Test {
 
   // Program and scene typed into their fields, then "Ładuj" clicked.
   void loadAt(int pgm, int scena) {
-    test::Retype(dialog->programField(), QString::number(pgm));
-    test::Retype(dialog->sceneField(), QString::number(scena));
-    test::Click(dialog->loadButton());
+    test::Retype(programField(), QString::number(pgm));
+    test::Retype(sceneField(), QString::number(scena));
+    test::Click(button("loadButton"));
   }
 
   void checkDevices(std::initializer_list<int> devices) {
     for (int d = 1; d <= 16; ++d)
-      dialog->deviceBox(d)->setChecked(false);
+      deviceBox(d)->setChecked(false);
     for (int d : devices)
-      dialog->deviceBox(d)->setChecked(true);
+      deviceBox(d)->setChecked(true);
   }
 
-  QString valueText(int i) const { return dialog->valueField(i)->text(); }
+  // The dialog's controls, by their object names.
+  QLineEdit* programField() const { return test::Child<QLineEdit>(*dialog, "programField"); }
+  QLineEdit* sceneField() const { return test::Child<QLineEdit>(*dialog, "sceneField"); }
+  QCheckBox* endBox() const { return test::Child<QCheckBox>(*dialog, "endBox"); }
+  QAbstractButton* button(const char* name) const {
+    return test::Child<QAbstractButton>(*dialog, QString::fromLatin1(name));
+  }
+  QCheckBox* deviceBox(int d) const {
+    return test::Child<QCheckBox>(*dialog, QStringLiteral("device%1").arg(d));
+  }
+  QScrollBar* fader(int i) const {
+    return test::Child<QScrollBar>(*dialog, QStringLiteral("fader%1").arg(i));
+  }
+  QLineEdit* valueField(int i) const {
+    return test::Child<QLineEdit>(*dialog, QStringLiteral("value%1").arg(i));
+  }
+  QRadioButton* modeButton(Mode m) const {
+    const char* names[] = {"modeAuto", "modeManual", "modeMusic", "modeMidi"};
+    return test::Child<QRadioButton>(*dialog, QString::fromLatin1(names[static_cast<int>(m)]));
+  }
+
+  QString valueText(int i) const { return valueField(i)->text(); }
   // The value a slider shows: the top is the maximum.
-  int sliderValue(int i) const { return (i == kSp ? 31 : 255) - dialog->fader(i)->value(); }
+  int sliderValue(int i) const { return (i == kSp ? 31 : 255) - fader(i)->value(); }
 
   std::unique_ptr<ControllerImage> image = test::ZeroImage();
   test::ScriptedHost host;
@@ -69,17 +91,17 @@ TEST_F(SceneEditorTest, OpensOnProgramOneSceneOneDeviceOne) {
   open();
   EXPECT_EQ(host.status[kPartArea], "\tEdycja");
   EXPECT_TRUE(host.boxes.empty());
-  EXPECT_EQ(dialog->programField()->text(), "1");
-  EXPECT_EQ(dialog->sceneField()->text(), "1");
-  EXPECT_TRUE(dialog->programField()->hasFocus());
+  EXPECT_EQ(programField()->text(), "1");
+  EXPECT_EQ(sceneField()->text(), "1");
+  EXPECT_TRUE(programField()->hasFocus());
   for (int d = 1; d <= 16; ++d)
-    EXPECT_EQ(dialog->deviceBox(d)->isChecked(), d == 1) << d;
+    EXPECT_EQ(deviceBox(d)->isChecked(), d == 1) << d;
   for (int c = 0; c < 16; ++c) {
     EXPECT_EQ(valueText(c), QString::number(Level(0, 1, static_cast<unsigned>(c + 1)))) << c;
     EXPECT_EQ(sliderValue(c), Level(0, 1, static_cast<unsigned>(c + 1))) << c;
   }
   EXPECT_EQ(valueText(kXf), "77");
-  EXPECT_TRUE(dialog->modeButton(Mode::Auto)->isChecked());
+  EXPECT_TRUE(modeButton(Mode::Auto)->isChecked());
   EXPECT_EQ(valueText(kSp), "12");
   EXPECT_EQ(sliderValue(kSp), 12);
   EXPECT_EQ(dialog->state().ScAbs, 0);
@@ -99,22 +121,23 @@ TEST_F(SceneEditorTest, LoadTakesOneDeviceAndWarnsWhenTheChoiceIsAmbiguous) {
   };
   open();
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "loads device " << c.loaded);
     host.boxes.clear();
     checkDevices(c.checked);
     loadAt(17, 3);  // absolute scene 514
     if (c.warning == nullptr) {
-      EXPECT_TRUE(host.boxes.empty()) << c.loaded;
+      EXPECT_TRUE(host.boxes.empty());
     } else {
-      ASSERT_EQ(host.boxes.size(), 1U) << c.loaded;
-      EXPECT_EQ(host.boxes[0].text, c.warning);
-      EXPECT_EQ(host.boxes[0].caption, "Ostrzeżenie");
-      EXPECT_EQ(host.boxes[0].icon, Icon::Exclamation);
+      EXPECT_EQ(host.boxes.size(), 1U);
+      EXPECT_EQ(host.firstBox().text, c.warning);
+      EXPECT_EQ(host.firstBox().caption, "Ostrzeżenie");
+      EXPECT_EQ(host.firstBox().icon, Icon::Exclamation);
     }
     EXPECT_EQ(dialog->state().ScAbs, 514);
     for (int ch = 0; ch < 16; ++ch) {
       EXPECT_EQ(dialog->state().Wart[static_cast<std::size_t>(ch)],
                 Level(514, static_cast<unsigned>(c.loaded), static_cast<unsigned>(ch + 1)))
-          << "device " << c.loaded << " channel " << ch + 1;
+          << "channel " << ch + 1;
     }
   }
 }
@@ -130,18 +153,20 @@ TEST_F(SceneEditorTest, ProgramAndSceneOutsideTheirRangesAreRefusedOnTheirField)
   };
   open();
   for (const auto& c : refused) {
+    SCOPED_TRACE(testing::Message() << "program \"" << c.program << "\" scene \"" << c.scene << '"');
     host.boxes.clear();
-    test::Retype(dialog->programField(), QString::fromUtf8(c.program));
-    test::Retype(dialog->sceneField(), QString::fromUtf8(c.scene));
-    for (QAbstractButton* b : {dialog->loadButton(), dialog->commitButton()}) {
+    test::Retype(programField(), QString::fromUtf8(c.program));
+    test::Retype(sceneField(), QString::fromUtf8(c.scene));
+    for (const char* name : {"loadButton", "commitButton"}) {
+      SCOPED_TRACE(name);
       const auto before = *image;
       host.boxes.clear();
-      test::Click(b);
-      ASSERT_EQ(host.boxes.size(), 1U) << c.program << "/" << c.scene;
-      EXPECT_EQ(host.boxes[0].text, "Nieprawidłowa wartośc !");
-      EXPECT_EQ(host.boxes[0].caption, "Ostrzeżenie :");
-      QLineEdit* field = c.programRefused ? dialog->programField() : dialog->sceneField();
-      EXPECT_TRUE(field->hasFocus()) << c.program << "/" << c.scene;
+      test::Click(button(name));
+      EXPECT_EQ(host.boxes.size(), 1U);
+      EXPECT_EQ(host.firstBox().text, "Nieprawidłowa wartośc !");
+      EXPECT_EQ(host.firstBox().caption, "Ostrzeżenie :");
+      QLineEdit* field = c.programRefused ? programField() : sceneField();
+      EXPECT_TRUE(field->hasFocus());
       EXPECT_EQ(field->selectedText(), field->text());
       EXPECT_TRUE(*image == before);
       EXPECT_EQ(dialog->state().Pgm, 1);
@@ -152,9 +177,10 @@ TEST_F(SceneEditorTest, ProgramAndSceneOutsideTheirRangesAreRefusedOnTheirField)
     int pgm, scena, abs;
   } accepted[] = {{16, 32, 511}, {17, 16, 527}, {48, 14, 1021}, {1, 1, 0}};
   for (const auto& c : accepted) {
+    SCOPED_TRACE(testing::Message() << "program " << c.pgm << " scene " << c.scena);
     host.boxes.clear();
     loadAt(c.pgm, c.scena);
-    EXPECT_TRUE(host.boxes.empty()) << c.pgm;
+    EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(dialog->state().ScAbs, c.abs);
     EXPECT_EQ(dialog->state().Pgm, c.pgm);
     EXPECT_EQ(dialog->state().Scena, c.scena);
@@ -172,10 +198,11 @@ TEST_F(SceneEditorTest, LoadShowsTheRunningMode) {
   };
   open();
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "PgmSpeed " << int{c.speed});
     image->PgmSpeed[4] = c.speed;
     loadAt(5, 1);
-    EXPECT_TRUE(dialog->modeButton(c.mode)->isChecked()) << int{c.speed};
-    EXPECT_EQ(valueText(kSp), QString::number(c.sp)) << int{c.speed};
+    EXPECT_TRUE(modeButton(c.mode)->isChecked());
+    EXPECT_EQ(valueText(kSp), QString::number(c.sp));
     EXPECT_EQ(dialog->state().Wart[kSp], c.sp);
   }
 }
@@ -184,18 +211,21 @@ TEST_F(SceneEditorTest, CommitWritesTheLevelsIntoEveryCheckedDevice) {
   open();
   loadAt(2, 3);  // absolute scene 34, device 1
   for (int c = 0; c < 16; ++c)
-    test::Retype(dialog->valueField(c), QString::number(200 + c));
+    test::Retype(valueField(c), QString::number(200 + c));
   checkDevices({2, 5, 9});
   const auto before = *image;
-  test::Click(dialog->commitButton());
+  test::Click(button("commitButton"));
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_TRUE(dialog->isVisible());  // the editor stays open after a commit
   for (unsigned d = 1; d <= 16; ++d) {
     const bool written = d == 2 || d == 5 || d == 9;
+    std::array<std::uint8_t, 16> levels{};
+    std::array<std::uint8_t, 16> expected{};
     for (unsigned c = 1; c <= 16; ++c) {
-      const std::uint8_t expected = written ? static_cast<std::uint8_t>(199 + c) : Level(34, d, c);
-      ASSERT_EQ(image->Sceny[34][ChannelIndex(d, c)], expected) << "device " << d << " channel " << c;
+      levels[c - 1] = image->Sceny[34][ChannelIndex(d, c)];
+      expected[c - 1] = written ? static_cast<std::uint8_t>(199 + c) : Level(34, d, c);
     }
+    EXPECT_EQ(levels, expected) << "device " << d;
   }
   // Nothing else of the scenes moved.
   auto scenes = image->Sceny;
@@ -207,9 +237,9 @@ TEST_F(SceneEditorTest, CommitGoesToTheProgramAndSceneInTheFields) {
   open();
   loadAt(1, 1);
   checkDevices({3});
-  test::Retype(dialog->programField(), QStringLiteral("20"));
-  test::Retype(dialog->sceneField(), QStringLiteral("2"));
-  test::Click(dialog->commitButton());
+  test::Retype(programField(), QStringLiteral("20"));
+  test::Retype(sceneField(), QStringLiteral("2"));
+  test::Click(button("commitButton"));
   const unsigned target = Rel2Abs(19, 1);  // 561
   for (unsigned c = 1; c <= 16; ++c)
     EXPECT_EQ(image->Sceny[target][ChannelIndex(3, c)], Level(0, 1, c)) << c;
@@ -220,11 +250,11 @@ TEST_F(SceneEditorTest, CommitGoesToTheProgramAndSceneInTheFields) {
 TEST_F(SceneEditorTest, CommitWithoutDevicesStoresOnlyTheProgramParameters) {
   open();
   checkDevices({});
-  test::Retype(dialog->valueField(0), QStringLiteral("9"));
-  test::Retype(dialog->valueField(kXf), QStringLiteral("140"));
-  dialog->modeButton(Mode::Music)->click();
+  test::Retype(valueField(0), QStringLiteral("9"));
+  test::Retype(valueField(kXf), QStringLiteral("140"));
+  modeButton(Mode::Music)->click();
   const auto scenes = image->Sceny;
-  test::Click(dialog->commitButton());
+  test::Click(button("commitButton"));
   EXPECT_TRUE(image->Sceny == scenes);
   EXPECT_EQ(image->PgmFade[0], 140);
   EXPECT_EQ(image->PgmSpeed[0], 255);
@@ -243,15 +273,16 @@ TEST_F(SceneEditorTest, CommitStoresTheModeAndSpeed) {
   };
   open();
   for (const auto& c : cases) {
-    dialog->modeButton(c.mode)->click();
-    test::Retype(dialog->valueField(kSp), QString::fromUtf8(c.sp));
-    test::Click(dialog->commitButton());
-    EXPECT_EQ(image->PgmSpeed[0], c.stored) << c.sp;
+    SCOPED_TRACE(testing::Message() << "mode " << static_cast<int>(c.mode) << " SP " << c.sp);
+    modeButton(c.mode)->click();
+    test::Retype(valueField(kSp), QString::fromUtf8(c.sp));
+    test::Click(button("commitButton"));
+    EXPECT_EQ(image->PgmSpeed[0], c.stored);
   }
   // A stored 32-253 loads as the fastest automatic speed and is committed as such.
   image->PgmSpeed[0] = 100;
   loadAt(1, 1);
-  test::Click(dialog->commitButton());
+  test::Click(button("commitButton"));
   EXPECT_EQ(image->PgmSpeed[0], 31);
 }
 
@@ -268,12 +299,13 @@ TEST_F(SceneEditorTest, EndBoxSetsOrClearsTheEndScene) {
   };
   open();
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "end scene " << int{c.endBefore} << ", END checked " << c.checked);
     image->PgmEnds[2] = c.endBefore;
     loadAt(3, 5);
-    EXPECT_EQ(dialog->endBox()->isChecked(), c.endBefore == 5);
-    dialog->endBox()->setChecked(c.checked);
-    test::Click(dialog->commitButton());
-    EXPECT_EQ(image->PgmEnds[2], c.endAfter) << int{c.endBefore} << " " << c.checked;
+    EXPECT_EQ(endBox()->isChecked(), c.endBefore == 5);
+    endBox()->setChecked(c.checked);
+    test::Click(button("commitButton"));
+    EXPECT_EQ(image->PgmEnds[2], c.endAfter);
   }
 }
 
@@ -281,16 +313,16 @@ TEST_F(SceneEditorTest, QuestionMarksBlockTheCommitUntilCorrected) {
   open();
   const auto before = *image;
   // Left with a number out of range: "???" once the field loses the focus to the button.
-  test::Retype(dialog->valueField(3), QStringLiteral("300"));
-  test::Click(dialog->commitButton());
+  test::Retype(valueField(3), QStringLiteral("300"));
+  test::Click(button("commitButton"));
   EXPECT_EQ(valueText(3), "???");
   EXPECT_TRUE(host.boxes.empty());  // no message, only the focus
-  EXPECT_TRUE(dialog->valueField(3)->hasFocus());
-  EXPECT_EQ(dialog->valueField(3)->selectedText(), "???");
+  EXPECT_TRUE(valueField(3)->hasFocus());
+  EXPECT_EQ(valueField(3)->selectedText(), "???");
   EXPECT_TRUE(*image == before);
 
-  test::Retype(dialog->valueField(3), QStringLiteral("30"));
-  test::Click(dialog->commitButton());
+  test::Retype(valueField(3), QStringLiteral("30"));
+  test::Click(button("commitButton"));
   EXPECT_EQ(image->Sceny[0][ChannelIndex(1, 4)], 30);
 }
 
@@ -299,14 +331,15 @@ TEST_F(SceneEditorTest, AFieldNotYetLeftIsCheckedAtTheCommit) {
   open();
   const auto before = *image;
   for (const char* text : bad) {
-    test::Retype(dialog->valueField(5), QString::fromUtf8(text));
+    SCOPED_TRACE(testing::Message() << '"' << text << '"');
+    test::Retype(valueField(5), QString::fromUtf8(text));
     // A commit that does not take the focus from the field first (Enter, a shortcut).
-    EXPECT_FALSE(dialog->commit()) << text;
-    EXPECT_EQ(valueText(5), "???") << text;
-    EXPECT_TRUE(*image == before) << text;
+    EXPECT_FALSE(dialog->commit());
+    EXPECT_EQ(valueText(5), "???");
+    EXPECT_TRUE(*image == before);
   }
-  test::Retype(dialog->valueField(kSp), QStringLiteral("32"));
-  QTest::keyClick(dialog->valueField(kSp), Qt::Key_Return);  // Enter checks the field in place
+  test::Retype(valueField(kSp), QStringLiteral("32"));
+  QTest::keyClick(valueField(kSp), Qt::Key_Return);  // Enter checks the field in place
   EXPECT_EQ(valueText(kSp), "???");
 }
 
@@ -322,10 +355,11 @@ TEST_F(SceneEditorTest, ValueFieldsMoveTheirSliderWhileTyping) {
       {kXf, "0", 0, "0"},     {kSp, "7", 7, "7"},      {kSp, "0", 1, "0"},    {kSp, "40", 31, "???"},
   };
   for (const auto& c : cases) {
-    test::Retype(dialog->valueField(c.field), QString::fromUtf8(c.text));
-    EXPECT_EQ(sliderValue(c.field), c.slider) << c.text;
-    dialog->programField()->setFocus();  // leave the field
-    EXPECT_EQ(valueText(c.field), QString::fromUtf8(c.left)) << c.text;
+    SCOPED_TRACE(testing::Message() << "field " << c.field << " \"" << c.text << '"');
+    test::Retype(valueField(c.field), QString::fromUtf8(c.text));
+    EXPECT_EQ(sliderValue(c.field), c.slider);
+    programField()->setFocus();  // leave the field
+    EXPECT_EQ(valueText(c.field), QString::fromUtf8(c.left));
   }
 }
 
@@ -347,34 +381,36 @@ TEST_F(SceneEditorTest, SliderStepsStopAtTheQuarterMarks) {
   };
   open();
   for (const auto& c : cases) {
-    test::Retype(dialog->valueField(c.fader), QString::number(c.from));
-    QTest::keyClick(dialog->fader(c.fader), c.key);
-    EXPECT_EQ(valueText(c.fader), QString::number(c.to)) << c.fader << " from " << c.from << " key " << c.key;
-    EXPECT_EQ(sliderValue(c.fader), std::max(c.to, c.fader == kSp ? 1 : 0)) << c.fader << " from " << c.from;
+    SCOPED_TRACE(testing::Message() << "fader " << c.fader << " from " << c.from << " key " << c.key);
+    test::Retype(valueField(c.fader), QString::number(c.from));
+    QTest::keyClick(fader(c.fader), c.key);
+    EXPECT_EQ(valueText(c.fader), QString::number(c.to));
+    EXPECT_EQ(sliderValue(c.fader), std::max(c.to, c.fader == kSp ? 1 : 0));
     EXPECT_EQ(dialog->state().Wart[static_cast<std::size_t>(c.fader)], c.to);
   }
 }
 
 TEST_F(SceneEditorTest, ThumbAndWheelMoveTheLevel) {
   open();
-  test::Retype(dialog->valueField(2), QStringLiteral("100"));
+  test::Retype(valueField(2), QStringLiteral("100"));
+  QScrollBar* bar = fader(2);
   // Dragging the thumb: the level is the maximum minus the thumb's position.
-  dialog->fader(2)->setSliderDown(true);
-  dialog->fader(2)->setSliderPosition(55);
-  dialog->fader(2)->setSliderDown(false);
+  bar->setSliderDown(true);
+  bar->setSliderPosition(55);
+  bar->setSliderDown(false);
   EXPECT_EQ(valueText(2), "200");
-  EXPECT_EQ(dialog->fader(2)->value(), 55);
+  EXPECT_EQ(bar->value(), 55);
 
   // The wheel turned away from the user raises the level, towards the user lowers it.
-  const QPointF at(dialog->fader(2)->width() / 2.0, dialog->fader(2)->height() / 2.0);
-  QWheelEvent up(at, dialog->fader(2)->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
-                 Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(dialog->fader(2), &up);
+  const QPointF at(bar->width() / 2.0, bar->height() / 2.0);
+  QWheelEvent up(at, bar->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                 Qt::NoScrollPhase, false);
+  QApplication::sendEvent(bar, &up);
   const int raised = valueText(2).toInt();
   EXPECT_GT(raised, 200);
-  QWheelEvent down(at, dialog->fader(2)->mapToGlobal(at), QPoint(), QPoint(0, -240), Qt::NoButton,
-                   Qt::NoModifier, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(dialog->fader(2), &down);
+  QWheelEvent down(at, bar->mapToGlobal(at), QPoint(), QPoint(0, -240), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+  QApplication::sendEvent(bar, &down);
   EXPECT_LT(valueText(2).toInt(), raised);
   EXPECT_EQ(dialog->state().Wart[2], valueText(2).toInt());
   // Sliders change the working copy only.
@@ -385,65 +421,59 @@ TEST_F(SceneEditorTest, PlusAndMinusChangeOnlyTheFields) {
   const struct {
     const char* program;
     const char* scene;
-    QAbstractButton* (SceneEditorDialog::*button)() const;
+    const char* button;
     const char* programAfter;
     const char* sceneAfter;
   } cases[] = {
-      {"48", "1", &SceneEditorDialog::programUpButton, "48", "1"},
-      {"60", "1", &SceneEditorDialog::programUpButton, "48", "1"},
-      {"5", "1", &SceneEditorDialog::programUpButton, "6", "1"},
-      {"abc", "1", &SceneEditorDialog::programUpButton, "1", "1"},
-      {"1", "1", &SceneEditorDialog::programDownButton, "1", "1"},
-      {"0", "1", &SceneEditorDialog::programDownButton, "1", "1"},
-      {"60", "1", &SceneEditorDialog::programDownButton, "59", "1"},
-      {"48", "13", &SceneEditorDialog::sceneUpButton, "48", "14"},
-      {"48", "14", &SceneEditorDialog::sceneUpButton, "48", "14"},
-      {"48", "20", &SceneEditorDialog::sceneUpButton, "48", "14"},
-      {"16", "31", &SceneEditorDialog::sceneUpButton, "16", "32"},
-      {"17", "16", &SceneEditorDialog::sceneUpButton, "17", "16"},
-      {"3", "1", &SceneEditorDialog::sceneDownButton, "3", "1"},
-      {"3", "0", &SceneEditorDialog::sceneDownButton, "3", "1"},
-      {"3", "9", &SceneEditorDialog::sceneDownButton, "3", "8"},
+      {"48", "1", "programUp", "48", "1"},   {"60", "1", "programUp", "48", "1"},
+      {"5", "1", "programUp", "6", "1"},     {"abc", "1", "programUp", "1", "1"},
+      {"1", "1", "programDown", "1", "1"},   {"0", "1", "programDown", "1", "1"},
+      {"60", "1", "programDown", "59", "1"}, {"48", "13", "sceneUp", "48", "14"},
+      {"48", "14", "sceneUp", "48", "14"},   {"48", "20", "sceneUp", "48", "14"},
+      {"16", "31", "sceneUp", "16", "32"},   {"17", "16", "sceneUp", "17", "16"},
+      {"3", "1", "sceneDown", "3", "1"},     {"3", "0", "sceneDown", "3", "1"},
+      {"3", "9", "sceneDown", "3", "8"},
   };
   open();
   const auto state = dialog->state();
   for (const auto& c : cases) {
-    dialog->programField()->setText(QString::fromUtf8(c.program));
-    dialog->sceneField()->setText(QString::fromUtf8(c.scene));
-    test::Click((dialog.get()->*c.button)());
-    EXPECT_EQ(dialog->programField()->text(), QString::fromUtf8(c.programAfter))
-        << c.program << "/" << c.scene;
-    EXPECT_EQ(dialog->sceneField()->text(), QString::fromUtf8(c.sceneAfter)) << c.program << "/" << c.scene;
+    SCOPED_TRACE(testing::Message() << c.button << " on \"" << c.program << "\" / \"" << c.scene << '"');
+    programField()->setText(QString::fromUtf8(c.program));
+    sceneField()->setText(QString::fromUtf8(c.scene));
+    test::Click(button(c.button));
+    EXPECT_EQ(programField()->text(), QString::fromUtf8(c.programAfter));
+    EXPECT_EQ(sceneField()->text(), QString::fromUtf8(c.sceneAfter));
   }
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_EQ(dialog->state().Pgm, state.Pgm);  // nothing was loaded
   EXPECT_EQ(dialog->state().Wart, state.Wart);
 
   // The arrow keys in the fields do the same.
-  dialog->programField()->setText(QStringLiteral("7"));
-  dialog->sceneField()->setText(QStringLiteral("9"));
-  QTest::keyClick(dialog->programField(), Qt::Key_Up);
-  EXPECT_EQ(dialog->programField()->text(), "8");
-  QTest::keyClick(dialog->sceneField(), Qt::Key_Down);
-  EXPECT_EQ(dialog->sceneField()->text(), "8");
+  programField()->setText(QStringLiteral("7"));
+  sceneField()->setText(QStringLiteral("9"));
+  QTest::keyClick(programField(), Qt::Key_Up);
+  EXPECT_EQ(programField()->text(), "8");
+  QTest::keyClick(sceneField(), Qt::Key_Down);
+  EXPECT_EQ(sceneField()->text(), "8");
 
   // The scene's "+" needs a valid program to know the scene count.
-  dialog->programField()->setText(QStringLiteral("49"));
-  test::Click(dialog->sceneUpButton());
+  programField()->setText(QStringLiteral("49"));
+  test::Click(button("sceneUp"));
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Nieprawidłowa wartośc !");
-  EXPECT_TRUE(dialog->programField()->hasFocus());
+  EXPECT_TRUE(programField()->hasFocus());
 }
 
 TEST_F(SceneEditorTest, ClosingLosesWhatWasNotCommitted) {
   for (bool escape : {false, true}) {
+    SCOPED_TRACE(escape ? "Escape" : "Koniec");
     open();
-    test::Retype(dialog->valueField(0), QStringLiteral("99"));
+    test::Retype(valueField(0), QStringLiteral("99"));
     const auto before = *image;
     if (escape) {
       QTest::keyClick(dialog.get(), Qt::Key_Escape);
     } else {
-      test::Click(dialog->closeButton());
+      test::Click(button("closeButton"));
     }
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), 0);
