@@ -47,7 +47,7 @@ int RunVersion(Context& context, Args args) {
   session.engine().startVersion();
   session.run();
   if (const auto code = session.failed()) return *code;
-  std::cout << OldFirmwareVersion(session.engine()) << std::endl;
+  std::cout << OldFirmwareVersion(session.engine().link()) << std::endl;
   return kExitOk;
 }
 

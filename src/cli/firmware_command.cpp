@@ -146,24 +146,25 @@ int RunFirmware(Context& context, Args args) {
   engine.startVersion();
   session.run();
   if (const auto code = session.failed()) return *code;
-  session.note("the controller has firmware " + OldFirmwareVersion(engine) + ", the file " + head.newFWV +
-               " in " + std::to_string(body.lncnt) + " lines");
+  session.note("the controller has firmware " + OldFirmwareVersion(engine.link()) + ", the file " +
+               head.newFWV + " in " + std::to_string(body.lncnt) + " lines");
 
   CliHost& host = session.host();
   host.phase = CliHost::Phase::UpdateFile;
   host.updateFile = *path;
   host.ask = [yes, quiet = context.quiet](std::string_view q) { return AskOnTerminal(q, yes, quiet); };
   FileDialogState dialog;
-  const bool started = InitUpdate(*verifyOnly ? 1 : 0, engine, host, dialog, session.port());
+  const bool started = InitUpdate(*verifyOnly ? 1 : 0, engine, host, dialog);
   host.phase = CliHost::Phase::Link;
   if (const auto code = session.failed()) return *code;
   if (!started) return session.complain("not confirmed; nothing was sent to the controller", kExitFailure);
 
   session.run();
   std::string consequence;
-  if (engine.obszar == _upg_ && !*verifyOnly) {
-    consequence = engine.akcja == _write_ ? "the update is incomplete: install it again"
-                                          : "the update was written but not verified: run 'firmware verify'";
+  const LinkState& link = engine.link();
+  if (link.obszar == _upg_ && !*verifyOnly) {
+    consequence = link.akcja == _write_ ? "the update is incomplete: install it again"
+                                        : "the update was written but not verified: run 'firmware verify'";
   }
   if (const auto code = session.failed(consequence)) return *code;
   if (host.lineGivenUp()) {
@@ -172,12 +173,12 @@ int RunFirmware(Context& context, Args args) {
             (context.retries == 1 ? " reading again" : " readings again") + "; install the update again",
         kExitFailure);
   }
-  if (engine.obszar != _version_ || engine.pgmlines) {
-    return session.complain("the update ended at line " + std::to_string(engine.upgline) + " before its end",
+  if (link.obszar != _version_ || link.pgmlines) {
+    return session.complain("the update ended at line " + std::to_string(link.upgline) + " before its end",
                             kExitLink);
   }
   session.note(std::string(*verifyOnly ? "verified " : "installed ") + std::to_string(body.lncnt) +
-               " lines; the controller reports firmware " + OldFirmwareVersion(engine));
+               " lines; the controller reports firmware " + OldFirmwareVersion(link));
   return kExitOk;
 }
 

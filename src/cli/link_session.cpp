@@ -72,14 +72,13 @@ LinkSession::LinkSession(const Context& context, std::string command)
       ports_(clock_, host_),
       driver_(engine_, clock_),
       progress_(std::cerr, ProgressMode(context), "kaviraob-cli " + command_ + ": ") {
-  host_.watch(engine_);
+  host_.watch(engine_.link());
   host_.beforeNote = [this] { progress_.breakLine(); };
   host_.differencesOnTerminal = ::isatty(STDOUT_FILENO) != 0;
   host_.notePrefix = "kaviraob-cli " + command_ + ": ";
-  // Nothing runs until a command starts it (the engine is born ready to ask for the version).
-  engine_.status = _idle_;
   QObject::connect(&ports_, &PortManager::portActivity, &driver_, &EngineDriver::kick);
-  QObject::connect(&driver_, &EngineDriver::stepped, [this] { progress_.update(engine_, clock_.now()); });
+  QObject::connect(&driver_, &EngineDriver::stepped,
+                   [this] { progress_.update(engine_.link(), clock_.now()); });
 
   // Signals only write a byte into a pipe; the event loop reads it and stops the engine.
   gSignal = 0;
@@ -116,7 +115,7 @@ void LinkSession::onSignal() {
   char buf[16];
   while (::read(gSignalPipe[0], buf, sizeof buf) > 0) {
   }
-  if (engine_.status != _idle_) engine_.stop();
+  if (engine_.link().status != _idle_) engine_.stop();
   if (loop_ != nullptr) loop_->quit();
 }
 
@@ -162,7 +161,7 @@ int LinkSession::connect() {
 }
 
 void LinkSession::run() {
-  if (SignalArrived() || engine_.status == _idle_) return;
+  if (SignalArrived() || engine_.link().status == _idle_) return;
   host_.newRun();
   host_.inRun = true;
   QEventLoop loop;

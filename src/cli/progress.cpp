@@ -48,7 +48,7 @@ std::optional<ProgressSnapshot> SnapshotOf(const LinkState& link) {
       break;
     }
     case _upg_:
-      s.total = link.AdresDo;
+      s.total = link.lncnt;
       s.done = std::min<std::uint64_t>(link.upgline + (link.status == _loop_ ? 1U : 0U), s.total);
       s.unit = "lines";
       break;

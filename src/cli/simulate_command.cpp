@@ -36,6 +36,8 @@ void PrintUsage() {
                "  --version M.mm[X]       the firmware version it reports (default 1.05A)\n"
                "  --latency MS            time from a frame to its answer (default 1)\n"
                "  --no-pacing             answer at once instead of at 38400 baud\n"
+               "  --byte-at-a-time        hand every answer byte over on its own, as a port without a\n"
+               "                          receive FIFO does (default: in chunks of up to 14 bytes)\n"
                "  --misbehave RULE        misbehave as RULE says (may be given more than once)\n"
                "  --verbose               log every frame and its answer on standard error\n"
                "\n"
@@ -106,6 +108,8 @@ int RunSimulate(Context&, Args args) {
       demo = true;
     } else if (reader.flag("--no-pacing")) {
       options.pacing = false;
+    } else if (reader.flag("--byte-at-a-time")) {
+      options.fifoTrigger = 1;
     } else if (reader.flag("--verbose")) {
       verbose = true;
     } else if (reader.is("--image")) {

@@ -125,12 +125,12 @@ int RunTransfer(const TransferCommand& c, Context& context, Args args) {
   if (const int code = session.connect(); code != kExitOk) return code;
 
   TransferEngine& engine = session.engine();
-  engine.startBlocks(c.action, area->from, area->to, area->all);
+  engine.startBlocks({c.action, area->from, area->to, area->all});
   session.run();
   if (const auto code = session.failed(c.action == _read_ ? "no file was saved" : "")) return *code;
-  if (engine.Adres <= 2 * area->to + 1) {
-    return session.complain("the run ended at block " + std::to_string(engine.Adres) + " before its end",
-                            kExitLink);
+  if (engine.link().Adres <= 2 * area->to + 1) {
+    return session.complain(
+        "the run ended at block " + std::to_string(engine.link().Adres) + " before its end", kExitLink);
   }
 
   const std::string what = area->description + " (" + std::to_string(area->blocks()) + " blocks)";

@@ -11,15 +11,6 @@ constexpr const char* kTitleLoad = "Wybierz plik z danymi :";
 constexpr const char* kTitleSave = "Wybierz plik do zapisu :";
 constexpr const char* kCaptionProblem = "Mamy problem";
 
-// A run that cannot go on: the link goes idle, no action is pending, and an "&Wszystko" run ends so
-// that a later single load or save does not run on into the other files.
-void EndRun(LinkState& link, FileDialogState& dialog, bool clearAction) {
-  link.status = _idle_;
-  if (clearAction) link.akcja = _NA_;
-  link.wszystko = 0;
-  dialog.pendingSaves.clear();
-}
-
 // A save: a single file at once; during "&Wszystko" the scenes and settings files are checked and
 // kept, and the MIDI file's step saves all three.
 std::optional<FileFailure> Save(DataArea area, const LinkState& link, const ControllerImage& image,
@@ -64,28 +55,27 @@ std::string ReplaceExtension(std::string_view name, std::string_view ext) {
   return result;
 }
 
-void RunFileStep(LinkState& link, ControllerImage& image, Host& host, FileDialogState& dialog) {
-  host.setStatusText(kPartArea, "\tPlik");
+FileStepEnd RunFileStep(const LinkState& link, ControllerImage& image, Host& host, FileDialogState& dialog) {
+  host.setStatusText(kPartArea, kTextFile);
   host.enableMenuEntry(kEntryPowtorz, false);
 
   const std::optional<DataArea> area = DataAreaOf(link.obszar);
   if (!area) {
     host.messageBox("Błędny obszar : " + std::to_string(static_cast<int>(link.obszar)) + " !",
                     kCaptionProblem, Buttons::Ok, Icon::Exclamation);
-    EndRun(link, dialog, true);
+    dialog.pendingSaves.clear();
     host.repaint();
-    return;
+    return FileStepEnd::Cancelled;
   }
   dialog.filterIndex = static_cast<int>(*area) + 1;
-  link.status = _idle_;
   dialog.defaultExt = exts[static_cast<std::size_t>(link.obszar)];
 
   if (link.akcja != _fread_ && link.akcja != _fsave_) {
     host.messageBox("Błędna akcja : " + std::to_string(static_cast<int>(link.akcja)) + " !", kCaptionProblem,
                     Buttons::Ok, Icon::Exclamation);
-    EndRun(link, dialog, true);
+    dialog.pendingSaves.clear();
     host.repaint();
-    return;
+    return FileStepEnd::Cancelled;
   }
   const bool save = link.akcja == _fsave_;
   dialog.Tytul = save ? kTitleSave : kTitleLoad;
@@ -93,9 +83,9 @@ void RunFileStep(LinkState& link, ControllerImage& image, Host& host, FileDialog
 
   const std::optional<std::string> chosen = host.chooseFile(dialog.Request(save));
   if (!chosen) {
-    EndRun(link, dialog, true);
+    dialog.pendingSaves.clear();
     host.repaint();
-    return;
+    return FileStepEnd::Cancelled;
   }
   dialog.NazwaPliku = *chosen;
 
@@ -103,26 +93,16 @@ void RunFileStep(LinkState& link, ControllerImage& image, Host& host, FileDialog
       save ? Save(*area, link, image, dialog) : LoadDataFile(PathFromUtf8(dialog.NazwaPliku), *area, image);
   if (failure) {
     host.messageBox(failure->BoxText(), failure->Caption(), Buttons::Ok, Icon::Stop);
-    EndRun(link, dialog, false);
+    dialog.pendingSaves.clear();
     host.repaint();
-    return;
-  }
-
-  switch (*area) {
-    case DataArea::Scenes:
-    case DataArea::Settings:
-      if (link.wszystko != 0) {
-        const DataArea next = *area == DataArea::Scenes ? DataArea::Settings : DataArea::Midi;
-        link.status = _file_;
-        link.obszar = next == DataArea::Settings ? _sync_ : _midi_;
-        dialog.NazwaPliku = ReplaceExtension(dialog.NazwaPliku, DataFileExtension(next));
-      }
-      break;
-    case DataArea::Midi:
-      link.wszystko = 0;
-      break;
+    return FileStepEnd::Failed;
   }
   host.repaint();
+  if (link.wszystko == 0 || *area == DataArea::Midi) return FileStepEnd::Done;
+  // "&Wszystko" goes on with the next area's file, under the same name with that area's extension.
+  const DataArea next = *area == DataArea::Scenes ? DataArea::Settings : DataArea::Midi;
+  dialog.NazwaPliku = ReplaceExtension(dialog.NazwaPliku, DataFileExtension(next));
+  return FileStepEnd::NextArea;
 }
 
 }  // namespace kavira

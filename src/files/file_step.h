@@ -1,8 +1,9 @@
-// The file step: what runs when the link state is `_file_`. One run handles one area: it shows the
-// Open or Save dialog through the Host, then loads the area from the chosen file into the image or
-// saves it. During an "&Wszystko" run a successful step goes on to the next area with the same name
-// and that area's extension; an "&Wszystko" save checks each file at its dialog and saves the three
-// as one set after the last one (a cancel or a failure on the way saves none).
+// The file step: what the transfer engine runs when the link state is `_file_`. One run handles one
+// area: it shows the Open or Save dialog through the Host, then loads the area from the chosen file
+// into the image or saves it. It only reads the link; how it ended tells the engine what follows.
+// During an "&Wszystko" run a successful step goes on to the next area with the same name and that
+// area's extension; an "&Wszystko" save checks each file at its dialog and saves the three as one set
+// after the last one (a cancel or a failure on the way saves none).
 #pragma once
 
 #include <array>
@@ -55,7 +56,7 @@ std::optional<DataArea> DataAreaOf(_obszar obszar);
 // point), or with "." and `ext` appended when it has none.
 std::string ReplaceExtension(std::string_view name, std::string_view ext);
 
-// One run of the file step for `akcja` (`_fread_` or `_fsave_`) and `obszar`.
-void RunFileStep(LinkState& link, ControllerImage& image, Host& host, FileDialogState& dialog);
+// One run of the file step for `akcja` (`_fread_` or `_fsave_`) and `obszar` of `link`.
+FileStepEnd RunFileStep(const LinkState& link, ControllerImage& image, Host& host, FileDialogState& dialog);
 
 }  // namespace kavira

@@ -8,6 +8,7 @@
 
 #include "files/file_io.h"
 #include "files/path_text.h"
+#include "link/transfer_engine.h"
 
 namespace kavira {
 namespace {
@@ -225,23 +226,25 @@ bool VersionsDiffer(std::string_view newFWV, std::string_view oldFWV) {
   return newFWV.substr(0, 4) != oldFWV.substr(0, 4);
 }
 
-bool InitUpdate(int ver_only, LinkState& link, Host& host, FileDialogState& dialog, SerialPort* port) {
-  host.setStatusText(kPartArea, "\tFirmWare");
-  host.setStatusText(kPartAction, "\tInicjowanie");
+std::optional<FirmwareImage> LoadUpdate(int ver_only, std::string_view oldFWV, Host& host,
+                                        FileDialogState& dialog) {
+  host.setStatusText(kPartArea, AreaText(_upg_));
+  host.setStatusText(kPartAction, kTextPreparing);
 
   dialog.Tytul = "Wybierz plik z aktualizacją :";
   dialog.filterIndex = 4;
   dialog.NazwaPliku.clear();
   dialog.flags = kOpenFlags;
   const std::optional<std::string> chosen = host.chooseFile(dialog.Request(false));
-  if (!chosen) return false;
+  if (!chosen) return std::nullopt;
   dialog.NazwaPliku = *chosen;
 
   // The system's reason, where there is one, goes on a line of its own under the program's message.
-  auto fail = [&host](const UpdateFailure& failure, const std::error_code& reason = {}) {
+  auto fail = [&host](const UpdateFailure& failure,
+                      const std::error_code& reason = {}) -> std::optional<FirmwareImage> {
     host.messageBox(reason ? failure.text + "\n" + reason.message() : failure.text, failure.Caption(),
                     Buttons::Ok, Icon::Information);
-    return false;
+    return std::nullopt;
   };
   auto ask = [&host](const std::string& text, const char* caption) {
     return host.messageBox(text, caption, Buttons::YesNo, Icon::Question) == Answer::Yes;
@@ -252,7 +255,7 @@ bool InitUpdate(int ver_only, LinkState& link, Host& host, FileDialogState& dial
   if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
     return fail(MissingUpdateFile(dialog.NazwaPliku));
   }
-  if (ec) return fail(MakeUpdateFailure(UpdateFailure::OpenFailed), ec);
+  if (ec) return fail(MakeUpdateFailure(UpdateFailure::OpenFailed), Utf8Error(ec));
   std::vector<std::uint8_t> file;
   switch (ReadFilePrefix(path, kUpdateFileLimit + 1, file, &ec)) {
     case ReadOutcome::OpenFailed:
@@ -267,35 +270,34 @@ bool InitUpdate(int ver_only, LinkState& link, Host& host, FileDialogState& dial
   UpdateHead head;
   if (auto failure = DecodeUpdateHead(file, head)) return fail(*failure);
 
-  const std::string oldFWV = OldFirmwareVersion(link);
+  const std::string old(oldFWV);
   if (ver_only == 0) {
     if (!ask("Czy chcesz zainstalować w swoim Kavira-Oxbrine\nfirmware w wersji " + head.newFWV + " ?",
              "Jesteś pewien ?")) {
-      return false;
+      return std::nullopt;
     }
-    if (IsDowngrade(head.newFWV, oldFWV) &&
-        !ask("Czy na pewno chcesz zastąpić w swoim Kavira-Oxbrine\nfirmware w wersji " + oldFWV + " wersją " +
+    if (IsDowngrade(head.newFWV, old) &&
+        !ask("Czy na pewno chcesz zastąpić w swoim Kavira-Oxbrine\nfirmware w wersji " + old + " wersją " +
                  head.newFWV + " ?",
              "Deaktualizacja ?")) {
-      return false;
+      return std::nullopt;
     }
-  } else if (VersionsDiffer(head.newFWV, oldFWV) &&
+  } else if (VersionsDiffer(head.newFWV, old) &&
              !ask("Inna wersja firmware : " + head.newFWV + " !\nKontynuować ?", "Są różnice !")) {
-    return false;
+    return std::nullopt;
   }
 
   if (tooLong) return fail(MakeUpdateFailure(UpdateFailure::BadLength));
   UpdateBody body;
   if (auto failure = DecodeUpdateBody(file, head, body)) return fail(*failure);
+  return std::move(body.lines);
+}
 
-  if (port != nullptr) port->purge();
-  link.pgmlines = std::move(body.lines);
-  link.AdresDo = body.lncnt;
-  link.upgline = 0;
-  link.obszar = _upg_;
-  link.akcja = ver_only != 0 ? _verify_ : _write_;
-  link.status = _init_;
-  host.setStatusText(kPartAction, "\tAktualizowanie");
+bool InitUpdate(int ver_only, TransferEngine& engine, Host& host, FileDialogState& dialog) {
+  std::optional<FirmwareImage> lines = LoadUpdate(ver_only, OldFirmwareVersion(engine.link()), host, dialog);
+  if (!lines) return false;
+  engine.startFirmware(std::move(*lines), ver_only != 0);
+  host.setStatusText(kPartAction, kTextUpdating);
   return true;
 }
 

@@ -4,8 +4,8 @@
 //
 // The decoder is pure (bytes in, lines or a failure with the program's message out). InitUpdate is
 // the window program's flow around it: file dialog, questions, and the hand-over to the transfer
-// engine. The whole body is decoded and checked before anything is sent, so a damaged file never
-// reaches the controller.
+// engine's firmware starter. The whole body is decoded and checked before anything is sent, so a damaged file
+// never reaches the controller.
 #pragma once
 
 #include <array>
@@ -19,10 +19,11 @@
 #include "files/file_step.h"
 #include "link/host.h"
 #include "link/link_state.h"
-#include "link/serial_port.h"
 #include "model/firmware_line.h"
 
 namespace kavira {
+
+class TransferEngine;
 
 // The header line; the line feed that follows it is not part of the line.
 inline constexpr std::string_view kUpdateHeaderLine = "Firmware Qz418 Kavira-Oxbrine \r";
@@ -112,11 +113,16 @@ bool IsDowngrade(std::string_view newFWV, std::string_view oldFWV);
 // The versions differ in their first four characters.
 bool VersionsDiffer(std::string_view newFWV, std::string_view oldFWV);
 
+// The update loader up to the hand-over: the status texts, the file dialog, the header checks, the
+// questions (comparing the file's version with `oldFWV`, the controller's), the body checks. The
+// decoded lines, or nothing after a cancel, a declined question or a failure (its box shown).
+std::optional<FirmwareImage> LoadUpdate(int ver_only, std::string_view oldFWV, Host& host,
+                                        FileDialogState& dialog);
+
 // Installs (`ver_only` 0) or only verifies (`ver_only` 1) firmware from an update file the user
-// chooses: header checks, the questions, the body checks, then the hand-over: the port purged (when
-// there is one), `pgmlines` filled, `AdresDo` = lines, `upgline` 0, `obszar` `_upg_`, `akcja`
-// `_verify_` or `_write_`, `status` `_init_`. Returns whether the engine was started; otherwise the
-// link state is as it was.
-bool InitUpdate(int ver_only, LinkState& link, Host& host, FileDialogState& dialog, SerialPort* port);
+// chooses: LoadUpdate, then the hand-over to the engine's firmware starter (which purges the port) and
+// "\tAktualizowanie" in the status bar. Returns whether the engine was started; otherwise the link
+// is as it was.
+bool InitUpdate(int ver_only, TransferEngine& engine, Host& host, FileDialogState& dialog);
 
 }  // namespace kavira

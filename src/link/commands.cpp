@@ -1,61 +1,70 @@
 #include "link/commands.h"
 
 namespace kavira {
+namespace {
+
+bool IsFileAction(_akcja a) {
+  return a == _fread_ || a == _fsave_;
+}
+
+bool IsControllerAction(_akcja a) {
+  return a == _write_ || a == _read_ || a == _verify_;
+}
+
+}  // namespace
 
 void Commands::area(int id) {
-  TransferEngine& e = engine_;
-  if (e.status != _idle_) return;
-  e.status = e.akcja == _fread_ || e.akcja == _fsave_ ? _file_ : _init_;
-  if (e.status != _file_ && !portOpen()) {
+  const LinkState& link = engine_.link();
+  if (link.status != _idle_) return;
+  const bool file = IsFileAction(link.akcja);
+  if (!file && !IsControllerAction(link.akcja)) return;  // no action was highlighted on the way
+  if (!file && !portOpen()) {
     host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation);
-    e.status = _idle_;
     return;
   }
-  if (id == kIdWszystko) e.wszystko = 1;
-  e.VerifyOK = 1;
-  e.obszar = id == kIdUstawienia ? _sync_ : id == kIdMidi ? _midi_ : _dane_;
-  e.exobszar = e.obszar;
-  e.exakcja = e.akcja;
+  BlockWalk walk{link.akcja, 0, 0, id == kIdWszystko};
   switch (id) {
     case kIdUstawienia:
-      e.AdresOd = e.AdresDo = kSettingsUnit;
+      walk.from = walk.to = kSettingsUnit;
       break;
     case kIdMidi:
-      e.AdresOd = e.AdresDo = kMidiUnit;
+      walk.from = walk.to = kMidiUnit;
       break;
     default:
+      if (walk.all) {
+        // Every scene, then the settings and the MIDI assignments, without a dialog.
+        walk.from = 0;
+        walk.to = kMidiUnit;
+        break;
+      }
       // Bring the last range back into the scenes (after a settings or MIDI run it names those).
-      if (e.AdresOd > kLastSceneUnit) e.AdresOd = 0;
-      if (e.AdresDo < e.AdresOd || e.AdresDo > kLastSceneUnit) e.AdresDo = kLastSceneUnit;
-      if (e.wszystko == 0 && e.status == _init_ && !chooseRange()) {
-        e.status = _idle_;
+      walk.from = link.AdresOd > kLastSceneUnit ? 0 : link.AdresOd;
+      walk.to = link.AdresDo < walk.from || link.AdresDo > kLastSceneUnit ? kLastSceneUnit : link.AdresDo;
+      if (!file && !chooseRange(walk.from, walk.to)) {
+        // Nothing starts, but "&Powtórz" would repeat this command over the range the dialog opened on.
+        engine_.recordAreaCommand(walk);
         return;
       }
-      if (e.wszystko == 1) {
-        e.AdresOd = 0;
-        e.AdresDo = kMidiUnit;
-      }
   }
-  e.Adres = 2 * e.AdresOd;
+  if (file) {
+    engine_.startFileStep(walk);
+  } else {
+    engine_.startBlocks(walk);
+  }
 }
 
 void Commands::repeat() {
-  TransferEngine& e = engine_;
-  if (e.status != _idle_ || e.exakcja == _NA_ || e.exobszar == _NN_) return;
-  e.VerifyOK = 1;
-  e.akcja = e.exakcja;
-  e.obszar = e.exobszar;
-  e.status = _init_;
-  e.Adres = 2 * e.AdresOd;
+  const LinkState& link = engine_.link();
+  if (link.status != _idle_ || !IsControllerAction(link.exakcja) || link.exobszar == _NN_) return;
+  engine_.startBlocks({link.exakcja, link.AdresOd, link.AdresDo, false});
 }
 
 bool Commands::firmwareAllowed() {
-  if (engine_.status != _idle_) return false;
+  if (engine_.link().status != _idle_) return false;
   if (!portOpen()) {
     host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation);
     return false;
   }
-  engine_.VerifyOK = 1;
   return true;
 }
 

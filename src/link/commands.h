@@ -1,5 +1,5 @@
-// The commands of the "Akcje" menu that start, repeat and stop transfers. They only set the link's
-// variables; the engine (or the file step) then does the work step by step.
+// The commands of the "Akcje" menu that start, repeat and stop transfers. They decide what to start
+// and hand it to the engine's starters; the engine (or the file step) then does the work step by step.
 #pragma once
 
 #include <cstdint>
@@ -41,13 +41,15 @@ class Commands {
 
   // Whether a serial port is open.
   std::function<bool()> portOpen = [] { return false; };
-  // The "Zakres scen" dialog over engine.AdresOd/AdresDo; true when the user confirmed a range.
-  std::function<bool()> chooseRange = [] { return true; };
+  // The "Zakres scen" dialog over a range of scenes (it opens on the range given); true when the user
+  // confirmed a range, which is then in `from` and `to`.
+  std::function<bool(std::uint32_t& from, std::uint32_t& to)> chooseRange =
+      [](std::uint32_t&, std::uint32_t&) { return true; };
 
   // 102 "&Sceny", 103 "&Ustawienia", 104 "Przypisania &MIDI", 112 "&Wszystko" for the action recorded
   // in `akcja`. Ignored while the link is busy.
   void area(int id);
-  // 107 "&Powtórz": the last area command's action and area again, over the range it left.
+  // 107 "&Powtórz": the last area command's transfer with the controller again, over its range.
   void repeat();
   // 105 "&Zatrzymaj" (also Esc).
   void stop() { engine_.stop(); }

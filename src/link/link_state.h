@@ -31,6 +31,12 @@ inline constexpr std::array<const char*, 6> Akcje{"\tZapis do Qz418", "\tOdczyt 
                                                   "\tOdczyt z pliku", "\tZapis do pliku", "\tN/A"};
 inline constexpr const char* kTextReady = "\tGotowe";
 inline constexpr const char* kNoVersion = "\tFW : N/A";
+// Texts that stand in parts 1 and 2 for a while: a file action runs, the scene editor is open, an
+// update file is being prepared and then installed.
+inline constexpr const char* kTextFile = "\tPlik";
+inline constexpr const char* kTextEditing = "\tEdycja";
+inline constexpr const char* kTextPreparing = "\tInicjowanie";
+inline constexpr const char* kTextUpdating = "\tAktualizowanie";
 
 constexpr const char* AreaText(_obszar o) {
   return o >= _dane_ && o <= _reset_ ? Obszary[static_cast<unsigned>(o)] : "";
@@ -39,17 +45,27 @@ constexpr const char* ActionText(_akcja a) {
   return a >= _write_ && a <= _NA_ ? Akcje[static_cast<unsigned>(a)] : "";
 }
 
-// The link's variables, shared by the engine, the commands and the file step.
+// How a run of the file step ended; the engine moves the link on from it.
+enum class FileStepEnd {
+  NextArea,   // an "&Wszystko" run goes on with the next area's file
+  Done,       // the file was loaded or saved
+  Cancelled,  // no file was chosen, or the step cannot handle the area or action: no action is left
+  Failed,     // the file could not be loaded or saved (its box was shown)
+};
+
+// The link's variables. The transfer engine owns them: everybody else reads them and changes them
+// through the engine's starters and commands.
 struct LinkState {
-  _status status = _init_;  // start-up reads the firmware version first
-  _akcja akcja = _NA_;
+  _status status = _idle_;  // nothing is sent before a port has answered: start-up then reads
+  _akcja akcja = _NA_;      // the firmware version
   _obszar obszar = _version_;
   _akcja exakcja = _NA_;  // action and area of the last area command, for "&Powtórz"
   _obszar exobszar = _NN_;
-  std::uint32_t AdresOd = 0;     // first and last unit: scene 0-1021, 1022 settings, 1023 MIDI;
-  std::uint32_t AdresDo = 1021;  // for the firmware walk AdresDo is the number of lines
+  std::uint32_t AdresOd = 0;     // first and last unit of the last area command: scene 0-1021,
+  std::uint32_t AdresDo = 1021;  // 1022 settings, 1023 MIDI ("&Powtórz" walks them again)
   std::uint32_t Adres = 0;       // block of the current frame, or address of the current firmware line
   std::uint32_t upgline = 0;
+  std::uint32_t lncnt = 0;  // lines of the firmware walk (kept apart from the area range above)
   std::optional<FirmwareImage> pgmlines;
   int wszystko = 0;  // 1 during an "&Wszystko" run
   int VerifyOK = 1;  // 1 while a verify run has found no difference

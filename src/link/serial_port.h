@@ -16,6 +16,12 @@
 
 namespace kavira {
 
+// Time the line takes to carry `bytes` bytes at 38400 baud with 11 bits a byte (a start bit, 8 data
+// bits and 2 stop bits).
+constexpr std::chrono::nanoseconds LineTime(std::size_t bytes) {
+  return std::chrono::nanoseconds(static_cast<long long>(bytes) * 11LL * 1'000'000'000LL / 38400LL);
+}
+
 enum class IoState { Pending, Done, Failed };
 
 struct IoPoll {
@@ -51,6 +57,10 @@ class SerialPort {
   virtual std::optional<SteadyTime> nextDeadline() const = 0;
   // When the last byte arrived from the line (read pending or not).
   virtual std::optional<SteadyTime> lastReceived() const = 0;
+  // The last moment the line may have brought bytes that no read will take: the last byte received,
+  // the last purge (it may have cut an answer short) or the opening of the port (what the line
+  // carried before is unknown). Nothing when none of these has happened.
+  virtual std::optional<SteadyTime> lastUnsettled() const = 0;
 
   // A read ends as soon as what has arrived is exactly 06 03 F7 (an acknowledgement), instead of
   // waiting for the line to fall silent. No data reply or refusal starts with 06.

@@ -9,6 +9,7 @@ namespace kavira {
 
 void TimedPort::purge() {
   transportClear();
+  unsettled_ = clock_.now();
   input_.clear();
   writing_ = false;
   reading_ = false;
@@ -107,6 +108,17 @@ bool TimedPort::ackArrived() const {
   return fastAck_ && IsAck(read_);
 }
 
+std::size_t TimedPort::bytesUntilReady() const {
+  if (!reading_ || readReady()) return 0;
+  std::size_t need = readWanted_ - std::min(readWanted_, read_.size());
+  // With fast acknowledgements an answer that begins as one ends with its third byte.
+  if (fastAck_ && read_.size() < kAckFrame.size() &&
+      std::equal(read_.begin(), read_.end(), kAckFrame.begin())) {
+    need = std::min(need, kAckFrame.size() - read_.size());
+  }
+  return need;
+}
+
 bool TimedPort::readReady() const {
   return reading_ && (read_.size() >= readWanted_ || ackArrived() || error_ != 0);
 }
@@ -121,6 +133,7 @@ void TimedPort::deliver(std::span<const std::uint8_t> bytes) {
     input_.erase(input_.begin(), input_.end() - static_cast<std::ptrdiff_t>(kInputLimit));
   }
   lastArrival_ = clock_.now();
+  unsettled_ = lastArrival_;
   takeInput();
 }
 
@@ -131,6 +144,7 @@ void TimedPort::fail(int error) {
 void TimedPort::reset() {
   input_.clear();
   lastArrival_.reset();
+  unsettled_ = clock_.now();
   error_ = 0;
   writing_ = false;
   reading_ = false;

@@ -33,6 +33,7 @@ class TimedPort : public SerialPort {
   std::span<const std::uint8_t> received() const override { return read_; }
   std::optional<SteadyTime> nextDeadline() const override;
   std::optional<SteadyTime> lastReceived() const override { return lastArrival_; }
+  std::optional<SteadyTime> lastUnsettled() const override { return unsettled_; }
   void setFastAck(bool on) override { fastAck_ = on; }
 
  protected:
@@ -53,10 +54,15 @@ class TimedPort : public SerialPort {
 
   const Clock& clock() const { return clock_; }
   bool reading() const { return reading_; }
+  // When the pending (or last) read started; it tells one read from the next.
+  SteadyTime readStart() const { return readStart_; }
   std::size_t readCount() const { return read_.size(); }
   // A pending read can end now, without waiting for silence (it is full, or a fast acknowledgement
   // has arrived, or the line has failed). Adapters need not wake their driver for bytes before that.
   bool readReady() const;
+  // How many more bytes a pending read needs before it can end without waiting for silence (0 when
+  // none is pending). At the line's speed they cannot all be there before LineTime() of them.
+  std::size_t bytesUntilReady() const;
   int failure() const { return error_; }
 
  private:
@@ -66,6 +72,7 @@ class TimedPort : public SerialPort {
   const Clock& clock_;
   std::vector<std::uint8_t> input_;  // arrived, not yet taken by a read
   std::optional<SteadyTime> lastArrival_;
+  std::optional<SteadyTime> unsettled_;
   int error_ = 0;
   bool fastAck_ = false;
 

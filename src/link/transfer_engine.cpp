@@ -45,13 +45,8 @@ TransferEngine::TransferEngine(ControllerImage& image, Host& host, const Clock& 
     : image_(image), host_(host), clock_(clock) {}
 
 void TransferEngine::step(_status posted) {
-  if (posted != status || status == _idle_) return;
-  if (status != left_) {
-    // A command has set the link going since our last step: nothing of the old run carries over.
-    pendingError_ = 0;
-    quietWait_ = false;
-  }
-  switch (status) {
+  if (posted != link_.status || link_.status == _idle_) return;
+  switch (link_.status) {
     case _init_:
       stepInit();
       break;
@@ -65,24 +60,19 @@ void TransferEngine::step(_status posted) {
       stepLoop();
       break;
     case _file_:
-      if (fileStep) {
-        fileStep();
-      } else {
-        status = _idle_;
-      }
+      stepFile();
       break;
     case _idle_:
       break;
   }
-  left_ = status;
-  if (status == _idle_ && PBpos != 0) {
-    PBpos = 0;
+  if (link_.status == _idle_ && link_.PBpos != 0) {
+    link_.PBpos = 0;
     host_.setProgress(0);
   }
 }
 
 TransferEngine::Next TransferEngine::next() const {
-  switch (status) {
+  switch (link_.status) {
     case _idle_:
       return Next::Idle;
     case _init_:
@@ -98,116 +88,159 @@ TransferEngine::Next TransferEngine::next() const {
 }
 
 std::optional<SteadyTime> TransferEngine::wakeAt() const {
-  if (status == _init_ && quietWait_) {
-    const SteadyTime from =
-        std::max(quietFrom_, port_ ? port_->lastReceived().value_or(quietFrom_) : quietFrom_);
-    return std::min(from + kReadInterval, quietFrom_ + kQuietGiveUp);
+  if (link_.status == _init_ && quietWait_) {
+    std::optional<SteadyTime> since = quietSince_;
+    if (port_ != nullptr) {
+      if (const auto u = port_->lastUnsettled()) since = since ? std::max(*since, *u) : *u;
+    }
+    // A line that has seen nothing at all is quiet.
+    if (!since) return quietFrom_;
+    return std::min(*since + kReadInterval, quietFrom_ + kQuietGiveUp);
   }
-  if ((status == _sending_ || status == _rcving_) && port_ != nullptr) return port_->nextDeadline();
+  if ((link_.status == _sending_ || link_.status == _rcving_) && port_ != nullptr)
+    return port_->nextDeadline();
   return std::nullopt;
 }
 
 bool TransferEngine::waitingForQuiet() const {
-  if (status != _init_ || !quietWait_) return false;
+  if (link_.status != _init_ || !quietWait_) return false;
   const auto at = wakeAt();
   return at && clock_.now() < *at;
 }
 
-void TransferEngine::selectAction(_akcja highlighted) {
-  if (status == _idle_) akcja = highlighted;
+void TransferEngine::waitForQuiet(std::optional<SteadyTime> since) {
+  quietWait_ = true;
+  quietFrom_ = clock_.now();
+  quietSince_ = since;
 }
 
-void TransferEngine::stop() {
-  status = _idle_;
-  left_ = _idle_;
-  wszystko = 0;
-  host_.enableMenuEntry(kEntryZatrzymaj, false);
-  if (port_ != nullptr) port_->purge();
-  host_.repaint();
-  if (PBpos != 0) {
-    PBpos = 0;
-    host_.setProgress(0);
+void TransferEngine::selectAction(_akcja highlighted) {
+  if (link_.status == _idle_) link_.akcja = highlighted;
+}
+
+void TransferEngine::beginRun(_status first) {
+  if (link_.status != _idle_) {
+    // A run is replaced: its pending write or read is aborted.
+    host_.enableMenuEntry(kEntryZatrzymaj, false);
+    if (port_ != nullptr) port_->purge();
   }
+  pendingError_ = 0;
+  quietWait_ = false;
+  if (first == _init_) waitForQuiet(std::nullopt);
+  link_.status = first;
+}
+
+void TransferEngine::recordArea(const BlockWalk& walk) {
+  link_.VerifyOK = 1;
+  link_.obszar = walk.from == kSettingsUnit ? _sync_ : walk.from == kMidiUnit ? _midi_ : _dane_;
+  link_.exakcja = walk.action;
+  link_.exobszar = link_.obszar;
+  link_.AdresOd = walk.from;
+  link_.AdresDo = walk.to;
+}
+
+void TransferEngine::recordAreaCommand(const BlockWalk& walk) {
+  if (link_.status != _idle_) return;
+  recordArea(walk);
+}
+
+void TransferEngine::startArea(const BlockWalk& walk, _status first) {
+  recordArea(walk);
+  link_.akcja = walk.action;
+  link_.wszystko = walk.all ? 1 : 0;
+  link_.Adres = 2 * walk.from;
+  beginRun(first);
+}
+
+void TransferEngine::startBlocks(const BlockWalk& walk) {
+  startArea(walk, _init_);
+}
+
+void TransferEngine::startFileStep(const BlockWalk& walk) {
+  startArea(walk, _file_);
+}
+
+void TransferEngine::startFirmware(FirmwareImage lines, bool verifyOnly) {
+  if (port_ != nullptr) port_->purge();
+  // The line count is kept apart from AdresOd..AdresDo: "&Powtórz" still walks the last area
+  // command's range after an update.
+  link_.lncnt = static_cast<std::uint32_t>(lines.size());
+  link_.pgmlines = std::move(lines);
+  link_.VerifyOK = 1;
+  link_.upgline = 0;
+  link_.obszar = _upg_;
+  link_.akcja = verifyOnly ? _verify_ : _write_;
+  link_.wszystko = 0;
+  beginRun(_init_);
+}
+
+void TransferEngine::startVersion() {
+  link_.obszar = _version_;
+  link_.Adres = 0;
+  link_.wszystko = 0;
+  DataCnt = 2;
+  beginRun(_init_);
 }
 
 void TransferEngine::restart() {
   host_.enableMenuEntry(kEntryZatrzymaj, false);
   if (port_ != nullptr) port_->purge();
-  obszar = _reset_;
-  status = _init_;
-  left_ = _idle_;
+  link_.obszar = _reset_;
+  link_.wszystko = 0;
+  beginRun(_init_);
 }
 
-void TransferEngine::startVersion() {
-  obszar = _version_;
-  Adres = 0;
-  DataCnt = 2;
-  status = _init_;
-  left_ = _idle_;
-}
-
-void TransferEngine::startBlocks(_akcja action, std::uint32_t from, std::uint32_t to, bool all) {
-  akcja = action;
-  wszystko = all ? 1 : 0;
-  VerifyOK = 1;
-  obszar = from == kSettingsUnit ? _sync_ : from == kMidiUnit ? _midi_ : _dane_;
-  exakcja = akcja;
-  exobszar = obszar;
-  AdresOd = from;
-  AdresDo = to;
-  Adres = 2 * from;
-  status = _init_;
-  left_ = _idle_;
-}
-
-void TransferEngine::startFirmware(FirmwareImage lines, bool verifyOnly) {
+void TransferEngine::stop() {
+  link_.status = _idle_;
+  link_.wszystko = 0;
+  pendingError_ = 0;
+  quietWait_ = false;
+  host_.enableMenuEntry(kEntryZatrzymaj, false);
   if (port_ != nullptr) port_->purge();
-  AdresDo = static_cast<std::uint32_t>(lines.size());
-  pgmlines = std::move(lines);
-  VerifyOK = 1;
-  upgline = 0;
-  obszar = _upg_;
-  akcja = verifyOnly ? _verify_ : _write_;
-  status = _init_;
-  left_ = _idle_;
+  host_.repaint();
+  if (link_.PBpos != 0) {
+    link_.PBpos = 0;
+    host_.setProgress(0);
+  }
 }
 
 void TransferEngine::goIdle() {
-  status = _idle_;
+  link_.status = _idle_;
   // A run that ends on a failure ends an "&Wszystko" sequence too.
-  wszystko = 0;
+  link_.wszystko = 0;
   host_.enableMenuEntry(kEntryZatrzymaj, false);
+  host_.repaint();
 }
 
 void TransferEngine::endRun(const std::string& text, Icon icon) {
   host_.messageBox(text, kCaptionFailure, Buttons::Ok, icon);
   goIdle();
-  host_.repaint();
 }
 
 void TransferEngine::startSending(ByteView frame) {
-  status = _sending_;
+  link_.status = _sending_;
   pendingError_ = port_ != nullptr ? port_->startWrite(frame) : EBADF;
 }
 
 void TransferEngine::stepInit() {
   if (quietWait_) {
     if (waitingForQuiet()) return;
-    // Whatever the controller still sent after the failed answer is gone before the frame goes again.
+    // Whatever the controller still sent (after a failed answer, or of an interrupted run) is gone
+    // before the frame goes.
     quietWait_ = false;
     if (port_ != nullptr) port_->purge();
   }
-  host_.setStatusText(kPartArea, AreaText(obszar));
-  switch (obszar) {
+  host_.setStatusText(kPartArea, AreaText(link_.obszar));
+  switch (link_.obszar) {
     case _dane_:
     case _sync_:
     case _midi_: {
-      if (Adres >= kBlockCount) {
+      if (link_.Adres >= kBlockCount || link_.AdresOd > link_.AdresDo || link_.AdresDo >= kBlockCount / 2) {
         endRun(kTextProgramError, Icon::Stop);
         return;
       }
-      const bool write = akcja == _write_;
-      OutBuffer = BuildBlockFrame(image_, Adres, write);
+      const bool write = link_.akcja == _write_;
+      OutBuffer = BuildBlockFrame(image_, link_.Adres, write);
       DataCnt = write ? static_cast<int>(kBlockBytes) : 0;
       startSending(OutBuffer.view());
       host_.enableMenuEntry(kEntryPowtorz, true);
@@ -218,14 +251,14 @@ void TransferEngine::stepInit() {
       startSending(OutBuffer.view());
       return;
     case _upg_: {
-      if (!pgmlines || upgline >= pgmlines->size()) {
+      if (!link_.pgmlines || link_.upgline >= link_.pgmlines->size()) {
         // Only a starter that broke its contract gets here: say so once and stop.
         endRun(kTextProgramError, Icon::Stop);
         return;
       }
-      const pgmline_& line = (*pgmlines)[upgline];
-      const bool write = akcja == _write_;
-      Adres = line.Adres;
+      const pgmline_& line = (*link_.pgmlines)[link_.upgline];
+      const bool write = link_.akcja == _write_;
+      link_.Adres = line.Adres;
       OutBuffer = BuildFirmwareFrame(line, write);
       DataCnt = write ? static_cast<int>(std::min(line.cnt, kFirmwareLineMax)) : 0;
       startSending(OutBuffer.view());
@@ -238,7 +271,7 @@ void TransferEngine::stepInit() {
     case _NN_:
       break;
   }
-  status = _idle_;
+  link_.status = _idle_;
 }
 
 void TransferEngine::stepSending() {
@@ -248,28 +281,27 @@ void TransferEngine::stepSending() {
   if (p.state == IoState::Pending) return;
   if (p.state == IoState::Failed) {
     host_.messageBox(kTextSystemError + std::to_string(p.error), kCaptionFailure, Buttons::Ok, Icon::Stop);
-    goIdle();
     if (port_ != nullptr) port_->purge();
-    host_.repaint();
+    goIdle();
     return;
   }
-  status = _rcving_;
-  switch (obszar) {
+  link_.status = _rcving_;
+  switch (link_.obszar) {
     case _reset_:
       // The restart request gets no answer.
-      status = _idle_;
+      link_.status = _idle_;
       host_.repaint();
       return;
     case _version_:
       DataCnt = static_cast<int>(kVersionDataCount);
       break;
     case _upg_:
-      DataCnt = pgmlines && upgline < pgmlines->size()
-                    ? static_cast<int>(std::min((*pgmlines)[upgline].cnt, kFirmwareLineMax))
+      DataCnt = link_.pgmlines && link_.upgline < link_.pgmlines->size()
+                    ? static_cast<int>(std::min((*link_.pgmlines)[link_.upgline].cnt, kFirmwareLineMax))
                     : 0;
       break;
     default:
-      DataCnt = akcja == _write_ ? 0 : static_cast<int>(kBlockBytes);
+      DataCnt = link_.akcja == _write_ ? 0 : static_cast<int>(kBlockBytes);
   }
   pendingError_ = port_->startRead(static_cast<std::size_t>(DataCnt + CtrlCnt));
 }
@@ -287,7 +319,7 @@ void TransferEngine::stepReceiving() {
   const ByteView got = port_->received();
   InBuffer.size = std::min(got.size(), InBuffer.bytes.size());
   std::copy_n(got.begin(), InBuffer.size, InBuffer.bytes.begin());
-  if (akcja == _write_ && obszar != _version_) {
+  if (link_.akcja == _write_ && link_.obszar != _version_) {
     handleWriteAnswer();
   } else {
     handleDataReply();
@@ -299,24 +331,23 @@ void TransferEngine::handleWriteAnswer() {
     offerRetry(std::string(kTextLinkFailure) + kTextNak);
     return;
   }
-  status = _loop_;
+  link_.status = _loop_;
   host_.repaint();
 }
 
 void TransferEngine::offerRetry(const std::string& text) {
   const Answer a = host_.messageBox(text, kCaptionFailure, Buttons::RetryCancel, Icon::Exclamation);
   if (a == Answer::Retry) {
-    status = _init_;
-    quietWait_ = true;
-    quietFrom_ = clock_.now();
+    link_.status = _init_;
+    waitForQuiet(clock_.now());
+    host_.repaint();
   } else {
     goIdle();
   }
-  host_.repaint();
 }
 
 void TransferEngine::handleDataReply() {
-  const ReplyCheck check = AcceptDataReply(InBuffer.view(), Adres);
+  const ReplyCheck check = AcceptDataReply(InBuffer.view(), link_.Adres);
   if (!check.ok) {
     if (port_ != nullptr) port_->purge();
     offerRetry(check.failure);
@@ -324,7 +355,7 @@ void TransferEngine::handleDataReply() {
   }
   RequestKind kind = RequestKind::SceneBlock;
   std::uint32_t lineCnt = 0;
-  switch (obszar) {
+  switch (link_.obszar) {
     case _dane_:
       kind = RequestKind::SceneBlock;
       break;
@@ -337,46 +368,45 @@ void TransferEngine::handleDataReply() {
       break;
     case _upg_:
       kind = RequestKind::FirmwareLine;
-      lineCnt = pgmlines && upgline < pgmlines->size() ? (*pgmlines)[upgline].cnt : 0;
+      lineCnt =
+          link_.pgmlines && link_.upgline < link_.pgmlines->size() ? (*link_.pgmlines)[link_.upgline].cnt : 0;
       break;
     default:
       break;
   }
-  if (!FitsRequest(InBuffer.view(), kind, Adres, lineCnt)) {
+  if (!FitsRequest(InBuffer.view(), kind, link_.Adres, lineCnt)) {
     host_.messageBox(kTextProtocol, kCaptionFailure, Buttons::Ok, Icon::Exclamation);
     goIdle();
-    host_.repaint();
     return;
   }
   const ByteView data = InBuffer.view().subspan(5, static_cast<std::size_t>(check.DataCnt));
-  switch (obszar) {
+  switch (link_.obszar) {
     case _dane_:
     case _sync_:
     case _midi_:
-      status = _loop_;
-      if (akcja == _read_) {
-        DecodeBlock(image_, Adres, data);
-      } else if (akcja == _verify_ &&
-                 VerifyBlock(image_, Adres, data, host_, VerifyOK) == BlockVerdict::Stop) {
-        host_.repaint();
+      link_.status = _loop_;
+      if (link_.akcja == _read_) {
+        DecodeBlock(image_, link_.Adres, data);
+      } else if (link_.akcja == _verify_ &&
+                 VerifyBlock(image_, link_.Adres, data, host_, link_.VerifyOK) == BlockVerdict::Stop) {
         goIdle();
       }
       return;
     case _version_:
-      HFirmWareVer = ComposeVersionText(data[0], data[1], data[2]);
-      host_.setStatusText(kPartFirmware, HFirmWareVer);
-      PBpos = 100;
-      host_.setProgress(PBpos);
-      status = _idle_;
+      link_.HFirmWareVer = ComposeVersionText(data[0], data[1], data[2]);
+      host_.setStatusText(kPartFirmware, link_.HFirmWareVer);
+      link_.PBpos = 100;
+      host_.setProgress(link_.PBpos);
+      link_.status = _idle_;
       host_.repaint();
       return;
     case _upg_:
-      status = _loop_;
-      switch (VerifyLine((*pgmlines)[upgline], upgline, data, host_, VerifyOK)) {
+      link_.status = _loop_;
+      switch (VerifyLine((*link_.pgmlines)[link_.upgline], link_.upgline, data, host_, link_.VerifyOK)) {
         case LineVerdict::Continue:
           break;
         case LineVerdict::Retry:
-          status = _init_;  // the same line is read again
+          link_.status = _init_;  // the same line is read again
           break;
         case LineVerdict::Stop:
           goIdle();
@@ -384,12 +414,12 @@ void TransferEngine::handleDataReply() {
       }
       return;
     default:
-      status = _idle_;
+      link_.status = _idle_;
   }
 }
 
 void TransferEngine::stepLoop() {
-  switch (obszar) {
+  switch (link_.obszar) {
     case _dane_:
     case _sync_:
     case _midi_:
@@ -399,49 +429,72 @@ void TransferEngine::stepLoop() {
       loopFirmware();
       return;
     default:
-      status = _idle_;
+      link_.status = _idle_;
   }
 }
 
 void TransferEngine::loopBlocks() {
-  ++Adres;
-  if (Adres == kFirstSettingsBlock) obszar = _sync_;
-  if (Adres == kFirstMidiBlock) obszar = _midi_;
-  if (Adres > 2 * AdresDo + 1) {
-    status = _idle_;
-    wszystko = 0;
-    if (akcja == _verify_) ShowVerifyOutcome(host_, VerifyOK);
+  ++link_.Adres;
+  if (link_.Adres == kFirstSettingsBlock) link_.obszar = _sync_;
+  if (link_.Adres == kFirstMidiBlock) link_.obszar = _midi_;
+  if (link_.Adres > 2 * link_.AdresDo + 1) {
+    link_.status = _idle_;
+    link_.wszystko = 0;
+    if (link_.akcja == _verify_) ShowVerifyOutcome(host_, link_.VerifyOK);
     host_.enableMenuEntry(kEntryZatrzymaj, false);
   } else {
-    status = _init_;
+    link_.status = _init_;
     host_.enableMenuEntry(kEntryZatrzymaj, true);
-    const std::uint32_t units = AdresDo - AdresOd + 1;
-    PBpos = units != 0 ? static_cast<int>((Adres - 2 * AdresOd) * 50U / units) : 0;
+    const std::uint32_t units = link_.AdresDo - link_.AdresOd + 1;
+    link_.PBpos = units != 0 ? static_cast<int>((link_.Adres - 2 * link_.AdresOd) * 50U / units) : 0;
   }
   host_.repaint();
-  host_.setProgress(PBpos);
+  host_.setProgress(link_.PBpos);
 }
 
 void TransferEngine::loopFirmware() {
-  ++upgline;
-  status = _init_;
-  if (upgline == AdresDo) {
-    if (akcja == _write_) {
+  ++link_.upgline;
+  link_.status = _init_;
+  if (link_.upgline == link_.lncnt) {
+    if (link_.akcja == _write_) {
       // Every line is written: read them all back and compare.
-      akcja = _verify_;
-      upgline = 0;
+      link_.akcja = _verify_;
+      link_.upgline = 0;
     } else {
-      ShowVerifyOutcome(host_, VerifyOK);
-      obszar = _version_;
-      VerifyOK = 1;
-      Adres = 0;
-      pgmlines.reset();
-      upgline = 0;
+      ShowVerifyOutcome(host_, link_.VerifyOK);
+      link_.obszar = _version_;
+      link_.VerifyOK = 1;
+      link_.Adres = 0;
+      link_.pgmlines.reset();
+      link_.upgline = 0;
     }
   }
-  PBpos = AdresDo != 0 ? static_cast<int>(upgline * 100U / AdresDo) : 0;
+  link_.PBpos = link_.lncnt != 0 ? static_cast<int>(link_.upgline * 100U / link_.lncnt) : 0;
   host_.repaint();
-  host_.setProgress(PBpos);
+  host_.setProgress(link_.PBpos);
+}
+
+void TransferEngine::stepFile() {
+  // The file step runs with the link idle: its dialogs may show the state, and a box about a file
+  // does not leave the action's text in the status bar.
+  link_.status = _idle_;
+  const FileStepEnd end = fileStep ? fileStep(link_) : FileStepEnd::Cancelled;
+  switch (end) {
+    case FileStepEnd::NextArea:
+      if (link_.wszystko != 0 && (link_.obszar == _dane_ || link_.obszar == _sync_)) {
+        link_.obszar = link_.obszar == _dane_ ? _sync_ : _midi_;
+        link_.status = _file_;
+        return;
+      }
+      break;
+    case FileStepEnd::Done:
+    case FileStepEnd::Failed:
+      break;
+    case FileStepEnd::Cancelled:
+      link_.akcja = _NA_;
+      break;
+  }
+  link_.wszystko = 0;
 }
 
 }  // namespace kavira

@@ -1,10 +1,11 @@
 // The transfer engine: reads, writes and verifies the image block by block, installs and verifies
 // firmware line by line, reads the firmware version and restarts the controller.
 //
-// It is a small state machine over the link's variables. Commands set its inputs and put `status` to
-// `_init_`; a driver then calls step() whenever there is something to do: at once while the state is
-// `_init_` or `_loop_`, and on port activity or at wakeAt() while a write or read is under way. A step
-// never waits: it starts a write or read, asks whether one has finished, or moves to the next block.
+// It is a small state machine over the link's variables, which it owns: the rest of the program
+// reads them through link() and changes them only through the starters and commands below. A
+// driver calls step() whenever there is something to do: at once while next() says Now, and on port
+// activity or at wakeAt() while it says Wait. A step never waits: it starts a write or read, asks
+// whether one has finished, or moves to the next block.
 #pragma once
 
 #include <cstdint>
@@ -29,55 +30,81 @@ inline constexpr const char* kCaptionFailure = "Niepowodzenie";
 // "\tFW : 1.05A".
 std::string ComposeVersionText(std::uint8_t minor, std::uint8_t major, std::uint8_t suffix);
 
-class TransferEngine : public LinkState {
+// What a block walk does, over which units.
+struct BlockWalk {
+  _akcja action = _read_;  // _write_, _read_ or _verify_ (_fread_ or _fsave_ for the file step)
+  std::uint32_t from = 0;  // AdresOd: scene 0-1021, 1022 the settings, 1023 the MIDI assignments
+  std::uint32_t to = 0;    // AdresDo, not below `from`
+  bool all = false;        // wszystko: "&Wszystko", scenes, settings and MIDI in one walk
+};
+
+class TransferEngine {
  public:
   TransferEngine(ControllerImage& image, Host& host, const Clock& clock);
 
   void setPort(SerialPort* port) { port_ = port; }
   SerialPort* port() const { return port_; }
 
+  // The link's variables, to read.
+  const LinkState& link() const { return link_; }
+
   // Runs one step of the state `posted`. A step whose state is no longer the link's (posted before the
   // link went idle or moved on) is ignored.
   void step(_status posted);
-  void step() { step(status); }
+  void step() { step(link_.status); }
 
   // What a driver does next: nothing (idle), step again at once, or wait for port activity or wakeAt().
   enum class Next { Idle, Now, Wait };
   Next next() const;
   std::optional<SteadyTime> wakeAt() const;
 
+  // Starters. Each one replaces whatever runs: nothing of an old run carries over, an "&Wszystko"
+  // sequence included. Before the first frame of the new run the line must have been quiet for the
+  // read's silence interval (so the tail of an interrupted answer never lands in the new run's first
+  // read), and it is purged once more.
+
+  // A block walk over units walk.from..walk.to. It becomes the last area command, which "&Powtórz"
+  // walks again.
+  void startBlocks(const BlockWalk& walk);
+  // The file step (state `_file_`) for a file action on the area of walk.from.
+  void startFileStep(const BlockWalk& walk);
+  // Hands a decoded update to the engine: install (write pass, read-back pass, version) or verify only.
+  void startFirmware(FirmwareImage lines, bool verifyOnly);
+  // Reads the firmware version (start-up, "&Auto", a port choice).
+  void startVersion();
+  // "&Restart sterownika": the restart request.
+  void restart();
+  // "&Zatrzymaj" and Esc, and whatever abandons a run ("&Auto", closing): the link goes idle and the
+  // port is purged; what was stored stays.
+  void stop();
+
+  // An area command that started nothing (its range dialog was cancelled) is still the last area
+  // command: "&Powtórz" would walk it over this range, and the next dialog opens on it. Ignored while
+  // the link is busy.
+  void recordAreaCommand(const BlockWalk& walk);
   // The action highlighted in the "Akcje" menu. A running transfer keeps the action it was started
   // with, so the highlight is recorded only while the link is idle.
   void selectAction(_akcja highlighted);
 
-  // "&Zatrzymaj" and Esc: the link goes idle, the port is purged; what was stored stays.
-  void stop();
-  // "&Restart sterownika": the restart request replaces whatever runs.
-  void restart();
-  // Reads the firmware version next (start-up, "&Auto", a port choice).
-  void startVersion();
-  // A block walk over units `from`..`to` (scenes 0-1021, 1022 settings, 1023 MIDI) as an area
-  // command starts it; `all` runs scenes, settings and MIDI in one walk.
-  void startBlocks(_akcja action, std::uint32_t from, std::uint32_t to, bool all = false);
-  // Hands a decoded update to the engine: install (write pass, read-back pass, version) or verify only.
-  void startFirmware(FirmwareImage lines, bool verifyOnly);
-
-  // The file step, run for `_file_`; the file layer installs it.
-  std::function<void()> fileStep;
-
-  // The frame buffers and the data count of the awaited reply.
-  Frame OutBuffer;
-  Frame InBuffer;
-  int DataCnt = 2;
+  // The file step, run for `_file_` with the link idle (its dialogs may show the state); the file
+  // layer installs it and tells how the step ended.
+  std::function<FileStepEnd(const LinkState&)> fileStep;
 
   ControllerImage& image() { return image_; }
-  Host& host() { return host_; }
 
  private:
   void stepInit();
   void stepSending();
   void stepReceiving();
   void stepLoop();
+  void stepFile();
+
+  // What every starter does: the old run is gone, `first` is the new run's state.
+  void beginRun(_status first);
+  // The area command's choice: area, range, and what "&Powtórz" repeats.
+  void recordArea(const BlockWalk& walk);
+  // A block walk (`_init_`) or the file step (`_file_`) over the area command's choice.
+  void startArea(const BlockWalk& walk, _status first);
 
   void handleWriteAnswer();
   void handleDataReply();
@@ -90,19 +117,25 @@ class TransferEngine : public LinkState {
   void startSending(ByteView frame);
   void loopBlocks();
   void loopFirmware();
+  // Waits before a frame until the line is quiet: the first frame of a run, and one sent again.
+  void waitForQuiet(std::optional<SteadyTime> since);
   bool waitingForQuiet() const;
+
+  LinkState link_;
+  // The frame buffers and the data count of the awaited reply.
+  Frame OutBuffer;
+  Frame InBuffer;
+  int DataCnt = 2;
 
   ControllerImage& image_;
   Host& host_;
   const Clock& clock_;
   SerialPort* port_ = nullptr;
 
-  // The state this engine left the link in after its last step; anything else means a command has
-  // started a new run (or stopped it) in between.
-  _status left_ = _init_;
   int pendingError_ = 0;  // a write or read that could not start, reported by the next step
   bool quietWait_ = false;
-  SteadyTime quietFrom_{};
+  SteadyTime quietFrom_{};                // when the wait began (it gives up kQuietGiveUp later)
+  std::optional<SteadyTime> quietSince_;  // quiet counts from here too (a retry: the user's answer)
 };
 
 }  // namespace kavira

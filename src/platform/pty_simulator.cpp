@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -160,18 +161,22 @@ void PtySimulator::serve() {
 
     bool closed = false;
     bool burstGoesOn = false;
+    bool pacing = true;
+    std::size_t fifoTrigger = 1;
     {
       std::lock_guard<std::mutex> lock(mutex_);
+      pacing = controller_->options().pacing;
+      fifoTrigger = std::max<std::size_t>(1, controller_->options().fifoTrigger);
       const std::vector<std::uint8_t> out = controller_->takeOutput(now);
       fifo.insert(fifo.end(), out.begin(), out.end());
       closed = controller_->lineClosed(now);
       const auto following = controller_->nextOutputTime();
       burstGoesOn = following && *following - now < 2 * LineTime(1);
     }
-    // Like a serial port's receive FIFO, the bytes of an answer reach the program in chunks: when 14
-    // have gathered, or when the answer stops. The program is not woken for every byte, and no byte
-    // comes later than the line would bring it.
-    if (!controller_->options().pacing || fifo.size() >= kFifoTrigger || !burstGoesOn || closed) {
+    // Like a serial port's receive FIFO, the bytes of an answer reach the program in chunks: when the
+    // FIFO's trigger level has gathered (14 bytes unless the options say otherwise), or when the
+    // answer stops. No byte comes later than the line would bring it.
+    if (!pacing || fifo.size() >= fifoTrigger || !burstGoesOn || closed) {
       unsent.insert(unsent.end(), fifo.begin(), fifo.end());
       fifo.clear();
     }

@@ -12,6 +12,8 @@ namespace {
 
 // Queue sizes of the line in both directions; Qt lets us bound the input side.
 constexpr qint64 kQueueSize = 270;
+// A read is held only when that saves waking up for a few bytes at least.
+constexpr Millis kLeastHold{2};
 
 }  // namespace
 
@@ -47,6 +49,9 @@ QtSerialPort::QtSerialPort(const Clock& clock, QObject* parent) : QObject(parent
   connect(&serial_, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
   connect(&serial_, &QSerialPort::bytesWritten, this, &QtSerialPort::activity);
   connect(&serial_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+  holdTimer_.setSingleShot(true);
+  holdTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&holdTimer_, &QTimer::timeout, this, &QtSerialPort::holdOver);
 }
 
 QtSerialPort::~QtSerialPort() {
@@ -98,6 +103,7 @@ OpenResult QtSerialPort::open(const std::string& name) {
 }
 
 void QtSerialPort::close() {
+  endHold();
   serial_.close();
   serial_.clearError();
   open_ = false;
@@ -118,16 +124,24 @@ std::size_t QtSerialPort::transportUnsent() const {
 }
 
 void QtSerialPort::transportClear() {
+  endHold();
   if (!serial_.isOpen()) return;
   serial_.clear(QSerialPort::AllDirections);
   serial_.readAll();
 }
 
 void QtSerialPort::transportPump() {
-  if (serial_.isOpen() && serial_.bytesAvailable() > 0) onReadyRead();
+  // A hold that should be over already (its timer is late) ends here.
+  if (holding_ && clock().now() >= holdUntil_) holdOver();
+  if (!holding_ && serial_.isOpen() && serial_.bytesAvailable() > 0) take();
 }
 
 void QtSerialPort::onReadyRead() {
+  // While holding, QSerialPort keeps the one byte it may take, and stops reading the line.
+  if (!holding_) take();
+}
+
+void QtSerialPort::take() {
   const QByteArray data = serial_.readAll();
   if (data.isEmpty()) return;
   const bool first = reading() && readCount() == 0;
@@ -136,6 +150,41 @@ void QtSerialPort::onReadyRead() {
   // processor time. It is woken by the first byte of a read (from then on the silence counts, see
   // nextDeadline()) and when the read can end.
   if (!reading() || readReady() || first) emit activity();
+  holdIfIncomplete();
+}
+
+void QtSerialPort::holdIfIncomplete() {
+  if (holding_ || !reading() || broken_) return;
+  // Once a read, when its first bytes have come: from then on the answer crosses the line without a
+  // pause. The hold ends early rather than late (whole milliseconds, rounded down); what is not
+  // there yet when it ends, or what comes late, is taken as it comes.
+  if (heldRead_ == readStart()) return;
+  const auto wait = std::chrono::floor<Millis>(LineTime(bytesUntilReady()));
+  if (wait < kLeastHold) return;
+  heldRead_ = readStart();
+  // QSerialPort stops reading the line (and waking us) once its buffer is full: one byte. The rest
+  // waits in the system's queue, and the silence that ends a short answer is counted from when the
+  // bytes are taken, never from before they arrived.
+  holding_ = true;
+  holdUntil_ = clock().now() + wait;
+  serial_.setReadBufferSize(1);
+  holdTimer_.start(static_cast<int>(wait.count()));
+}
+
+void QtSerialPort::endHold() {
+  if (!holding_) return;
+  holding_ = false;
+  holdTimer_.stop();
+  serial_.setReadBufferSize(kQueueSize);
+}
+
+void QtSerialPort::holdOver() {
+  endHold();
+  if (!serial_.isOpen()) return;
+  // Everything the system has queued meanwhile, now (readyRead takes it; with nothing queued this
+  // only times out, which onError() ignores).
+  serial_.waitForReadyRead(0);
+  if (!holding_) take();
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {

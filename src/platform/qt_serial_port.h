@@ -4,10 +4,16 @@
 //
 // It tells its driver when something happened (bytes arrived, bytes left, the line failed) through
 // the activity() signal; between those and nextDeadline() nothing needs to be polled.
+//
+// An answer that arrives a byte at a time does not wake the program for every byte: while a read
+// cannot end yet, the bytes it still needs cannot all be there before the line has carried them, so
+// the port stops taking bytes until then and takes them all at once.
 #pragma once
 
 #include <QObject>
 #include <QSerialPort>
+#include <QTimer>
+#include <optional>
 #include <string>
 
 #include "link/timed_port.h"
@@ -57,8 +63,19 @@ class QtSerialPort final : public QObject, public TimedPort {
  private:
   void onReadyRead();
   void onError(QSerialPort::SerialPortError error);
+  // Takes whatever QSerialPort holds.
+  void take();
+  // Stops taking bytes while the read cannot end before the line has carried the bytes it still
+  // needs; endHold() and holdOver() start again.
+  void holdIfIncomplete();
+  void endHold();
+  void holdOver();
 
   QSerialPort serial_;
+  QTimer holdTimer_;
+  bool holding_ = false;
+  SteadyTime holdUntil_{};
+  std::optional<SteadyTime> heldRead_;  // the start of the read held last
   std::string name_;
   bool open_ = false;
   bool broken_ = false;

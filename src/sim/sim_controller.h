@@ -23,6 +23,7 @@
 
 #include "link/clock.h"
 #include "link/frames.h"
+#include "link/serial_port.h"
 #include "sim/frame_decoder.h"
 #include "sim/misbehaviour.h"
 #include "sim/sim_memory.h"
@@ -34,12 +35,11 @@ inline constexpr std::array<std::uint8_t, 3> kNakFrame{0x15, 0x03, 0xE8};
 struct SimOptions {
   Millis latency{1};   // from the end of a frame to the start of its answer
   bool pacing = true;  // send at the line's speed (11 bits a byte at 38400 baud); off: all at once
+  // While pacing, how many answer bytes are handed over to the program at once, like a serial port's
+  // receive FIFO at its trigger level (the rest of an answer comes when it stops); 1 hands every byte
+  // over on its own, like a port without a FIFO.
+  std::size_t fifoTrigger = 14;
 };
-
-// Time the line takes to carry `bytes` bytes at 38400 baud with 11 bits a byte.
-constexpr std::chrono::nanoseconds LineTime(std::size_t bytes) {
-  return std::chrono::nanoseconds(static_cast<long long>(bytes) * 11LL * 1'000'000'000LL / 38400LL);
-}
 
 // A frame as the controller received it.
 struct ReceivedFrame {

@@ -107,7 +107,7 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
     update();
   });
 
-  engine_.fileStep = [this] { RunFileStep(engine_, *image_, *this, fileDialog_); };
+  engine_.fileStep = [this](const LinkState& link) { return RunFileStep(link, *image_, *this, fileDialog_); };
   // A transfer pauses while a dialog, a message box or a menu is open, and goes on when it closes.
   driver_.setGate([] {
     return QApplication::activeModalWidget() == nullptr && QApplication::activePopupWidget() == nullptr;
@@ -116,18 +116,21 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
   connect(&ports_, &PortManager::searchFinished, this, &MainWindow::onSearchFinished);
 
   runDialog = [](QDialog& d) { return d.exec(); };
-  setStatusText(kPartFirmware, engine_.HFirmWareVer);
+  // When a dialog, a message box or a menu closes, the client area is painted again, and with it the
+  // status bar shows the link's state as it is now.
+  qApp->installEventFilter(this);
+  setStatusText(kPartFirmware, engine_.link().HFirmWareVer);
   refreshStatus();
 }
 
 MainWindow::~MainWindow() {
+  qApp->removeEventFilter(this);
   engine_.setPort(nullptr);
   ports_.closePort();
 }
 
 void MainWindow::startUp() {
-  // The link starts on the version query, but nothing may be sent before a port has answered.
-  engine_.status = _idle_;
+  // The version query follows once a port has answered.
   ports_.startSearch();
 }
 
@@ -151,7 +154,9 @@ void MainWindow::command(int id) {
     case kIdUstawienia:
     case kIdMidi:
     case kIdWszystko:
-      commands_.chooseRange = [this] { return chooseRange(); };
+      commands_.chooseRange = [this](std::uint32_t& from, std::uint32_t& to) {
+        return chooseRange(from, to);
+      };
       commands_.portOpen = [this] { return ports_.port() != nullptr; };
       commands_.area(id);
       driver_.kick();
@@ -173,7 +178,7 @@ void MainWindow::command(int id) {
     case kIdWeryfikacjaFw:
       commands_.portOpen = [this] { return ports_.port() != nullptr; };
       if (commands_.firmwareAllowed()) {
-        InitUpdate(id == kIdWeryfikacjaFw ? 1 : 0, engine_, *this, fileDialog_, ports_.port());
+        InitUpdate(id == kIdWeryfikacjaFw ? 1 : 0, engine_, *this, fileDialog_);
         driver_.kick();
       }
       return;
@@ -185,13 +190,13 @@ void MainWindow::command(int id) {
       editScenes();
       return;
     case kIdEdycjaMidi:
-      if (engine_.status == _idle_) {
+      if (engine_.link().status == _idle_) {
         MidiDialog d(*image_, *this, this);
         runDialog(d);
       }
       return;
     case kIdEdycjaUstawien:
-      if (engine_.status == _idle_) {
+      if (engine_.link().status == _idle_) {
         SettingsDialog d(*image_, *this, this);
         runDialog(d);
       }
@@ -210,8 +215,8 @@ void MainWindow::command(int id) {
   }
 }
 
-bool MainWindow::chooseRange() {
-  RangeDialog d(engine_.AdresOd, engine_.AdresDo, *this, this);
+bool MainWindow::chooseRange(std::uint32_t& from, std::uint32_t& to) {
+  RangeDialog d(from, to, *this, this);
   return runDialog(d) == RangeDialog::kConfirmed;
 }
 
@@ -226,7 +231,8 @@ void MainWindow::editScenes() {
 }
 
 void MainWindow::autoSearch() {
-  engine_.status = _idle_;
+  // A running transfer is abandoned.
+  engine_.stop();
   engine_.setPort(nullptr);
   menus_->checkPort(-1);
   ports_.startSearch();
@@ -234,6 +240,9 @@ void MainWindow::autoSearch() {
 
 void MainWindow::choosePort(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= ports_.PortName.size()) return;
+  // The port closes under a running transfer: it is abandoned (the version query takes its place
+  // once the port is open again).
+  engine_.stop();
   engine_.setPort(nullptr);
   menus_->checkPort(-1);
   if (ports_.choosePort(index) != 0) return;
@@ -293,10 +302,22 @@ void MainWindow::SetSBparts() {
 }
 
 void MainWindow::refreshStatus() {
-  statusBar_->setPartText(kPartArea, QString::fromUtf8(AreaText(engine_.obszar)));
-  statusBar_->setPartText(
-      kPartAction, QString::fromUtf8(engine_.status == _idle_ ? kTextReady : ActionText(engine_.akcja)));
-  statusBar_->setPartText(kPartFirmware, QString::fromStdString(engine_.HFirmWareVer));
+  const LinkState& link = engine_.link();
+  statusBar_->setPartText(kPartArea, QString::fromUtf8(AreaText(link.obszar)));
+  statusBar_->setPartText(kPartAction,
+                          QString::fromUtf8(link.status == _idle_ ? kTextReady : ActionText(link.akcja)));
+  statusBar_->setPartText(kPartFirmware, QString::fromStdString(link.HFirmWareVer));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->isWindow()) {
+    // A box, dialog or menu that closes uncovers the client area, which is painted again, and its
+    // painting shows the link's state in the status bar. A hidden client area (the scene editor is
+    // open) is not painted.
+    client_->update();
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 Answer MainWindow::messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) {

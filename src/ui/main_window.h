@@ -89,6 +89,7 @@ class MainWindow : public QMainWindow, public Host {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -99,7 +100,7 @@ class MainWindow : public QMainWindow, public Host {
   void about();
   void exitProgram();
   void editScenes();
-  bool chooseRange();
+  bool chooseRange(std::uint32_t& from, std::uint32_t& to);
 
   SteadyClock clock_;
   std::unique_ptr<ControllerImage> image_;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <string>
 
+#include "link/link_state.h"
 #include "model/numbering.h"
 #include "ui/bad_data_alert.h"
 #include "ui/field_numbers.h"
@@ -96,7 +97,7 @@ SceneEditorDialog::SceneEditorDialog(ControllerImage& image, Host& host, QWidget
   ui_->programField->installEventFilter(this);
   ui_->sceneField->installEventFilter(this);
 
-  host_.setStatusText(kPartArea, "\tEdycja");
+  host_.setStatusText(kPartArea, kTextEditing);
   ui_->programField->setText(QStringLiteral("1"));
   ui_->sceneField->setText(QStringLiteral("1"));
   devices_[0]->setChecked(true);

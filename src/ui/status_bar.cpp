@@ -3,16 +3,68 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QStyleOption>
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/host.h"
+#include "link/link_state.h"
+#include "link/transfer_engine.h"
 
 namespace kavira {
 
-std::array<int, 3> StatusPartEdges(int w, int W) {
-  if (W - 9 * w < 43 * w) {
-    const int e0 = W * 12 / 50;
-    const int e1 = e0 + W * 9 / 50;
-    return {e0, e1, e1 + W * 22 / 50};
+namespace {
+
+// Around a part's text, on each side: the gap to the next part, the frame and a margin that keeps
+// the text off the frame.
+constexpr int kPartPadding = 2 * (1 + 1 + 4);
+
+// Every text a part can show.
+std::vector<std::string> PartTexts(int part, const QFontMetrics& fm) {
+  std::vector<std::string> texts;
+  switch (part) {
+    case kPartFirmware: {
+      // The firmware version with the widest digit and the widest suffix letter of the font.
+      auto widest = [&fm](std::string_view candidates) {
+        char best = candidates.front();
+        for (char c : candidates) {
+          if (fm.horizontalAdvance(QLatin1Char(c)) > fm.horizontalAdvance(QLatin1Char(best))) best = c;
+        }
+        return static_cast<std::uint8_t>(best);
+      };
+      const std::uint8_t digit = widest("0123456789") - '0';
+      const std::uint8_t letter = widest("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+      texts = {kNoVersion, ComposeVersionText(static_cast<std::uint8_t>(digit * 11), digit, letter),
+               ComposeVersionText(0, 10, letter), ComposeVersionText(100, digit, 0)};
+      break;
+    }
+    case kPartArea:
+      texts.assign(Obszary.begin(), Obszary.end());
+      texts.insert(texts.end(), {kTextFile, kTextEditing});
+      break;
+    case kPartAction:
+      texts.assign(Akcje.begin(), Akcje.end());
+      texts.insert(texts.end(), {kTextReady, kTextPreparing, kTextUpdating});
+      break;
+    default:
+      break;
   }
-  return {12 * w, 21 * w, 43 * w};
+  return texts;
+}
+
+}  // namespace
+
+std::array<int, 3> StatusPartEdges(int w, int W, const std::array<int, 3>& least) {
+  const int e0 = std::max(12 * w, least[0]);
+  const int e1 = e0 + std::max(9 * w, least[1]);
+  const int e2 = e1 + std::max(22 * w, least[2]);
+  if (W - 9 * w < e2) {
+    const int p0 = W * 12 / 50;
+    const int p1 = p0 + W * 9 / 50;
+    return {p0, p1, p1 + W * 22 / 50};
+  }
+  return {e0, e1, e2};
 }
 
 StatusBar::StatusBar(QWidget* parent) : QWidget(parent), progress_(new QProgressBar(this)) {
@@ -39,8 +91,19 @@ void StatusBar::setPartText(int part, const QString& text) {
   update();
 }
 
+int StatusBar::leastWidth(int part) const {
+  int widest = 0;
+  for (const std::string& t : PartTexts(part, fontMetrics())) {
+    QString text = QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
+    if (text.startsWith('\t')) text.remove(0, 1);
+    widest = std::max(widest, fontMetrics().horizontalAdvance(text));
+  }
+  return widest + kPartPadding;
+}
+
 void StatusBar::setParts(int averageCharWidth, int outerWidth) {
-  edges_ = StatusPartEdges(averageCharWidth, outerWidth);
+  edges_ = StatusPartEdges(averageCharWidth, outerWidth,
+                           {leastWidth(kPartFirmware), leastWidth(kPartArea), leastWidth(kPartAction)});
   placeProgress();
   update();
 }

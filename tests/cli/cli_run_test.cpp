@@ -245,6 +245,35 @@ TEST_F(CliRunTest, AnInterruptedReadNeverReplacesAnExistingFile) {
   }
 }
 
+// Interrupted while an answer crosses the line, and run again at once on the same port: the new run
+// waits until the line is quiet, so the rest of that answer costs it no retry.
+class CliPacedTest : public CliTest {
+ protected:
+  CliPacedTest() { simOptions_ = SimOptions{Millis(1), true}; }
+};
+
+TEST_F(CliPacedTest, ARunRightAfterAnInterruptedOneStartsClean) {
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    controller([](SimController& c) { c.clearReceived(); });
+    QProcess p;
+    p.start(KAVIRAOB_CLI, Args({"--port", port(), "read", "scenes", "--image", path("show")}));
+    p.closeWriteChannel();
+    QElapsedTimer t;
+    t.start();
+    while (frameCount() < 3 && t.elapsed() < 20000)
+      QThread::msleep(1);
+    QThread::msleep(20);  // half of the third answer (39 ms at the line's speed) is on its way
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 3);
+
+    const CliRun r = cli({"read", "scenes=1:1-1:2", "--image", path("again")});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.find("retry"), std::string::npos) << r.err;
+  }
+}
+
 // The files of a read are replaced as a set: a full disk replaces none (and says so even with -q);
 // a damaged scenes file that the read replaces whole is not loaded first; temporary files of a
 // killed run are removed at the next save.

@@ -68,8 +68,7 @@ class CliTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     std::string error;
-    // No pacing and no latency: the tests are about what is sent, not about the line's speed.
-    sim_ = PtySimulator::Start(std::make_unique<SimController>(SimOptions{Millis(0), false}), &error);
+    sim_ = PtySimulator::Start(std::make_unique<SimController>(simOptions_), &error);
     ASSERT_TRUE(sim_) << error;
   }
 
@@ -121,6 +120,9 @@ class CliTest : public ::testing::Test {
       QThread::msleep(5);
   }
 
+  // No pacing and no latency unless a test says otherwise: the tests are about what is sent, not
+  // about the line's speed.
+  SimOptions simOptions_{Millis(0), false};
   QTemporaryDir dir_;
   std::unique_ptr<PtySimulator> sim_;
 };

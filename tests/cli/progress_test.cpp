@@ -28,7 +28,7 @@ TEST(Progress, SnapshotsCountTheBlocksAndLinesWhoseAnswerWasHandled) {
   LinkState firmware;
   firmware.obszar = _upg_;
   firmware.akcja = _write_;
-  firmware.AdresDo = 3;
+  firmware.lncnt = 3;
   firmware.upgline = 1;
   firmware.status = _loop_;
   const Case cases[] = {
@@ -74,7 +74,7 @@ TEST(Progress, PlainLinesAtTheStartAndEachQuarterOfAPass) {
   LinkState link;
   link.obszar = _upg_;
   link.akcja = _write_;
-  link.AdresDo = 8;
+  link.lncnt = 8;
   SteadyTime t{};
   for (_akcja pass : {_write_, _verify_}) {
     link.akcja = pass;

@@ -22,7 +22,7 @@ using test::ScriptedHost;
 class EnginePtyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto controller = std::make_unique<SimController>(SimOptions{Millis(0), false});
+    auto controller = std::make_unique<SimController>(options);
     FillDemoShow(*show);
     controller->memory().loadImage(*show);
     std::string error;
@@ -30,7 +30,6 @@ class EnginePtyTest : public ::testing::Test {
     ASSERT_TRUE(sim) << error;
     ASSERT_EQ(port.open(sim->path()).stage, OpenStage::Opened);
     engine.setPort(&port);
-    engine.status = _idle_;
     QObject::connect(&port, &QtSerialPort::activity, &driver, &EngineDriver::kick);
   }
   void TearDown() override {
@@ -44,10 +43,10 @@ class EnginePtyTest : public ::testing::Test {
     QElapsedTimer t;
     t.start();
     driver.kick();
-    while (engine.status != _idle_ && t.elapsed() < 60000) {
+    while (engine.link().status != _idle_ && t.elapsed() < 60000) {
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
-    ASSERT_EQ(engine.status, _idle_) << "the run did not end";
+    ASSERT_EQ(engine.link().status, _idle_) << "the run did not end";
   }
 
   void rule(const char* text) {
@@ -73,6 +72,7 @@ class EnginePtyTest : public ::testing::Test {
     return i;
   }
 
+  SimOptions options{Millis(0), false};
   std::unique_ptr<ControllerImage> show = std::make_unique<ControllerImage>();
   std::unique_ptr<PtySimulator> sim;
   SteadyClock clock;
@@ -86,9 +86,9 @@ class EnginePtyTest : public ::testing::Test {
 TEST_F(EnginePtyTest, EveryWalk) {
   engine.startVersion();
   run();
-  EXPECT_EQ(engine.HFirmWareVer, "\tFW : 1.05A");
+  EXPECT_EQ(engine.link().HFirmWareVer, "\tFW : 1.05A");
 
-  engine.startBlocks(_read_, 0, 1023, true);
+  engine.startBlocks({_read_, 0, 1023, true});
   run();
   EXPECT_TRUE(*image == *show);
   EXPECT_EQ(blocksReceived().size(), 2048U);
@@ -96,15 +96,15 @@ TEST_F(EnginePtyTest, EveryWalk) {
   image->Sceny[700].fill(0x42);
   image->PgmSpeed[3] = 254;
   image->Midi[99].word = 0x1234;
-  engine.startBlocks(_write_, 700, 700);
+  engine.startBlocks({_write_, 700, 700});
   run();
-  engine.startBlocks(_write_, kSettingsUnit, kSettingsUnit);
+  engine.startBlocks({_write_, kSettingsUnit, kSettingsUnit});
   run();
-  engine.startBlocks(_write_, kMidiUnit, kMidiUnit);
+  engine.startBlocks({_write_, kMidiUnit, kMidiUnit});
   run();
   EXPECT_TRUE(*held() == *image);
 
-  engine.startBlocks(_verify_, 0, 1023, true);
+  engine.startBlocks({_verify_, 0, 1023, true});
   run();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Weryfikacja zakończona sukcesem !");
@@ -119,7 +119,7 @@ TEST_F(EnginePtyTest, EveryWalk) {
   run();
   ASSERT_EQ(host.boxes.size(), 2U);
   EXPECT_EQ(host.boxes[1].text, "Weryfikacja zakończona sukcesem !");
-  EXPECT_EQ(engine.HFirmWareVer, "\tFW : 1.05A");
+  EXPECT_EQ(engine.link().HFirmWareVer, "\tFW : 1.05A");
 
   engine.restart();
   run();  // idle as soon as the request has left: no answer is awaited
@@ -185,25 +185,99 @@ TEST_F(EnginePtyTest, MisbehaviourAndTheBoxesItShows) {
     host.answers = {c.answer};
     rule(c.rule);
     *image = *show;
-    engine.startBlocks(c.action, 1, 2);
+    engine.startBlocks({c.action, 1, 2});
     run();
     EXPECT_EQ(host.boxes.size(), 1U);
     EXPECT_EQ(host.firstBox().text, c.text);
     EXPECT_EQ(host.firstBox().caption, "Niepowodzenie");
     EXPECT_EQ(host.firstBox().buttons, c.buttons);
     EXPECT_EQ(blocksReceived(), c.blocks);
-    EXPECT_EQ(engine.status, _idle_);
+    EXPECT_EQ(engine.link().status, _idle_);
   }
 }
 
 TEST_F(EnginePtyTest, LineClosedMidRun) {
   rule("close:block=10");
-  engine.startBlocks(_read_, 0, 20);
+  engine.startBlocks({_read_, 0, 20});
   run();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Kod błędu : 5");  // EIO
   EXPECT_EQ(host.boxes[0].icon, Icon::Stop);
   EXPECT_EQ(image->Sceny[4], show->Sceny[4]);  // what was read before stays
+}
+
+// Answers paced at the line's speed, handed over in FIFO chunks as a serial port does.
+class PacedPtyTest : public EnginePtyTest {
+ protected:
+  PacedPtyTest() { options = SimOptions{Millis(1), true}; }
+};
+
+// Esc while an answer is still crossing the line, and at once a new run: it starts clean, without a
+// failure box, because its first frame waits until the rest of that answer has passed.
+TEST_F(PacedPtyTest, RunAfterAStopMidAnswerStartsClean) {
+  bool stopped = false;
+  QObject::connect(&port, &QtSerialPort::activity, [&] {
+    // The first bytes of an answer have arrived; about a hundred more are on their way.
+    if (stopped || engine.link().status != _rcving_ || engine.link().Adres < 5) return;
+    stopped = true;
+    QTimer::singleShot(0, [&] {
+      engine.stop();
+      sim->withController([](SimController& c) { c.clearReceived(); });
+      engine.startBlocks({_read_, 0, 3});
+    });
+  });
+  engine.startBlocks({_read_, 0, 1021});
+  run();
+  ASSERT_TRUE(stopped);
+  run();
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(blocksReceived(), (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+  for (unsigned s = 0; s < 4; ++s)
+    EXPECT_EQ(image->Sceny[s], show->Sceny[s]) << "scene " << s;
+}
+
+// Every answer byte handed over on its own: the port takes the bytes of an answer together once the
+// line can have carried them, and a short or refused answer still ends after its silence.
+class ByteAtATimePtyTest : public EnginePtyTest {
+ protected:
+  ByteAtATimePtyTest() {
+    options = SimOptions{Millis(1), true};
+    options.fifoTrigger = 1;
+  }
+};
+
+TEST_F(ByteAtATimePtyTest, AnswersArriveWholeAndShortOnesEndAfterTheirSilence) {
+  const struct {
+    const char* rule;
+    const char* box;
+    std::vector<std::uint32_t> blocks;
+  } cases[] = {
+      {nullptr, nullptr, {2, 3, 4, 5}},
+      {"short:block=3", "Błąd komunikacji : brak danych : 133", {2, 3, 3, 4, 5}},
+      {"nak:block=4", "Błąd komunikacji : NAK", {2, 3, 4, 4, 5}},
+  };
+  host.defaults[Buttons::RetryCancel] = Answer::Retry;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rule != nullptr ? c.rule : "none");
+    sim->withController([](SimController& s) {
+      s.clearRules();
+      s.clearReceived();
+    });
+    host.boxes.clear();
+    *image = ControllerImage{};
+    if (c.rule != nullptr) rule(c.rule);
+    engine.startBlocks({_read_, 1, 2});
+    run();
+    EXPECT_EQ(blocksReceived(), c.blocks);
+    if (c.box == nullptr) {
+      EXPECT_TRUE(host.boxes.empty());
+    } else {
+      ASSERT_EQ(host.boxes.size(), 1U);
+      EXPECT_EQ(host.boxes[0].text, c.box);
+    }
+    EXPECT_EQ(image->Sceny[1], show->Sceny[1]);
+    EXPECT_EQ(image->Sceny[2], show->Sceny[2]);
+  }
 }
 
 }  // namespace

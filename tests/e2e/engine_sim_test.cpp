@@ -19,10 +19,7 @@ using test::ScriptedHost;
 
 class EngineSimTest : public ::testing::Test {
  protected:
-  EngineSimTest() {
-    engine.setPort(&port);
-    engine.status = _idle_;
-  }
+  EngineSimTest() { engine.setPort(&port); }
 
   void run() {
     ASSERT_EQ(test::StepEngine(engine, clock, nullptr, 2'000'000), test::StepOutcome::Idle)
@@ -61,20 +58,20 @@ class EngineSimTest : public ::testing::Test {
 TEST_F(EngineSimTest, WholeWriteThenVerifyThenRead) {
   FillDemoShow(*image);
   image->SlowMode = 65535;
-  engine.startBlocks(_write_, 0, 1023, true);
+  engine.startBlocks({_write_, 0, 1023, true});
   run();
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_EQ(sim.received().size(), 2048U);
   EXPECT_TRUE(*controllerImage() == *image);
 
-  engine.startBlocks(_verify_, 0, 1023, true);
+  engine.startBlocks({_verify_, 0, 1023, true});
   run();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Weryfikacja zakończona sukcesem !");
 
   const ControllerImage written = *image;
   *image = ControllerImage{};
-  engine.startBlocks(_read_, 0, 1023, true);
+  engine.startBlocks({_read_, 0, 1023, true});
   run();
   EXPECT_TRUE(*image == written);
 }
@@ -83,7 +80,7 @@ TEST_F(EngineSimTest, VersionOfTheSimulatedController) {
   sim.memory().version = VersionBytes{7, 2, 'b'};
   engine.startVersion();
   run();
-  EXPECT_EQ(engine.HFirmWareVer, "\tFW : 2.07b");
+  EXPECT_EQ(engine.link().HFirmWareVer, "\tFW : 2.07b");
 }
 
 // Each misbehaviour spoils one answer; the user answers every Retry box with Retry, and the run
@@ -123,7 +120,7 @@ TEST_F(EngineSimTest, MisbehavingLineRecoversOnRetry) {
     }
     rule(c.rule);
     host.defaults[Buttons::RetryCancel] = Answer::Retry;
-    engine.startBlocks(c.action, 0, 9);
+    engine.startBlocks({c.action, 0, 9});
     run();
     EXPECT_EQ(host.boxes.size(), 1U);
     EXPECT_EQ(host.firstBox().text, c.box);
@@ -145,7 +142,7 @@ TEST_F(EngineSimTest, ProtocolErrorsEndTheRun) {
     sim.clearReceived();
     host.boxes.clear();
     rule(r);
-    engine.startBlocks(_read_, 0, 9);
+    engine.startBlocks({_read_, 0, 9});
     run();
     EXPECT_EQ(host.boxes.size(), 1U);
     EXPECT_EQ(host.firstBox().text, "Błąd protokołu");
@@ -159,11 +156,11 @@ TEST_F(EngineSimTest, ProtocolErrorsEndTheRun) {
 
 TEST_F(EngineSimTest, LineClosedMidRunIsASystemError) {
   rule("close:block=7");
-  engine.startBlocks(_write_, 0, 9);
+  engine.startBlocks({_write_, 0, 9});
   run();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text.rfind("Kod błędu : ", 0), 0U);
-  EXPECT_EQ(engine.status, _idle_);
+  EXPECT_EQ(engine.link().status, _idle_);
 }
 
 TEST_F(EngineSimTest, CancelKeepsWhatWasReadSoFar) {
@@ -173,11 +170,35 @@ TEST_F(EngineSimTest, CancelKeepsWhatWasReadSoFar) {
   *image = ControllerImage{};
   rule("nak:block=6");
   host.defaults[Buttons::RetryCancel] = Answer::Cancel;
-  engine.startBlocks(_read_, 0, 1021);
+  engine.startBlocks({_read_, 0, 1021});
   run();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(image->Sceny[2], show.Sceny[2]);
   EXPECT_EQ(image->Sceny[3], ControllerImage{}.Sceny[3]);
+}
+
+// A run stopped while an answer is on the line, and a new one started at once: the new run's first
+// frame waits until the rest of that answer has passed, and nothing of it reaches the new run.
+TEST_F(EngineSimTest, AnswerCutShortByAStopDoesNotReachTheNextRun) {
+  FillDemoShow(*image);
+  sim.memory().loadImage(*image);
+  const ControllerImage show = *image;
+  *image = ControllerImage{};
+  engine.startBlocks({_read_, 0, 1021});
+  ASSERT_EQ(test::StepEngine(
+                engine, clock, [&] { return engine.link().Adres == 5 && engine.link().status == _rcving_; },
+                100000),
+            test::StepOutcome::Done);
+  clock.advance(Millis(15));  // a third of the 134-byte answer has arrived
+  port.pump();
+  engine.stop();
+  sim.clearReceived();
+  engine.startBlocks({_read_, 0, 3});
+  run();
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(blocksReceived(), (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+  for (unsigned s = 0; s < 4; ++s)
+    EXPECT_EQ(image->Sceny[s], show.Sceny[s]) << "scene " << s;
 }
 
 TEST_F(EngineSimTest, FirmwareInstallAndVerify) {
@@ -212,7 +233,7 @@ TEST_F(EngineSimTest, FirmwareInstallAndVerify) {
   ASSERT_EQ(host.boxes.size(), 2U);
   EXPECT_EQ(host.boxes[0].text.rfind("Błąd weryfikacji aktualizacji : linia 3\n", 0), 0U);
   EXPECT_EQ(host.boxes[1].text, "Weryfikacja zakończona z ostrzeżeniami !");
-  EXPECT_NE(engine.HFirmWareVer, kNoVersion);
+  EXPECT_NE(engine.link().HFirmWareVer, kNoVersion);
 }
 
 }  // namespace

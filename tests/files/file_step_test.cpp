@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/transfer_engine.h"
 #include "scripted_host.h"
 #include "temp_dir.h"
 
@@ -27,30 +28,41 @@ ControllerImage Sample() {
   return image;
 }
 
+// The file step as the engine runs it, started as an area command under a file action starts it.
 class FileStep : public ::testing::Test {
  protected:
-  // An area command under a file action, then the main loop stepping while the state is `_file_`.
-  void Run(_akcja akcja, _obszar obszar, bool all, std::deque<std::optional<std::string>> files) {
-    host_.files = std::move(files);
-    link_.akcja = akcja;
-    link_.obszar = obszar;
-    link_.wszystko = all ? 1 : 0;
-    link_.status = _file_;
-    for (int i = 0; i < 10 && link_.status == _file_; ++i)
-      RunFileStep(link_, image_, host_, dialog_);
+  FileStep() {
+    engine_.fileStep = [this](const LinkState& link) { return RunFileStep(link, image_, host_, dialog_); };
   }
+  void Run(_akcja akcja, std::uint32_t unit, bool all, std::deque<std::optional<std::string>> files) {
+    host_.files = std::move(files);
+    engine_.startFileStep({akcja, unit, all ? kMidiUnit : unit, all});
+    for (int i = 0; i < 10 && link().status == _file_; ++i)
+      engine_.step();
+  }
+  // A step for an area or action the file step cannot handle.
+  void RunOn(_akcja akcja, _obszar obszar) {
+    LinkState link;
+    link.akcja = akcja;
+    link.obszar = obszar;
+    host_.files = {At("x")};
+    end_ = RunFileStep(link, image_, host_, dialog_);
+  }
+  const LinkState& link() const { return engine_.link(); }
   std::string At(const std::string& name) const { return (dir_ / name).string(); }
 
   test::TempDir dir_;
-  LinkState link_;
   ControllerImage image_;
   DialogHost host_;
   FileDialogState dialog_;
+  ManualClock clock_;
+  TransferEngine engine_{image_, host_, clock_};
+  FileStepEnd end_ = FileStepEnd::Done;
 };
 
 TEST_F(FileStep, AllSavesThenLoadsTheThreeFilesUnderOneName) {
   image_ = Sample();
-  Run(_fsave_, _dane_, true, {At("a.K3s"), kOffered, kOffered});
+  Run(_fsave_, 0, true, {At("a.K3s"), kOffered, kOffered});
   const struct {
     int filter;
     const char* ext;
@@ -66,17 +78,17 @@ TEST_F(FileStep, AllSavesThenLoadsTheThreeFilesUnderOneName) {
     EXPECT_EQ(r.initialName, expected[i].offered);
   }
   EXPECT_EQ(std::filesystem::file_size(At("a.K3m")), 256U);
-  EXPECT_EQ(link_.wszystko, 0);
-  EXPECT_EQ(link_.status, _idle_);
+  EXPECT_EQ(link().wszystko, 0);
+  EXPECT_EQ(link().status, _idle_);
   EXPECT_EQ(host_.status[kPartArea], "\tPlik");
   EXPECT_FALSE(host_.menu.at(kEntryPowtorz));
 
   image_ = ControllerImage{};
-  Run(_fread_, _dane_, true, {At("a.K3s"), kOffered, kOffered});
+  Run(_fread_, 0, true, {At("a.K3s"), kOffered, kOffered});
   EXPECT_EQ(image_, Sample());
   EXPECT_EQ(host_.fileRequests.back().title, "Wybierz plik z danymi :");
   EXPECT_EQ(host_.fileRequests.back().initialName, At("a.K3m"));
-  EXPECT_EQ(link_.wszystko, 0);
+  EXPECT_EQ(link().wszystko, 0);
   EXPECT_TRUE(host_.boxes.empty());
 }
 
@@ -92,10 +104,10 @@ TEST_F(FileStep, AnAbortedAllRunDoesNotCarryIntoTheNextAction) {
     SCOPED_TRACE(c.second.value_or("second file cancelled"));
     image_ = ControllerImage{};
     host_.boxes.clear();
-    Run(_fread_, _dane_, true, {At("c.K3s"), c.second});
-    EXPECT_EQ(link_.wszystko, 0);
-    EXPECT_EQ(link_.status, _idle_);
-    EXPECT_EQ(link_.akcja, c.akcjaAfter);
+    Run(_fread_, 0, true, {At("c.K3s"), c.second});
+    EXPECT_EQ(link().wszystko, 0);
+    EXPECT_EQ(link().status, _idle_);
+    EXPECT_EQ(link().akcja, c.akcjaAfter);
     std::vector<std::string> captions;
     for (const auto& b : host_.boxes)
       captions.push_back(b.caption);
@@ -104,7 +116,7 @@ TEST_F(FileStep, AnAbortedAllRunDoesNotCarryIntoTheNextAction) {
     EXPECT_EQ(image_.PgmFade, ControllerImage{}.PgmFade);
 
     host_.fileRequests.clear();
-    Run(_fread_, _dane_, false, {At("c.K3s")});
+    Run(_fread_, 0, false, {At("c.K3s")});
     EXPECT_EQ(host_.fileRequests.size(), 1U);
   }
 }
@@ -124,14 +136,13 @@ TEST_F(FileStep, FailuresShowTheirMessageAndChangeNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     host_.boxes.clear();
-    Run(c.akcja, _sync_, true, {c.file});
+    Run(c.akcja, kSettingsUnit, false, {c.file});
     EXPECT_EQ(host_.boxes.size(), 1U);
     EXPECT_EQ(host_.firstBox().text, c.text);
     EXPECT_EQ(host_.firstBox().caption, "Niepowodzenie");
     EXPECT_EQ(host_.firstBox().icon, Icon::Stop);
     EXPECT_EQ(image_, Sample());
-    EXPECT_EQ(link_.status, _idle_);
-    EXPECT_EQ(link_.wszystko, 0);
+    EXPECT_EQ(link().status, _idle_);
   }
 }
 
@@ -178,21 +189,19 @@ TEST_F(FileStep, AnAreaOrActionItCannotHandleIsReported) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     host_.boxes.clear();
-    Run(c.akcja, c.obszar, true, {At("x")});
+    RunOn(c.akcja, c.obszar);
     EXPECT_EQ(host_.boxes.size(), 1U);
     EXPECT_EQ(host_.firstBox().text, c.text);
     EXPECT_EQ(host_.firstBox().caption, "Mamy problem");
     EXPECT_EQ(host_.firstBox().icon, Icon::Exclamation);
     EXPECT_TRUE(host_.fileRequests.empty());
-    EXPECT_EQ(link_.status, _idle_);
-    EXPECT_EQ(link_.akcja, _NA_);
-    EXPECT_EQ(link_.wszystko, 0);
+    EXPECT_EQ(end_, FileStepEnd::Cancelled);  // the engine goes idle with no action left
   }
 }
 
 TEST_F(FileStep, TheLastNameIsOfferedAgainAndANameWithoutExtensionGetsOne) {
-  Run(_fsave_, _midi_, false, {At("show")});
-  Run(_fsave_, _dane_, true, {kOffered, kOffered, kOffered});
+  Run(_fsave_, kMidiUnit, false, {At("show")});
+  Run(_fsave_, 0, true, {kOffered, kOffered, kOffered});
   ASSERT_EQ(host_.fileRequests.size(), 4U);
   EXPECT_EQ(host_.fileRequests[1].initialName, At("show"));
   EXPECT_EQ(host_.fileRequests[2].initialName, At("show.K3p"));

@@ -63,7 +63,7 @@ void EngineTest::runUntil(const std::function<bool()>& done, int maxSteps) {
 
 void EngineTest::runUntilIdle(int maxSteps) {
   runUntil([] { return false; }, maxSteps);
-  EXPECT_EQ(engine.status, _idle_);
+  EXPECT_EQ(engine.link().status, _idle_);
 }
 
 std::vector<std::uint8_t> EngineTest::commands() const {

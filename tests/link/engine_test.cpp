@@ -26,13 +26,13 @@ TEST(VersionText, FromTheThreeDataBytes) {
   }
 }
 
-TEST_F(EngineTest, StartUpReadsTheVersion) {
-  ASSERT_EQ(engine.status, _init_);
-  ASSERT_EQ(engine.obszar, _version_);
+TEST_F(EngineTest, VersionReadShowsTheVersion) {
+  EXPECT_EQ(engine.link().status, _idle_);  // nothing is sent before a port has answered
+  engine.startVersion();
   runUntilIdle();
   ASSERT_EQ(port.written.size(), 1U);
   EXPECT_EQ(port.written[0], (Bytes{0x12, 0x03, 0xEB}));
-  EXPECT_EQ(engine.HFirmWareVer, "\tFW : 1.05A");
+  EXPECT_EQ(engine.link().HFirmWareVer, "\tFW : 1.05A");
   EXPECT_EQ(host.status[kPartFirmware], "\tFW : 1.05A");
   EXPECT_EQ(host.status[kPartArea], "\tWersja");
   EXPECT_EQ(host.progress, (std::vector<int>{100, 0}));
@@ -40,12 +40,11 @@ TEST_F(EngineTest, StartUpReadsTheVersion) {
 }
 
 TEST_F(EngineTest, ScenesWriteOverARangeSendsItsBlocksInOrder) {
-  engine.status = _idle_;
   image->Sceny[10][0] = 0x5A;
-  engine.startBlocks(_write_, 10, 20);
-  EXPECT_EQ(engine.Adres, 20U);
-  runUntil([&] { return engine.Adres == 21; });
-  EXPECT_EQ(engine.PBpos, 4);  // 1 x 50 / 11
+  engine.startBlocks({_write_, 10, 20});
+  EXPECT_EQ(engine.link().Adres, 20U);
+  runUntil([&] { return engine.link().Adres == 21; });
+  EXPECT_EQ(engine.link().PBpos, 4);  // 1 x 50 / 11
   EXPECT_TRUE(host.menu[kEntryZatrzymaj]);
   runUntilIdle();
   ASSERT_EQ(port.written.size(), 22U);
@@ -53,7 +52,7 @@ TEST_F(EngineTest, ScenesWriteOverARangeSendsItsBlocksInOrder) {
     EXPECT_EQ(port.written[i][0], 0x11);
     EXPECT_EQ(addressOf(port.written[i]), 20 + i);
   }
-  EXPECT_EQ(engine.Adres, 42U);
+  EXPECT_EQ(engine.link().Adres, 42U);
   EXPECT_EQ(controller.memory->Sceny[10][0], 0x5A);
   EXPECT_TRUE(host.menu[kEntryPowtorz]);
   EXPECT_FALSE(host.menu[kEntryZatrzymaj]);
@@ -62,7 +61,6 @@ TEST_F(EngineTest, ScenesWriteOverARangeSendsItsBlocksInOrder) {
 }
 
 TEST_F(EngineTest, WholeReadWalksAllBlocksAndSwitchesArea) {
-  engine.status = _idle_;
   controller.memory->Sceny[1021][255] = 7;
   controller.memory->PgmFade[47] = 9;
   controller.memory->Midi[127].word = 0x8001;
@@ -70,7 +68,7 @@ TEST_F(EngineTest, WholeReadWalksAllBlocksAndSwitchesArea) {
   host.onRepaint = [&] {
     if (areas.empty() || areas.back() != host.status[kPartArea]) areas.push_back(host.status[kPartArea]);
   };
-  engine.startBlocks(_read_, 0, 1023, true);
+  engine.startBlocks({_read_, 0, 1023, true});
   runUntilIdle();
   EXPECT_EQ(port.written.size(), 2048U);
   EXPECT_EQ(areas, (std::vector<std::string>{"\tSceny", "\tUstaw.", "\tMIDI"}));
@@ -78,48 +76,37 @@ TEST_F(EngineTest, WholeReadWalksAllBlocksAndSwitchesArea) {
   EXPECT_EQ(image->Sceny[1021][255], 7);
   EXPECT_EQ(image->PgmFade[47], 9);
   EXPECT_EQ(image->Midi[127].word, 0x8001);
-  EXPECT_EQ(engine.wszystko, 0);
+  EXPECT_EQ(engine.link().wszystko, 0);
   EXPECT_TRUE(host.boxes.empty());
 }
 
 TEST_F(EngineTest, SettingsRunSendsTwoFrames) {
-  engine.status = _idle_;
-  engine.startBlocks(_read_, 1022, 1022);
-  EXPECT_EQ(engine.Adres, 2044U);
-  runUntil([&] { return engine.Adres == 2045; });
-  EXPECT_EQ(engine.PBpos, 50);
+  engine.startBlocks({_read_, 1022, 1022});
+  EXPECT_EQ(engine.link().Adres, 2044U);
+  runUntil([&] { return engine.link().Adres == 2045; });
+  EXPECT_EQ(engine.link().PBpos, 50);
   runUntilIdle();
   ASSERT_EQ(port.written.size(), 2U);
   EXPECT_EQ(port.written[0], (Bytes{0x12, 0x26, 0xFC, 0x07, 0x80, 0x45}));
   EXPECT_EQ(addressOf(port.written[1]), 2045U);
 }
 
-TEST_F(EngineTest, ScenesRunToTheLastSceneLeavesTheSettingsAreaButRepeatsScenes) {
-  engine.status = _idle_;
-  engine.startBlocks(_read_, 1000, 1021);
-  runUntilIdle();
-  EXPECT_EQ(engine.obszar, _sync_);
-  EXPECT_EQ(engine.exobszar, _dane_);
-  // "&Powtórz" takes the area of the last area command.
-  port.written.clear();
-  engine.akcja = engine.exakcja;
-  engine.obszar = engine.exobszar;
-  engine.Adres = 2 * engine.AdresOd;
-  engine.status = _init_;
+TEST_F(EngineTest, ScenesRunToTheLastSceneLeavesTheSettingsArea) {
+  engine.startBlocks({_read_, 1000, 1021});
   runUntilIdle();
   ASSERT_EQ(port.written.size(), 44U);
-  EXPECT_EQ(addressOf(port.written.front()), 2000U);
   EXPECT_EQ(addressOf(port.written.back()), 2043U);
+  EXPECT_EQ(engine.link().obszar, _sync_);
+  EXPECT_EQ(engine.link().exobszar, _dane_);  // what "&Powtórz" repeats
 }
 
 TEST_F(EngineTest, RefusedWriteRetriesTheSameBlockAfterTheLineFallsQuiet) {
-  engine.status = _idle_;
   controller.override = [&](const Bytes&, std::size_t index) -> std::optional<Bytes> {
     if (index == 1) return kNak;
     return std::nullopt;
   };
   host.answers = {Answer::Retry};
-  engine.startBlocks(_write_, 3, 3);
+  engine.startBlocks({_write_, 3, 3});
   runUntil([&] { return !host.boxes.empty(); });
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Błąd komunikacji : NAK");
@@ -139,15 +126,33 @@ TEST_F(EngineTest, RefusedWriteRetriesTheSameBlockAfterTheLineFallsQuiet) {
   EXPECT_EQ(host.boxes.size(), 1U);
 }
 
+// The first frame of a run waits until the line has been quiet for the read's silence interval, and
+// only as long as that takes.
+TEST_F(EngineTest, ANewRunWaitsForAQuietLine) {
+  SteadyTime start = clock.now();
+  engine.startBlocks({_read_, 0, 0});
+  runUntilIdle();
+  EXPECT_EQ(port.writtenAt.at(0), start);  // nothing has come yet
+  const SteadyTime lastByte = *port.lastReceived();
+  engine.startVersion();
+  runUntilIdle();
+  EXPECT_EQ(port.writtenAt.at(2), lastByte + Millis(100));
+  clock.advance(Millis(250));
+  start = clock.now();
+  engine.startVersion();
+  runUntilIdle();
+  EXPECT_EQ(port.writtenAt.at(3), start);
+  EXPECT_TRUE(host.boxes.empty());
+}
+
 TEST_F(EngineTest, CancelEndsTheRunAndAnAllSequence) {
-  engine.status = _idle_;
   controller.override = [&](const Bytes&, std::size_t index) -> std::optional<Bytes> {
     return index == 4 ? std::optional<Bytes>(kNak) : std::nullopt;
   };
-  engine.startBlocks(_write_, 0, 1023, true);
+  engine.startBlocks({_write_, 0, 1023, true});
   runUntilIdle();
   EXPECT_EQ(port.written.size(), 5U);
-  EXPECT_EQ(engine.wszystko, 0);
+  EXPECT_EQ(engine.link().wszystko, 0);
   EXPECT_FALSE(host.menu[kEntryZatrzymaj]);
   ASSERT_EQ(host.boxes.size(), 1U);
 }
@@ -183,14 +188,13 @@ TEST_F(EngineTest, DamagedRepliesOfferRetryWithTheirDetail) {
     host.boxes.clear();
     port.written.clear();
     controller.frames.clear();
-    engine.status = _idle_;
     controller.override = [&](const Bytes& frame, std::size_t index) -> std::optional<Bytes> {
       if (index != 0) return std::nullopt;
       const BlockData data = EncodeBlock(*controller.memory, addressOf(frame));
       return c.damage(DataReply(0x26, addressOf(frame), data));
     };
     host.answers = {Answer::Retry};
-    engine.startBlocks(_read_, 4, 4);
+    engine.startBlocks({_read_, 4, 4});
     runUntilIdle();
     EXPECT_EQ(host.boxes.size(), 1U);
     if (c.text != nullptr) {
@@ -207,7 +211,6 @@ TEST_F(EngineTest, DamagedRepliesOfferRetryWithTheirDetail) {
 }
 
 TEST_F(EngineTest, ProtocolErrorEndsTheRunWithoutRetry) {
-  engine.status = _idle_;
   controller.override = [&](const Bytes& frame, std::size_t) -> std::optional<Bytes> {
     const BlockData data{};
     Bytes r = DataReply(0x26, addressOf(frame), data);
@@ -215,7 +218,7 @@ TEST_F(EngineTest, ProtocolErrorEndsTheRunWithoutRetry) {
     r.back() = static_cast<std::uint8_t>(r.back() - 1);
     return r;
   };
-  engine.startBlocks(_read_, 1022, 1022, false);
+  engine.startBlocks({_read_, 1022, 1022, false});
   runUntilIdle();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Błąd protokołu");
@@ -225,9 +228,8 @@ TEST_F(EngineTest, ProtocolErrorEndsTheRunWithoutRetry) {
 }
 
 TEST_F(EngineTest, SystemErrorsAreReportedWithTheirCode) {
-  engine.status = _idle_;
   port.writeError = EIO;
-  engine.startBlocks(_write_, 0, 0);
+  engine.startBlocks({_write_, 0, 0});
   runUntilIdle();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Kod błędu : 5");
@@ -240,8 +242,8 @@ TEST_F(EngineTest, SystemErrorsAreReportedWithTheirCode) {
   controller.override = [&](const Bytes&, std::size_t) -> std::optional<Bytes> {
     return Bytes{0x15, 0x03, 0xE8, 0x00};
   };
-  engine.startBlocks(_read_, 0, 0);
-  runUntil([&] { return engine.status == _rcving_; });
+  engine.startBlocks({_read_, 0, 0});
+  runUntil([&] { return engine.link().status == _rcving_; });
   port.breakLine(EIO);
   runUntilIdle();
   ASSERT_EQ(host.boxes.size(), 1U);
@@ -250,13 +252,13 @@ TEST_F(EngineTest, SystemErrorsAreReportedWithTheirCode) {
 
 TEST_F(EngineTest, NoPortIsASystemError) {
   engine.setPort(nullptr);
+  engine.startVersion();
   runUntilIdle();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Kod błędu : " + std::to_string(EBADF));
 }
 
 TEST_F(EngineTest, RestartAwaitsNoAnswer) {
-  engine.status = _idle_;
   engine.restart();
   runUntilIdle();
   ASSERT_EQ(port.written.size(), 1U);
@@ -266,14 +268,13 @@ TEST_F(EngineTest, RestartAwaitsNoAnswer) {
 }
 
 TEST_F(EngineTest, StopKeepsWhatWasReadAndPurges) {
-  engine.status = _idle_;
   controller.memory->Sceny[0].fill(1);
   controller.memory->Sceny[1].fill(2);
-  engine.startBlocks(_read_, 0, 1021);
-  runUntil([&] { return engine.Adres == 3; });
+  engine.startBlocks({_read_, 0, 1021});
+  runUntil([&] { return engine.link().Adres == 3; });
   const int purges = port.purges;
   engine.stop();
-  EXPECT_EQ(engine.status, _idle_);
+  EXPECT_EQ(engine.link().status, _idle_);
   EXPECT_GT(port.purges, purges);
   EXPECT_EQ(image->Sceny[0][255], 1);
   EXPECT_EQ(image->Sceny[1][0], 2);
@@ -287,20 +288,18 @@ TEST_F(EngineTest, StopKeepsWhatWasReadAndPurges) {
 }
 
 TEST_F(EngineTest, StaleStepOfAnotherStateIsIgnored) {
-  engine.status = _idle_;
-  engine.startBlocks(_read_, 0, 0);
+  engine.startBlocks({_read_, 0, 0});
   engine.step(_loop_);
   engine.step(_rcving_);
   EXPECT_TRUE(port.written.empty());
-  EXPECT_EQ(engine.status, _init_);
+  EXPECT_EQ(engine.link().status, _init_);
 }
 
 TEST_F(EngineTest, HighlightingDuringARunChangesNothing) {
-  engine.status = _idle_;
   engine.selectAction(_read_);
-  EXPECT_EQ(engine.akcja, _read_);
-  engine.startBlocks(_write_, 0, 1);
-  runUntil([&] { return engine.Adres == 2; });
+  EXPECT_EQ(engine.link().akcja, _read_);
+  engine.startBlocks({_write_, 0, 1});
+  runUntil([&] { return engine.link().Adres == 2; });
   engine.selectAction(_verify_);
   engine.selectAction(_fsave_);
   runUntilIdle();
@@ -310,7 +309,6 @@ TEST_F(EngineTest, HighlightingDuringARunChangesNothing) {
 }
 
 TEST_F(EngineTest, FirmwareInstallWritesReadsBackThenReadsTheVersion) {
-  engine.status = _idle_;
   FirmwareImage lines(3);
   for (std::uint32_t i = 0; i < 3; ++i) {
     lines[i].Adres = 0xFFF0 + i * 16;  // the third line lies above 0xFFFF
@@ -328,8 +326,8 @@ TEST_F(EngineTest, FirmwareInstallWritesReadsBackThenReadsTheVersion) {
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Weryfikacja zakończona sukcesem !");
   EXPECT_EQ(host.boxes[0].caption, "Sukces !");
-  EXPECT_FALSE(engine.pgmlines.has_value());
-  EXPECT_EQ(engine.obszar, _version_);
+  EXPECT_FALSE(engine.link().pgmlines.has_value());
+  EXPECT_EQ(engine.link().obszar, _version_);
   EXPECT_FALSE(host.menu.count(kEntryZatrzymaj) && host.menu[kEntryZatrzymaj]);
 }
 
@@ -357,7 +355,6 @@ TEST_F(EngineTest, FirmwareDifferenceRetryIgnoreAbort) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.answers.size() << " answers, the first "
                                     << static_cast<int>(c.answers[0]));
-    engine.status = _idle_;
     port.written.clear();
     host.boxes.clear();
     host.answers.assign(c.answers.begin(), c.answers.end());
@@ -378,11 +375,8 @@ TEST_F(EngineTest, FirmwareDifferenceRetryIgnoreAbort) {
   EXPECT_EQ(port.written[0], port.written[1]);  // Retry read the same line again
 }
 
-TEST_F(EngineTest, FirmwareStepWithoutAnImageSaysSoOnce) {
-  engine.status = _idle_;
-  engine.obszar = _upg_;
-  engine.akcja = _write_;
-  engine.status = _init_;
+TEST_F(EngineTest, FirmwareWithoutLinesSaysSoOnce) {
+  engine.startFirmware({}, false);
   runUntilIdle();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Błąd programu !");
@@ -391,12 +385,11 @@ TEST_F(EngineTest, FirmwareStepWithoutAnImageSaysSoOnce) {
 }
 
 TEST_F(EngineTest, VerifyRunEndsWithItsOutcome) {
-  engine.status = _idle_;
   for (unsigned s = 5; s <= 7; ++s) {
     image->Sceny[s].fill(static_cast<std::uint8_t>(s));
     controller.memory->Sceny[s].fill(static_cast<std::uint8_t>(s));
   }
-  engine.startBlocks(_verify_, 5, 7);
+  engine.startBlocks({_verify_, 5, 7});
   runUntilIdle();
   EXPECT_EQ(port.written.size(), 6U);
   ASSERT_EQ(host.boxes.size(), 1U);
@@ -405,7 +398,7 @@ TEST_F(EngineTest, VerifyRunEndsWithItsOutcome) {
 
   host.boxes.clear();
   controller.memory->Sceny[6][3] = 99;
-  engine.startBlocks(_verify_, 5, 7);
+  engine.startBlocks({_verify_, 5, 7});
   runUntilIdle();
   ASSERT_EQ(host.boxes.size(), 2U);
   EXPECT_EQ(host.boxes[0].text,
@@ -415,7 +408,7 @@ TEST_F(EngineTest, VerifyRunEndsWithItsOutcome) {
 
   host.boxes.clear();
   host.answers = {Answer::No};
-  engine.startBlocks(_verify_, 5, 7);
+  engine.startBlocks({_verify_, 5, 7});
   runUntilIdle();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(port.written.size(), 6U + 6U + 3U);

@@ -96,11 +96,36 @@ TEST_F(TimedPortTest, FastAckEndsAsSoonAsTheAckIsThere) {
   EXPECT_EQ(readAfter(Millis(100)).state, IoState::Done);
 }
 
+TEST_F(TimedPortTest, BytesStillNeededBeforeTheReadCanEnd) {
+  struct Peek : FakePort {
+    using FakePort::bytesUntilReady;
+    using FakePort::FakePort;
+  };
+  Peek peek{clock};
+  EXPECT_EQ(peek.bytesUntilReady(), 0U);  // no read
+  ASSERT_EQ(peek.startRead(134), 0);
+  EXPECT_EQ(peek.bytesUntilReady(), 134U);
+  peek.reply({0x13, 0x26});
+  EXPECT_EQ(peek.bytesUntilReady(), 132U);
+  // With fast acknowledgements an answer that begins as one can end with its third byte.
+  peek.setFastAck(true);
+  ASSERT_EQ(peek.startRead(6), 0);
+  peek.reply({0x06});
+  EXPECT_EQ(peek.bytesUntilReady(), 2U);
+  peek.reply({0x03, 0xF7});
+  EXPECT_EQ(peek.bytesUntilReady(), 0U);
+  ASSERT_EQ(peek.startRead(6), 0);
+  peek.reply({0x15});
+  EXPECT_EQ(peek.bytesUntilReady(), 5U);
+}
+
 TEST_F(TimedPortTest, PurgeDropsInputAndAbortsTheRead) {
   port.reply({9, 9, 9});
   ASSERT_EQ(port.startRead(6), 0);
+  clock.advance(Millis(5));
   port.purge();
   EXPECT_EQ(port.pollRead().state, IoState::Failed);
+  EXPECT_EQ(port.lastUnsettled(), clock.now());  // the purge may have cut an answer short
   ASSERT_EQ(port.startRead(6), 0);
   EXPECT_EQ(readAfter(Millis(840)).count, 0U);
 }

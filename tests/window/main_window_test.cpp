@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -24,10 +25,34 @@ TEST(StatusPartEdges, FixedWidthsOrShares) {
   EXPECT_EQ(StatusPartEdges(16, 800), (std::array<int, 3>{192, 336, 688}));
   EXPECT_EQ(StatusPartEdges(8, 399), (std::array<int, 3>{95, 166, 341}));
   EXPECT_EQ(StatusPartEdges(8, 416), (std::array<int, 3>{96, 168, 344}));
+  // A part that needs more than its character widths gets it; the others keep theirs.
+  EXPECT_EQ(StatusPartEdges(6, 800, {60, 60, 100}), (std::array<int, 3>{72, 132, 264}));
+  EXPECT_EQ(StatusPartEdges(6, 300, {60, 60, 100}), (std::array<int, 3>{72, 126, 258}));
+}
+
+// Every text of parts 0-2 fits in its part at the default font of the 800-pixel window.
+TEST(StatusBarTexts, EveryTextFitsItsPart) {
+  QMainWindow window;
+  StatusBar bar(&window);
+  bar.setParts(window.fontMetrics().averageCharWidth(), 800);
+  const std::vector<std::vector<const char*>> texts = {
+      {"FW : N/A", "FW : 1.05A", "FW : ?.??X", "FW : 8.88W", "FW : 0.00M", "FW : 4.44m"},
+      {"Sceny", "Ustaw.", "MIDI", "Wersja", "FirmWare", "N/A", "Plik", "Edycja"},
+      {"Zapis do Qz418", "Odczyt z Qz418", "Weryfikacja", "Odczyt z pliku", "Zapis do pliku", "N/A", "Gotowe",
+       "Inicjowanie", "Aktualizowanie"},
+  };
+  int left = 0;
+  for (std::size_t part = 0; part < texts.size(); ++part) {
+    const int room = bar.edges()[part] - left - 6;  // the gaps, the frame and the margins, as painted
+    for (const char* t : texts[part]) {
+      EXPECT_LE(bar.fontMetrics().horizontalAdvance(QString::fromUtf8(t)), room) << t;
+    }
+    left = bar.edges()[part];
+  }
 }
 
 TEST_F(WindowTest, StartUpFindsTheControllerAndShowsItsVersion) {
-  EXPECT_EQ(window->engine().HFirmWareVer, "\tFW : 1.05A");
+  EXPECT_EQ(window->engine().link().HFirmWareVer, "\tFW : 1.05A");
   EXPECT_EQ(window->statusBarWidget()->partText(kPartFirmware), "\tFW : 1.05A");
   EXPECT_EQ(window->statusBarWidget()->partText(kPartArea), "\tWersja");
   EXPECT_TRUE(window->menus().portEntry(0)->isChecked());
@@ -115,14 +140,32 @@ TEST_F(WindowTest, WholeReadVerifyAndWriteThroughTheMenus) {
   EXPECT_EQ(held->Sceny[0], window->image().Sceny[0]);
   EXPECT_EQ(held->Sceny[1], window->image().Sceny[1]);
   EXPECT_EQ(held->Sceny[2], show->Sceny[2]);
-  EXPECT_EQ(window->engine().AdresOd, 0U);
-  EXPECT_EQ(window->engine().AdresDo, 1U);
+  EXPECT_EQ(window->engine().link().AdresOd, 0U);
+  EXPECT_EQ(window->engine().link().AdresDo, 1U);
 
   // "&Powtórz" writes the same range again, without the dialog.
   dialogs = nullptr;
   trigger(kIdPowtorz);
   waitIdle();
   EXPECT_EQ(framesReceived() - before, 8U);
+}
+
+// Closing a dialog shows the link's state again: after the cancelled range dialog the area is the
+// scenes the command chose, and the link is ready.
+TEST_F(WindowTest, StatusBarFollowsTheLinkWhenTheRangeDialogCloses) {
+  StatusBar* bar = window->statusBarWidget();
+  ASSERT_EQ(bar->partText(kPartArea), "\tWersja");
+  dialogs = [](QDialog& d) {
+    d.show();
+    d.reject();
+    return d.result();
+  };
+  const auto frames = framesReceived();
+  highlight(2);  // "&Odczyt ze sterownika"
+  trigger(kIdSceny);
+  EXPECT_TRUE(waitFor([&] { return bar->partText(kPartArea) == "\tSceny"; }, 5000));
+  EXPECT_EQ(bar->partText(kPartAction), "\tGotowe");
+  EXPECT_EQ(framesReceived(), frames);
 }
 
 TEST_F(WindowTest, ControllerActionsNeedAnOpenPortFileActionsDoNot) {
@@ -133,7 +176,7 @@ TEST_F(WindowTest, ControllerActionsNeedAnOpenPortFileActionsDoNot) {
   trigger(kIdUstawienia);
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Musisz wybrać dostępny port szeregowy !");
-  EXPECT_EQ(window->engine().status, _idle_);
+  EXPECT_EQ(window->engine().link().status, _idle_);
 
   // Saving needs no port: the Save dialog gets the settings filter and title.
   const std::string name = ::testing::TempDir() + "kaviraob-window-settings.K3p";
@@ -152,27 +195,27 @@ TEST_F(WindowTest, ControllerActionsNeedAnOpenPortFileActionsDoNot) {
 TEST_F(WindowTest, StopAndEscapeEndARunningTransfer) {
   highlight(2);
   trigger(kIdWszystko);
-  ASSERT_TRUE(waitFor([&] { return window->engine().Adres >= 4; }));
+  ASSERT_TRUE(waitFor([&] { return window->engine().link().Adres >= 4; }));
   trigger(kIdZatrzymaj);
-  EXPECT_EQ(window->engine().status, _idle_);
-  EXPECT_EQ(window->engine().wszystko, 0);
+  EXPECT_EQ(window->engine().link().status, _idle_);
+  EXPECT_EQ(window->engine().link().wszystko, 0);
   EXPECT_FALSE(window->menus().akcjeEntry(9)->isEnabled());
 
   trigger(kIdWszystko);
-  ASSERT_TRUE(waitFor([&] { return window->engine().Adres >= 4; }));
+  ASSERT_TRUE(waitFor([&] { return window->engine().link().Adres >= 4; }));
   QTest::keyClick(window.get(), Qt::Key_Escape);
-  EXPECT_EQ(window->engine().status, _idle_);
+  EXPECT_EQ(window->engine().link().status, _idle_);
   EXPECT_TRUE(host.boxes.empty());
 }
 
 TEST_F(WindowTest, HighlightingDuringATransferChangesNothingInIt) {
   highlight(2);
   trigger(kIdWszystko);
-  ASSERT_TRUE(waitFor([&] { return window->engine().Adres >= 2; }));
+  ASSERT_TRUE(waitFor([&] { return window->engine().link().Adres >= 2; }));
   highlight(7);  // passing over "Zapis do &sterownika" on the way to "&Zatrzymaj"
   highlight(9);
   waitIdle();
-  EXPECT_EQ(window->engine().akcja, _read_);
+  EXPECT_EQ(window->engine().link().akcja, _read_);
   const auto frames = sim->withController([](SimController& c) { return c.received(); });
   for (const auto& f : frames) {
     if (f.bytes.size() > 6) ADD_FAILURE() << "a write frame was sent";
@@ -182,7 +225,7 @@ TEST_F(WindowTest, HighlightingDuringATransferChangesNothingInIt) {
 TEST_F(WindowTest, AreaCommandsAndEditorsWaitForAnIdleLink) {
   highlight(2);
   trigger(kIdWszystko);
-  ASSERT_TRUE(waitFor([&] { return window->engine().Adres >= 2; }));
+  ASSERT_TRUE(waitFor([&] { return window->engine().link().Adres >= 2; }));
   int opened = 0;
   bool clientHidden = false;
   QString area;
@@ -210,11 +253,11 @@ TEST_F(WindowTest, AreaCommandsAndEditorsWaitForAnIdleLink) {
 
 TEST_F(WindowTest, PortChoiceReopensAndReadsTheVersion) {
   const auto before = framesReceived();
-  window->engine().HFirmWareVer = kNoVersion;
+  sim->withController([](SimController& c) { c.memory().version = VersionBytes{7, 2, 'b'}; });
   trigger(kIdFirstPort);
   EXPECT_TRUE(window->menus().portEntry(0)->isChecked());
   waitIdle();
-  EXPECT_EQ(window->engine().HFirmWareVer, "\tFW : 1.05A");
+  EXPECT_EQ(window->engine().link().HFirmWareVer, "\tFW : 2.07b");
   EXPECT_EQ(framesReceived() - before, 1U);  // the version request, no probe
 }
 

@@ -48,12 +48,12 @@ bool WindowTest::waitFor(const std::function<bool()>& done, int ms) {
 }
 
 void WindowTest::waitIdle() {
-  const bool idle = waitFor([&] { return window->engine().status == _idle_; }, 20000);
+  const bool idle = waitFor([&] { return window->engine().link().status == _idle_; }, 20000);
   if (!idle) {
     auto& e = window->engine();
     const auto at = e.wakeAt();
-    ADD_FAILURE() << "the link stayed busy: status " << e.status << " next " << static_cast<int>(e.next())
-                  << " Adres " << e.Adres << " wake in "
+    ADD_FAILURE() << "the link stayed busy: status " << e.link().status << " next "
+                  << static_cast<int>(e.next()) << " Adres " << e.link().Adres << " wake in "
                   << (at ? std::chrono::duration_cast<Millis>(*at - std::chrono::steady_clock::now()).count()
                          : -999)
                   << " ms, frames " << framesReceived();
