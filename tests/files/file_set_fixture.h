@@ -1,5 +1,8 @@
-// A set of three files, sized as the data files are, with old contents on disk and new ones to save.
+// Fixtures of the file tests: a set of three files, sized as the data files are, with old contents on
+// disk and new ones to save; and one old file that a failed save must leave as it was.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
@@ -31,6 +34,19 @@ struct SetFixture {
   std::vector<std::filesystem::path> paths;
   std::vector<Bytes> oldBytes;
   std::vector<FileWrite> writes;
+};
+
+// A failed save must leave the old file exactly as it was, with nothing else left in the folder.
+class FailedSave : public ::testing::Test {
+ protected:
+  void SetUp() override { WriteAll(path_, old_); }
+  void ExpectOldFileIntact() {
+    EXPECT_EQ(ReadAll(path_), old_);
+    EXPECT_EQ(dir_.names(), std::vector<std::string>{"show.K3s"});
+  }
+  TempDir dir_;
+  std::filesystem::path path_ = dir_ / "show.K3s";
+  Bytes old_ = Bytes(202, 0x77);
 };
 
 // The temporary files of saves in `folder`.

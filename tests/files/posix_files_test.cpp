@@ -3,7 +3,10 @@
 // links, the exact byte limits of names and paths, and the temporary files of processes that ended
 // or run under another user. Built where POSIX is; file_set_test.cpp holds what runs everywhere.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +15,8 @@
 
 #include "file_set_fixture.h"
 #include "files/data_files.h"
+#include "files/update_file.h"
+#include "scripted_host.h"
 #include "small_disk.h"
 #include "temp_dir.h"
 
@@ -20,6 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::Bytes;
+using test::FailedSave;
+using test::ReadAll;
 using test::SetFixture;
 using test::SmallDisk;
 using test::TempDir;
@@ -164,6 +171,79 @@ TEST(FileSet, NamesAndPathsBeyondTheSystemsLimitsAreRefusedBeforeWriting) {
     EXPECT_EQ(problem->text, c.reason);
   }
   EXPECT_EQ(dir.names(), std::vector<std::string>{});
+}
+
+// A full disk without root tricks: the file size limit stops the write part way, as a full disk would.
+TEST_F(FailedSave, RunningOutOfRoomKeepsTheOldFile) {
+  struct sigaction ignore {};
+  struct sigaction saved {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &saved), 0);
+  rlimit limit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit small{4096, limit.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const auto failure = SaveDataFile(path_, DataArea::Scenes, ControllerImage{});
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  ::sigaction(SIGXFSZ, &saved, nullptr);
+
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->kind, FileFailure::WriteFailed);
+  EXPECT_EQ(failure->BoxText(), path_.string() + " :\nBłąd zapisu !\nFile too large");
+  ExpectOldFileIntact();
+
+  const auto device = SaveDataFile("/dev/full", DataArea::Midi, ControllerImage{});
+  ASSERT_TRUE(device.has_value());
+  EXPECT_EQ(device->BoxText(), "/dev/full :\nBłąd zapisu !\nNo space left on device");
+}
+
+// Root may write anything: the refusal is tried as an ordinary user, in a child process.
+TEST_F(FailedSave, ReadOnlyFilesAreRefusedToOrdinaryUsers) {
+  ASSERT_EQ(::chmod(path_.c_str(), 0444), 0);
+  auto refused = [this] {
+    const auto failure = SaveDataFile(path_, DataArea::Settings, ControllerImage{});
+    return failure.has_value() && failure->text == path_.string() + " :\nBrak dostępu do zapisu !";
+  };
+  if (::geteuid() != 0) {
+    EXPECT_TRUE(refused());
+  } else {
+    ASSERT_EQ(::chmod(dir_.path().c_str(), 0777), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(::setgid(65534) == 0 && ::setuid(65534) == 0 && refused() ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  ExpectOldFileIntact();
+}
+
+TEST(DataFiles, ReplacingKeepsPermissionsAndLinks) {
+  TempDir dir;
+  WriteAll(dir / "plain", Bytes(10, 1));
+  ASSERT_EQ(::chmod((dir / "plain").c_str(), 0640), 0);
+  ASSERT_EQ(SaveDataFile(dir / "plain", DataArea::Settings, ControllerImage{}), std::nullopt);
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "plain").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640U);
+
+  WriteAll(dir / "target", Bytes(10, 1));
+  fs::create_symlink(dir / "target", dir / "link");
+  ASSERT_EQ(SaveDataFile(dir / "link", DataArea::Midi, ControllerImage{}), std::nullopt);
+  EXPECT_TRUE(fs::is_symlink(dir / "link"));
+  EXPECT_EQ(fs::file_size(dir / "target"), 256U);
+}
+
+// An update file that is a named pipe is refused at once, whoever may or may not write into it.
+TEST(UpdateFiles, ANamedPipeIsRefusedAtOnce) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "pipe.upg").c_str(), 0644), 0);
+  test::ScriptedHost host;
+  host.files = {(dir / "pipe.upg").string()};
+  FileDialogState dialog;
+  EXPECT_FALSE(LoadUpdate(0, "2.05", host, dialog).has_value());
+  ASSERT_EQ(host.boxes.size(), 1U);
+  EXPECT_EQ(host.boxes[0].text, "Błąd otwarcia pliku !\nit is a named pipe (FIFO), not a file");
 }
 
 }  // namespace
