@@ -614,6 +614,12 @@ void TransferEngine::changesAcknowledged() {
   writtenIndexes_.push_back(walkIndex_);
 }
 
+TransferEngine::ChangesCount TransferEngine::changesCount() const {
+  if (phase_ == ChangesPhase::ReadBack)
+    return {true, std::min<std::uint64_t>(readBackIndex_, writtenIndexes_.size()), writtenIndexes_.size()};
+  return {false, std::min<std::uint64_t>(walkIndex_, walkBlocks_.size()), walkBlocks_.size()};
+}
+
 void TransferEngine::loopChanges() {
   if (phase_ == ChangesPhase::ReadBack) {
     if (readBackIndex_ < writtenIndexes_.size()) ++readBackIndex_;

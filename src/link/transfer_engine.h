@@ -113,6 +113,14 @@ class TransferEngine {
   // The kind of the walk that runs or ran last, and what a changes walk did.
   WalkKind walkKind() const { return walkKind_; }
   const ChangesReport& changes() const { return report_; }
+  // How far a changes walk has come in its present pass: blocks compared (or, with Since, written)
+  // out of the blocks to walk, then blocks read back out of those written.
+  struct ChangesCount {
+    bool readingBack = false;
+    std::uint64_t done = 0;
+    std::uint64_t total = 0;
+  };
+  ChangesCount changesCount() const;
   // The write-ahead hook of the changes walks: called with a block's previous 128 bytes before its
   // write frame is sent (once per block, not again for a retry). A non-empty text means the bytes
   // could not be kept: the block is not written, and the run ends with that text in a box.

@@ -100,7 +100,16 @@ void ChangesRuns::linkIdle() {
   if (engine_.link().status != _idle_) return;
   engine_.beforeWrite = nullptr;
   engine_.changesEnded = nullptr;
+  // A run that ended normally has closed its journal already; one still open was cut short.
+  const bool cutShort = journal_ && journal_->records() > 0;
+  const std::string text =
+      cutShort
+          ? std::string(engine_.changes().kind == WalkKind::Undo ? kTextUndoStopped : kTextChangesStopped) +
+                "\n" + kTextBlocksWritten + std::to_string(engine_.changes().written) + "\n" +
+                kTextUndoJournal + journal_->path().string()
+          : std::string();
   closeJournal();
+  if (cutShort) host_.messageBox(text, kCaptionWarning, Buttons::Ok, Icon::Exclamation);
 }
 
 void ChangesRuns::closeJournal() {

@@ -28,6 +28,8 @@ inline constexpr const char* kTextUndoWarnings = "Cofnięcie zapisu zakończone 
 inline constexpr const char* kTextBlocksWritten = "Zapisane bloki : ";
 inline constexpr const char* kTextBlocksEqual = "Bloki bez zmian : ";
 inline constexpr const char* kTextUndoJournal = "Dziennik cofania : ";
+inline constexpr const char* kTextChangesStopped = "Zapis zmian przerwany !";
+inline constexpr const char* kTextUndoStopped = "Cofnięcie zapisu przerwane !";
 inline constexpr const char* kTextNoJournalKept = "Nic nie zapisano, dziennik nie był potrzebny.";
 inline constexpr const char* kTextNoJournal = "Brak dziennika zapisu do cofnięcia !";
 inline constexpr const char* kTextBadJournal = "Błędny dziennik zapisu !";
@@ -48,7 +50,7 @@ class ChangesRuns {
   // "Cofnij zapis z dziennika...": a journal chosen in the file dialog.
   void undoChosen();
   // The link is idle again: the journal of the run that ended is closed (and removed when it holds
-  // nothing).
+  // nothing). A run that stopped or failed after it overwrote blocks says where their journal is.
   void linkIdle();
 
  private:

@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QTemporaryDir>
 
+#include "same_image.h"
+#include "sim/misbehaviour.h"
 #include "window_fixture.h"
 
 namespace kavira::test {
@@ -53,12 +55,32 @@ TEST_F(WindowTest, ChangesWriteAndUndoThroughTheMenus) {
   EXPECT_EQ(host.boxes[2].buttons, Buttons::YesNo);
   EXPECT_EQ(host.boxes[3].text.rfind("Cofnięcie zapisu zakończone sukcesem !\nZapisane bloki : 1\n", 0), 0U)
       << host.boxes[3].text;
-  EXPECT_TRUE(*controllerImage() == *show);
+  EXPECT_TRUE(SameImage(*controllerImage(), *show));
 
   host.files = {dir.path().toStdString() + "/none.K3j"};
   trigger(kIdUndoJournal);
   ASSERT_EQ(host.boxes.size(), 5U);
   EXPECT_EQ(host.boxes[4].text.rfind("Błędny dziennik zapisu !\n", 0), 0U) << host.boxes[4].text;
+
+  // A run cut short after it overwrote block 0 (block 6 is refused, and the retry cancelled) says
+  // where the journal of that block is.
+  sim->withController([](SimController& c) {
+    std::string error;
+    c.addRule(*ParseMisbehaviour("nak:block=6:count=10", &error));
+  });
+  window->image().Sceny[0][0] ^= 0x20;
+  window->image().Sceny[3][0] ^= 0x20;  // block 6
+  host.boxes.clear();
+  host.answers = {Answer::Cancel};
+  highlight(14);
+  trigger(kIdWszystko);
+  waitIdle();
+  ASSERT_TRUE(waitFor([&] { return host.boxes.size() >= 2; }, 5000));
+  EXPECT_EQ(host.boxes[0].buttons, Buttons::RetryCancel);
+  EXPECT_EQ(host.boxes[1].text.rfind(
+                "Zapis zmian przerwany !\nZapisane bloki : 1\nDziennik cofania : " + folder + "/", 0),
+            0U)
+      << host.boxes[1].text;
 }
 
 }  // namespace
