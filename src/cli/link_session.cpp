@@ -44,8 +44,7 @@ LinkSession::LinkSession(const Context& context, std::string command)
   host_.differencesOnTerminal = IsTerminal(StdStream::Out);
   host_.notePrefix = "kaviraob-cli " + command_ + ": ";
   QObject::connect(&ports_, &PortManager::portActivity, &driver_, &EngineDriver::kick);
-  QObject::connect(&driver_, &EngineDriver::stepped,
-                   [this] { progress_.update(engine_.link(), clock_.now()); });
+  QObject::connect(&driver_, &EngineDriver::stepped, [this] { progress_.update(engine_, clock_.now()); });
 
   // A stop request (Ctrl+C, SIGTERM...) stops the engine at its next step.
   stopWatch_ = std::make_unique<StopWatch>();

@@ -166,6 +166,25 @@ const std::error_category& FileErrorCategory() {
   return category;
 }
 
+// Folders and listings need no more than the standard library, on every system.
+std::error_code FileSystem::CreateFolders(const fs::path& folder) {
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) return ec;
+  if (!fs::is_directory(folder, ec)) return ec ? ec : std::make_error_code(std::errc::not_a_directory);
+  return {};
+}
+
+std::error_code FileSystem::ListFiles(const fs::path& folder, std::vector<fs::path>& names) {
+  names.clear();
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code kind;
+    if (it->is_regular_file(kind)) names.push_back(it->path().filename());
+  }
+  return ec;
+}
+
 std::error_code make_error_code(FileError e) {
   return {static_cast<int>(e), FileErrorCategory()};
 }

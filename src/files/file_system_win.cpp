@@ -124,6 +124,21 @@ std::error_code WriteAll(HANDLE handle, std::span<const std::uint8_t> bytes) {
   return {};
 }
 
+// A journal: records appended and flushed to the disk one by one.
+class WindowsAppendFile final : public AppendFile {
+ public:
+  explicit WindowsAppendFile(Handle handle) : handle_(std::move(handle)) {}
+  std::error_code Append(std::span<const std::uint8_t> bytes) override {
+    return WriteAll(handle_.get(), bytes);
+  }
+  std::error_code Sync() override {
+    return ::FlushFileBuffers(handle_.get()) ? std::error_code{} : LastError();
+  }
+
+ private:
+  Handle handle_;
+};
+
 class WindowsFileSystem final : public FileSystem {
  public:
   std::error_code ReadPrefix(const std::filesystem::path& path, std::size_t limit,
@@ -177,6 +192,18 @@ class WindowsFileSystem final : public FileSystem {
     if (const auto e = OpenChecked(path, GENERIC_WRITE, FileKind::CharDevice, handle)) return e;
     if (const auto e = WriteAll(handle.get(), bytes)) return e;
     return handle.Close();
+  }
+
+  std::error_code CreateAppendFile(const std::filesystem::path& path,
+                                   std::unique_ptr<AppendFile>& out) override {
+    out.reset();
+    // CREATE_NEW fails when the name exists; FILE_APPEND_DATA writes every record at the end. The
+    // folder entry needs no flush of its own on NTFS: the file system's log keeps it.
+    Handle handle(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.valid()) return LastError();
+    out = std::make_unique<WindowsAppendFile>(std::move(handle));
+    return {};
   }
 
   std::error_code Rename(const std::filesystem::path& from, const std::filesystem::path& to) override {

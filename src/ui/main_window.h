@@ -17,6 +17,7 @@
 #include "model/controller_image.h"
 #include "platform/engine_driver.h"
 #include "platform/port_manager.h"
+#include "ui/changes_runs.h"
 
 class QDialog;
 
@@ -77,6 +78,7 @@ class MainWindow : public QMainWindow, public Host {
   StatusBar* statusBarWidget() const { return statusBar_; }
   ClientArea* client() const { return client_; }
   FileDialogState& fileDialog() { return fileDialog_; }
+  ChangesRuns& changesRuns() { return changes_; }
 
   // Status bar parts 0-2 from the link's state, as the client window's painting does.
   void refreshStatus();
@@ -110,6 +112,9 @@ class MainWindow : public QMainWindow, public Host {
   EngineDriver driver_;
   FileDialogState fileDialog_;
   Host* prompts_ = nullptr;
+  ChangesRuns changes_;
+  // "Zapis zmian do sterownika" was the last "Akcje" entry highlighted: the areas start its walk.
+  bool changesChosen_ = false;
   std::unique_ptr<Menus> menus_;
   ClientArea* client_;
   StatusBar* statusBar_;

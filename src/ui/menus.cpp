@@ -12,8 +12,8 @@ using E = MenuEntry;
 constexpr E Cmd(const char* text, int id, bool greyed = false) {
   return {E::Command, text, id, nullptr, greyed, _NA_};
 }
-constexpr E Pop(const char* text, const char* submenu, _akcja highlight = _NA_) {
-  return {E::Popup, text, 0, submenu, false, highlight};
+constexpr E Pop(const char* text, const char* submenu, _akcja highlight = _NA_, int id = 0) {
+  return {E::Popup, text, id, submenu, false, highlight};
 }
 constexpr E Sep() {
   return {E::Separator, nullptr, 0, nullptr, false, _NA_};
@@ -42,6 +42,11 @@ constexpr std::array kAkcje{
     Cmd("&Restart sterownika", kIdRestart),
     Sep(),
     Cmd("&Koniec pracy", kIdKoniec),
+    // The changes-only write and its undo come after the original entries.
+    Sep(),
+    Pop("Zapis z&mian do sterownika", kWyborMenu, _write_, kIdChangesWrite),
+    Cmd("&Cofnij ostatni zapis", kIdUndoLast),
+    Cmd("Cofnij zapis z dzie&nnika...", kIdUndoJournal),
 };
 constexpr std::array kPort{Cmd("&Auto", kIdAuto)};  // then one entry per listed port
 constexpr std::array kAktualizacja{
@@ -87,7 +92,7 @@ const MenuDef* FindMenu(const std::string& name) {
 }
 
 Menus::Menus(QMenuBar* bar, const std::vector<std::string>& ports) : bar_(bar), ports_(ports) {
-  // The area menu exists before "Akcje", which hangs it under five of its entries.
+  // The area menu exists before "Akcje", which hangs it under six of its entries.
   menus_[kWyborMenu] = build(kWyborMenu, bar);
   const MenuDef* def = FindMenu(kMenuBarName);
   for (const MenuEntry& e : def->entries) {
@@ -120,8 +125,9 @@ QMenu* Menus::build(const std::string& name, QWidget* parent) {
         a->setEnabled(!e.greyed);
         break;
       case MenuEntry::Popup:
-        // One action per entry: the same area menu hangs under five of them.
+        // One action per entry: the same area menu hangs under six of them.
         a = new QAction(QString::fromUtf8(e.text), menu);
+        a->setData(e.id);
         a->setMenu(build(e.submenu, parent));
         menu->addAction(a);
         break;

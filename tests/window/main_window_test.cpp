@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "find_child.h"
+#include "same_image.h"
 #include "ui/range_dialog.h"
 #include "ui/status_bar.h"
 #include "window_fixture.h"
@@ -107,7 +108,7 @@ TEST_F(WindowTest, WholeReadVerifyAndWriteThroughTheMenus) {
   highlight(2);  // "&Odczyt ze sterownika"
   trigger(kIdWszystko);
   waitIdle();
-  EXPECT_TRUE(window->image() == *show);
+  EXPECT_TRUE(test::SameImage(window->image(), *show));
   EXPECT_TRUE(window->menus().akcjeEntry(0)->isEnabled());   // "&Powtórz"
   EXPECT_FALSE(window->menus().akcjeEntry(9)->isEnabled());  // "&Zatrzymaj"
   EXPECT_EQ(window->statusBarWidget()->progressBar()->value(), 0);
