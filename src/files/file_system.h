@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <span>
@@ -112,6 +113,9 @@ class FileSystem {
 
 // The running system's implementation.
 FileSystem& SystemFileSystem();
+
+// The local time of `t` (the undo journals are named by it).
+std::tm LocalTime(std::time_t t);
 
 // `error` (from the C++ library's file functions) with a message() in UTF-8: on Windows the library
 // words the system's errors in the narrow code page, and they are worded again here.

@@ -224,6 +224,12 @@ class PosixFileSystem final : public FileSystem {
 
 }  // namespace
 
+std::tm LocalTime(std::time_t t) {
+  std::tm local{};
+  localtime_r(&t, &local);
+  return local;
+}
+
 FileSystem& SystemFileSystem() {
   static PosixFileSystem system;
   return system;

@@ -270,6 +270,12 @@ class WindowsFileSystem final : public FileSystem {
 
 }  // namespace
 
+std::tm LocalTime(std::time_t t) {
+  std::tm local{};
+  localtime_s(&local, &t);
+  return local;
+}
+
 FileSystem& SystemFileSystem() {
   static WindowsFileSystem system;
   return system;

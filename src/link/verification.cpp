@@ -8,7 +8,7 @@
 namespace kavira {
 namespace {
 
-std::string Dec(long v) {
+std::string Dec(long long v) {
   return std::to_string(v);
 }
 

@@ -1,4 +1,5 @@
 #include "ui/changes_runs.h"
+#include "files/path_text.h"
 
 #include <ctime>
 #include <set>
@@ -56,8 +57,8 @@ void ChangesRuns::undoChosen() {
   FileRequest request;
   request.title = kTitleUndoJournal;
   request.filterIndex = 5;
-  request.initialName = (folder / "").string();
-  if (const auto chosen = host_.chooseFile(request)) undo(std::filesystem::path(*chosen));
+  request.initialName = PathToUtf8(folder / "");
+  if (const auto chosen = host_.chooseFile(request)) undo(PathFromUtf8(*chosen));
 }
 
 void ChangesRuns::undo(const std::filesystem::path& path) {
@@ -67,7 +68,7 @@ void ChangesRuns::undo(const std::filesystem::path& path) {
     host_.messageBox(std::string(kTextBadJournal) + "\n" + error, kCaptionFailure, Buttons::Ok, Icon::Stop);
     return;
   }
-  const std::string question = std::string(kTextUndoQuestion) + "\n" + path.string() + "\n" +
+  const std::string question = std::string(kTextUndoQuestion) + "\n" + PathToUtf8(path) + "\n" +
                                kTextBlocksWritten + std::to_string(journal->records.size());
   if (host_.messageBox(question, kCaptionQuestion, Buttons::YesNo, Icon::Question) != Answer::Yes) return;
   // A block kept twice is restored to what it held first.
@@ -88,7 +89,8 @@ void ChangesRuns::ended(const ChangesReport& report) {
   text += std::string("\n") + kTextBlocksWritten + std::to_string(report.written) + "\n" + kTextBlocksEqual +
           std::to_string(report.equal) + "\n";
   const bool kept = journal_ && journal_->records() > 0;
-  text += kept ? std::string(kTextUndoJournal) + journal_->path().string() : std::string(kTextNoJournalKept);
+  text +=
+      kept ? std::string(kTextUndoJournal) + PathToUtf8(journal_->path()) : std::string(kTextNoJournalKept);
   const bool ok = report.readBackOk;
   closeJournal();
   // The older journals go only now that a newer write has succeeded.
@@ -106,7 +108,7 @@ void ChangesRuns::linkIdle() {
       cutShort
           ? std::string(engine_.changes().kind == WalkKind::Undo ? kTextUndoStopped : kTextChangesStopped) +
                 "\n" + kTextBlocksWritten + std::to_string(engine_.changes().written) + "\n" +
-                kTextUndoJournal + journal_->path().string()
+                kTextUndoJournal + PathToUtf8(journal_->path())
           : std::string();
   closeJournal();
   if (cutShort) host_.messageBox(text, kCaptionWarning, Buttons::Ok, Icon::Exclamation);
