@@ -22,7 +22,8 @@ using namespace kavira;
 
 class PreviewHost : public Host {
  public:
-  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) override {
+  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+                    MessageKind) override {
     return ShowMessageBox(nullptr, text, caption, buttons, icon);
   }
   void setStatusText(int part, std::string_view text) override {

@@ -19,7 +19,7 @@ void Commands::area(int id) {
   const bool file = IsFileAction(link.akcja);
   if (!file && !IsControllerAction(link.akcja)) return;  // no action was highlighted on the way
   if (!file && !portOpen()) {
-    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation);
+    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
     return;
   }
   BlockWalk walk{link.akcja, 0, 0, id == kIdWszystko};
@@ -62,7 +62,7 @@ void Commands::repeat() {
 bool Commands::firmwareAllowed() {
   if (engine_.link().status != _idle_) return false;
   if (!portOpen()) {
-    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation);
+    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
     return false;
   }
   return true;
