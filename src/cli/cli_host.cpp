@@ -193,7 +193,7 @@ Answer CliHost::messageBox(std::string_view polish, std::string_view caption, Bu
 void CliHost::setStatusText(int part, std::string_view text) {
   if (part != kPartArea) return;
   if (!text.empty() && text.front() == '\t') text.remove_prefix(1);
-  area_ = std::string(text);
+  area_ = TranslateText(text);
 }
 
 std::optional<std::string> CliHost::chooseFile(const FileRequest& request) {

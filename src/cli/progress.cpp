@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "link/frames.h"
+#include "platform/translation.h"
 
 namespace kavira::cli {
 namespace {
@@ -12,7 +13,7 @@ constexpr int kBarWidth = 24;
 constexpr Millis kRedraw{100};
 constexpr std::uint64_t kMilestones = 4;  // plain lines at each quarter
 
-std::string Bare(const char* statusText) {
+std::string Bare(const std::string& statusText) {
   std::string s = statusText;
   if (!s.empty() && s.front() == '\t') s.erase(0, 1);
   return s;
@@ -55,7 +56,7 @@ std::optional<ProgressSnapshot> SnapshotOf(const LinkState& link) {
     default:
       return std::nullopt;
   }
-  s.label = Bare(ActionText(link.akcja)) + ": " + Bare(AreaText(area));
+  s.label = Bare(TranslateText(ActionText(link.akcja))) + ": " + Bare(TranslateText(AreaText(area)));
   return s;
 }
 
