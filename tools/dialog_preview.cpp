@@ -11,6 +11,7 @@
 #include "link/host.h"
 #include "model/controller_image.h"
 #include "model/numbering.h"
+#include "platform/translation.h"
 #include "ui/message_box.h"
 #include "ui/midi_dialog.h"
 #include "ui/scene_editor_dialog.h"
@@ -73,6 +74,8 @@ std::unique_ptr<ControllerImage> DemoImage() {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // KAVIRA_LANG=en shows the dialog in English.
+  if (qgetenv("KAVIRA_LANG") == "en") SetLanguage(Language::English);
   const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("scene");
   const QString picture = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
   auto image = DemoImage();

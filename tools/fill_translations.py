@@ -23,8 +23,8 @@ EN = {
     },
     "MidiDialog": {
         "Edycja przypisań MIDI": "MIDI assignments", "Numer klawisza MIDI": "MIDI key number",
-        "Nuta / Oktawa": "Note / Octave", "Wyzwalanie w obszarach": "Triggers in areas",
-        "Przypisanie w obszarach": "Assigned in areas", "Przypisana scena :": "Assigned scene:",
+        "Nuta / Oktawa": "Note / Octave", "Wyzwalanie w obszarach": "Triggers in\nareas",
+        "Przypisanie w obszarach": "Assigned in\nareas", "Przypisana scena :": "Assigned scene:",
         "Program": "Program", "Scena": "Scene", "Koniec": "Close", "Wycofaj zmiany": "Undo changes",
         "Zatwierdź": "Apply",
     },

@@ -136,11 +136,13 @@
     </message>
     <message>
         <source>Wyzwalanie w obszarach</source>
-        <translation>Triggers in areas</translation>
+        <translation>Triggers in
+areas</translation>
     </message>
     <message>
         <source>Przypisanie w obszarach</source>
-        <translation>Assigned in areas</translation>
+        <translation>Assigned in
+areas</translation>
     </message>
     <message>
         <source>Przypisana scena :</source>
@@ -245,8 +247,8 @@
         <translation>Mode</translation>
     </message>
     <message>
-        <source>&quot;strobe&quot;</source>
-        <translation>&quot;strobe&quot;</translation>
+        <source>"strobe"</source>
+        <translation>"strobe"</translation>
     </message>
     <message>
         <source>Kolekcje</source>
