@@ -14,6 +14,8 @@
 //
 //   transfer_bench [--latency MS] [--lines N] [--quick] [--walks W,...] [--ack wait|fast]
 //                  [--delivery fifo|byte]
+//   transfer_bench --changes [--quick]   (one edited scene written changes-only; see
+//                                        transfer_bench_changes.cpp)
 // --quick walks 64 scene blocks and 100 firmware lines instead of the whole memory; --walks takes
 // read, write, verify and firmware (default: all four); --ack and --delivery run one case only.
 #include <sys/resource.h>
@@ -34,6 +36,7 @@
 #include "platform/pty_simulator.h"
 #include "platform/qt_serial_port.h"
 #include "sim/demo_show.h"
+#include "transfer_bench_changes.h"
 
 namespace {
 
@@ -132,6 +135,9 @@ bool Selected(const std::vector<std::string>& chosen, const char* name) {
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--serve") == 0) return Serve(std::atoi(argv[2]), std::atoi(argv[3]));
   QCoreApplication app(argc, argv);
+  // --changes [--quick]: the changes-only writes (transfer_bench_changes.cpp).
+  if (argc >= 2 && std::strcmp(argv[1], "--changes") == 0)
+    return RunChangesBench(1, argc >= 3 && std::strcmp(argv[2], "--quick") == 0);
   int latencyMs = 1;
   int lines = 1000;
   bool quick = false;

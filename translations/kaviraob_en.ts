@@ -119,6 +119,18 @@
         <source>&amp;Wszystko</source>
         <translation>&amp;All</translation>
     </message>
+    <message>
+        <source>Zapis z&amp;mian do sterownika</source>
+        <translation>Write c&amp;hanges to controller</translation>
+    </message>
+    <message>
+        <source>&amp;Cofnij ostatni zapis</source>
+        <translation>&amp;Undo the last write</translation>
+    </message>
+    <message>
+        <source>Cofnij zapis z dzie&amp;nnika...</source>
+        <translation>Undo a write from a &amp;journal...</translation>
+    </message>
 </context>
 <context>
     <name>MidiDialog</name>
@@ -704,6 +716,90 @@ in your Kavira-Oxbrine with version %2?</translation>
 Kontynuować ?</source>
         <translation>Different firmware version: %1!
 Continue?</translation>
+    </message>
+    <message>
+        <source>Zapis zmian</source>
+        <translation>Writing changes</translation>
+    </message>
+    <message>
+        <source>Cofnięcie zapisu</source>
+        <translation>Undoing a write</translation>
+    </message>
+    <message>
+        <source>Zapis zmian zakończony sukcesem !</source>
+        <translation>Changes written successfully!</translation>
+    </message>
+    <message>
+        <source>Zapis zmian zakończony z ostrzeżeniami !</source>
+        <translation>Changes written with warnings!</translation>
+    </message>
+    <message>
+        <source>Cofnięcie zapisu zakończone sukcesem !</source>
+        <translation>Write undone successfully!</translation>
+    </message>
+    <message>
+        <source>Cofnięcie zapisu zakończone z ostrzeżeniami !</source>
+        <translation>Write undone with warnings!</translation>
+    </message>
+    <message>
+        <source>Zapis zmian przerwany !</source>
+        <translation>Writing the changes was interrupted!</translation>
+    </message>
+    <message>
+        <source>Cofnięcie zapisu przerwane !</source>
+        <translation>Undoing the write was interrupted!</translation>
+    </message>
+    <message>
+        <source>Zapisane bloki : %1</source>
+        <translation>Blocks written: %1</translation>
+    </message>
+    <message>
+        <source>Bloki bez zmian : %1</source>
+        <translation>Blocks already equal: %1</translation>
+    </message>
+    <message>
+        <source>Dziennik cofania : %1</source>
+        <translation>Undo journal: %1</translation>
+    </message>
+    <message>
+        <source>Nic nie zapisano, dziennik nie był potrzebny.</source>
+        <translation>Nothing was written; no journal was needed.</translation>
+    </message>
+    <message>
+        <source>Nie można utworzyć dziennika zmian !
+Zapis nie został rozpoczęty.</source>
+        <translation>The undo journal cannot be created!
+The write was not started.</translation>
+    </message>
+    <message>
+        <source>Błąd zapisu dziennika zmian !
+Zapis został przerwany przed wysłaniem bloku.</source>
+        <translation>The undo journal could not be written!
+The write was stopped before the block was sent.</translation>
+    </message>
+    <message>
+        <source>Brak dziennika zapisu do cofnięcia !</source>
+        <translation>There is no write journal to undo!</translation>
+    </message>
+    <message>
+        <source>Błędny dziennik zapisu !</source>
+        <translation>Bad write journal!</translation>
+    </message>
+    <message>
+        <source>Przywrócić w sterowniku bloki z dziennika ?</source>
+        <translation>Restore the journal's blocks in the controller?</translation>
+    </message>
+    <message>
+        <source>Błąd weryfikacji cofnięcia zapisu : blok %1</source>
+        <translation>Undo verification error: block %1</translation>
+    </message>
+    <message>
+        <source>Pytanie</source>
+        <translation>Question</translation>
+    </message>
+    <message>
+        <source>Cofnij zapis z dziennika</source>
+        <translation>Undo a write from a journal</translation>
     </message>
 </context>
 <context>

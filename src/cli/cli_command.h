@@ -99,5 +99,8 @@ int RunWrite(Context& context, Args args);
 int RunVerify(Context& context, Args args);
 int RunFirmware(Context& context, Args args);
 int RunPackUpdate(Context& context, Args args);
+int RunUndo(Context& context, Args args);
+int RunJournal(Context& context, Args args);
+int RunDiff(Context& context, Args args);
 
 }  // namespace kavira::cli

@@ -21,6 +21,9 @@ constexpr Command kCommands[] = {
     {"ports", "list the serial ports in the order the controller search tries them", RunPorts},
     {"simulate", "serve a simulated controller on a pseudo-terminal", RunSimulate},
     {"pack-update", "build a firmware update file from an Intel HEX image", RunPackUpdate},
+    {"undo", "write back what a 'write --changed' overwrote, from its undo journal", RunUndo},
+    {"journal", "list the blocks an undo journal holds", RunJournal},
+    {"diff", "print the differences between two sets of data files, as verify words them", RunDiff},
 };
 
 }  // namespace

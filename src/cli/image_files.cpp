@@ -22,6 +22,16 @@ fs::path DataFilePath(const std::string& base, DataArea area) {
   return base + "." + DataFileExtension(area);
 }
 
+void StripDataExtension(std::string& base) {
+  for (DataArea a : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
+    const std::string ext = std::string(".") + DataFileExtension(a);
+    if (base.size() > ext.size() && base.compare(base.size() - ext.size(), ext.size(), ext) == 0) {
+      base.resize(base.size() - ext.size());
+      return;
+    }
+  }
+}
+
 const char* AreaName(DataArea area) {
   switch (area) {
     case DataArea::Scenes:

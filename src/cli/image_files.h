@@ -12,6 +12,8 @@
 namespace kavira::cli {
 
 std::filesystem::path DataFilePath(const std::string& base, DataArea area);
+// One of the files named by its full name stands for the base it belongs to: "show.K3s" -> "show".
+void StripDataExtension(std::string& base);
 // "scenes", "settings", "MIDI".
 const char* AreaName(DataArea area);
 

@@ -78,8 +78,7 @@ LinkSession::LinkSession(const Context& context, std::string command)
   host_.differencesOnTerminal = ::isatty(STDOUT_FILENO) != 0;
   host_.notePrefix = "kaviraob-cli " + command_ + ": ";
   QObject::connect(&ports_, &PortManager::portActivity, &driver_, &EngineDriver::kick);
-  QObject::connect(&driver_, &EngineDriver::stepped,
-                   [this] { progress_.update(engine_.link(), clock_.now()); });
+  QObject::connect(&driver_, &EngineDriver::stepped, [this] { progress_.update(engine_, clock_.now()); });
 
   // Signals only write a byte into a pipe; the event loop reads it and stops the engine.
   gSignal = 0;

@@ -60,6 +60,21 @@ std::optional<ProgressSnapshot> SnapshotOf(const LinkState& link) {
   return s;
 }
 
+std::optional<ProgressSnapshot> SnapshotOf(const TransferEngine& engine) {
+  const LinkState& link = engine.link();
+  if (engine.walkKind() == WalkKind::Blocks || link.obszar > _midi_) return SnapshotOf(link);
+  const TransferEngine::ChangesCount count = engine.changesCount();
+  ProgressSnapshot s;
+  s.done = count.done;
+  s.total = count.total;
+  const std::string walk =
+      TranslateText(engine.walkKind() == WalkKind::Undo ? Texts::kUndoWalk : Texts::kChangesWalk);
+  // The read-back pass checks the blocks written, as a verify does.
+  s.label = (count.readingBack ? walk + ", " + Bare(TranslateText(ActionText(_verify_))) : walk) + ": " +
+            Bare(AreaText(link.obszar));
+  return s;
+}
+
 std::string FormatBar(const ProgressSnapshot& s, double seconds) {
   const std::uint64_t filled = s.total != 0 ? s.done * kBarWidth / s.total : 0;
   std::string bar = s.label + " [";
@@ -81,9 +96,8 @@ std::string FormatPlain(const ProgressSnapshot& s) {
          std::to_string(percent) + "%)";
 }
 
-void ProgressReporter::update(const LinkState& link, SteadyTime now) {
+void ProgressReporter::update(const std::optional<ProgressSnapshot>& s, SteadyTime now) {
   if (mode_ == Mode::None) return;
-  const auto s = SnapshotOf(link);
   if (!s) return;
   // A new walk, or the firmware's second pass, counts from its own start.
   const bool restarted = !last_ || s->total != last_->total || s->done < last_->done;

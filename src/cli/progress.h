@@ -10,6 +10,7 @@
 
 #include "link/clock.h"
 #include "link/link_state.h"
+#include "link/transfer_engine.h"
 
 namespace kavira::cli {
 
@@ -24,6 +25,9 @@ struct ProgressSnapshot {
 
 // Where a block walk or a firmware pass stands; nothing for the short requests (version, restart).
 std::optional<ProgressSnapshot> SnapshotOf(const LinkState& link);
+// The same for whatever `engine` runs: a changes walk ("Zapis zmian", "Cofnięcie zapisu") counts the
+// blocks it compares, writes and reads back, not the range of the last area command.
+std::optional<ProgressSnapshot> SnapshotOf(const TransferEngine& engine);
 
 // "LABEL [#####-----] DONE/TOTAL UNIT  RATE/s  M:SS left"; the rate and time once some time has passed.
 std::string FormatBar(const ProgressSnapshot& s, double seconds);
@@ -38,13 +42,15 @@ class ProgressReporter {
   ProgressReporter(std::ostream& out, Mode mode, std::string prefix = {})
       : out_(out), mode_(mode), prefix_(std::move(prefix)) {}
 
-  void update(const LinkState& link, SteadyTime now);
+  void update(const LinkState& link, SteadyTime now) { update(SnapshotOf(link), now); }
+  void update(const TransferEngine& engine, SteadyTime now) { update(SnapshotOf(engine), now); }
   // The run is over: the bar's line is ended.
   void finish();
   // Something else is about to be written: the bar's line is ended, and the bar goes on below it.
   void breakLine();
 
  private:
+  void update(const std::optional<ProgressSnapshot>& s, SteadyTime now);
   void show(const ProgressSnapshot& s, SteadyTime now, bool force);
 
   std::ostream& out_;

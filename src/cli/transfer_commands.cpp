@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/area.h"
+#include "cli/changes_write.h"
 #include "cli/cli_command.h"
 #include "cli/image_files.h"
 #include "cli/link_session.h"
@@ -29,7 +30,25 @@ constexpr std::string_view kWriteHelp =
     "\n"
     "Writes AREA of the image in BASE.K3s, BASE.K3p and BASE.K3m into the controller. The files of\n"
     "the areas written must exist. Each block must be acknowledged; a refused block is sent again\n"
-    "up to --retries times. --fast-ack makes a whole write several times faster.\n";
+    "up to --retries times. --fast-ack makes a whole write several times faster.\n"
+    "\n"
+    "  or:  kaviraob-cli [GLOBAL OPTIONS] write AREA --image BASE --changed [--since OLD]\n"
+    "                                                       [--journal-dir DIR]\n"
+    "\n"
+    "--changed writes only what changed: every block of AREA is read and compared with the image by\n"
+    "the rules of 'verify'; a block that differs is written at once, one the controller already holds\n"
+    "is left alone. Before a block is overwritten, its previous content is appended to an undo\n"
+    "journal and flushed to the disk; 'kaviraob-cli undo JOURNAL' writes it back. At the end every\n"
+    "block written is read back and compared; a difference is printed as 'verify' prints it and the\n"
+    "exit status is 1. A summary line on standard error gives the blocks written, those already\n"
+    "equal, and the journal's path. When the journal cannot be created, nothing is written.\n"
+    "\n"
+    "--since OLD (with --changed) reads nothing first. It TRUSTS you that the controller holds\n"
+    "exactly the image OLD (OLD.K3s, OLD.K3p, OLD.K3m, for the areas written): it writes the blocks\n"
+    "where BASE and OLD differ, then reads back and compares only those. Blocks where the\n"
+    "controller differs from OLD but BASE equals OLD are not looked at and stay as they are, and\n"
+    "the journal holds OLD's blocks (it says that they were not read from the controller). Use it\n"
+    "only when OLD is what you last wrote or read, and nobody changed the controller since.\n";
 constexpr std::string_view kVerifyHelp =
     "Usage: kaviraob-cli [GLOBAL OPTIONS] verify AREA --image BASE\n"
     "\n"
@@ -55,16 +74,27 @@ constexpr std::string_view kAreaHelp =
     "  --image BASE      the data files BASE.K3s, BASE.K3p and BASE.K3m (BASE.K3s and the\n"
     "                    others stand for BASE too)\n"
     "  -h, --help        this text\n";
+constexpr std::string_view kChangedHelp =
+    "  --changed         (write) write only the blocks that differ, keeping an undo journal\n"
+    "  --since OLD       (write --changed) the controller holds OLD: write where BASE and OLD\n"
+    "                    differ, without reading first (see above for what this trusts)\n"
+    "  --journal-dir DIR (write --changed) the folder of the undo journals (default: the window\n"
+    "                    program's data folder + /journals, e.g. ~/.local/share/kaviraob/journals);\n"
+    "                    the last 50 journals are kept\n";
 
 void PrintHelp(const TransferCommand& c) {
-  std::cout << c.help << kAreaHelp << "\nGlobal options (also accepted here):\n" << GlobalOptionsHelp();
+  std::cout << c.help << kAreaHelp << (c.action == _write_ ? kChangedHelp : std::string_view())
+            << "\nGlobal options (also accepted here):\n"
+            << GlobalOptionsHelp();
   std::cout << "\nExamples:\n";
   if (c.action == _read_) {
     std::cout << "  kaviraob-cli --port /dev/ttyUSB0 read all --image backup/2024-05-01\n"
                  "  kaviraob-cli read scenes=3:1-3:32 --image show     # program 3 only\n";
   } else if (c.action == _write_) {
     std::cout << "  kaviraob-cli --port /dev/ttyUSB0 --fast-ack write all --image backup/2024-05-01\n"
-                 "  kaviraob-cli write settings --image show\n";
+                 "  kaviraob-cli write settings --image show\n"
+                 "  kaviraob-cli --fast-ack write all --image show --changed\n"
+                 "  kaviraob-cli write scenes=3 --image show --changed --since show-as-written\n";
   } else {
     std::cout << "  kaviraob-cli --port /dev/ttyUSB0 verify all --image backup/2024-05-01\n"
                  "  kaviraob-cli verify scenes=48 --image show > differences.txt\n";
@@ -74,6 +104,9 @@ void PrintHelp(const TransferCommand& c) {
 int RunTransfer(const TransferCommand& c, Context& context, Args args) {
   std::optional<AreaSpec> area;
   std::optional<std::string> base;
+  bool changed = false;
+  std::optional<std::string> since;
+  std::optional<std::string> journalDir;
   OptionReader reader(args);
   while (!reader.done()) {
     const int common = TakeCommonOption(reader, context, c.name, [&] { PrintHelp(c); });
@@ -84,6 +117,17 @@ int RunTransfer(const TransferCommand& c, Context& context, Args args) {
       base = reader.value();
       if (!base || base->empty())
         return Complain(c.name, "--image needs a base name, e.g. --image show", kExitUsage);
+    } else if (c.action == _write_ && reader.flag("--changed")) {
+      changed = true;
+    } else if (c.action == _write_ && reader.is("--since")) {
+      if (since) return Complain(c.name, "--since given twice: one OLD only", kExitUsage);
+      since = reader.value();
+      if (!since || since->empty())
+        return Complain(c.name, "--since needs the base name of the image the controller holds", kExitUsage);
+    } else if (c.action == _write_ && reader.is("--journal-dir")) {
+      journalDir = reader.value();
+      if (!journalDir || journalDir->empty())
+        return Complain(c.name, "--journal-dir needs a folder", kExitUsage);
     } else if (!reader.current().empty() && reader.current()[0] == '-') {
       return Complain(c.name, "unknown option '" + reader.current() + "' (see --help)", kExitUsage);
     } else if (area) {
@@ -98,14 +142,10 @@ int RunTransfer(const TransferCommand& c, Context& context, Args args) {
   if (!area) return Complain(c.name, "which AREA? scenes, scenes=P:S-P:S, settings, midi or all", kExitUsage);
   if (!base)
     return Complain(c.name, "--image BASE is needed: the data files BASE.K3s, .K3p, .K3m", kExitUsage);
-  // One of the files named by its full name stands for the base it belongs to.
-  for (DataArea a : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
-    const std::string ext = std::string(".") + DataFileExtension(a);
-    if (base->size() > ext.size() && base->compare(base->size() - ext.size(), ext.size(), ext) == 0) {
-      base->resize(base->size() - ext.size());
-      break;
-    }
-  }
+  if (!changed && (since || journalDir))
+    return Complain(c.name, std::string(since ? "--since" : "--journal-dir") + " goes with --changed",
+                    kExitUsage);
+  StripDataExtension(*base);
 
   LinkSession session(context, std::string(c.name));
   const std::vector<DataArea> areas = area->dataAreas();
@@ -122,7 +162,21 @@ int RunTransfer(const TransferCommand& c, Context& context, Args args) {
   if (c.action == _read_) {
     if (const auto problem = CheckSavable(*base, areas)) return session.complain(*problem, kExitFile);
   }
+  std::unique_ptr<ControllerImage> old;
+  if (since) {
+    StripDataExtension(*since);
+    old = std::make_unique<ControllerImage>();
+    if (const auto problem = LoadImageFiles(*since, areas, true, *old))
+      return session.complain("--since " + *since + ": " + *problem, kExitFile);
+  }
   if (const int code = session.connect(); code != kExitOk) return code;
+  if (changed) {
+    JournalHeader header;
+    header.from = area->from;
+    header.to = area->to;
+    header.all = area->all;
+    return RunChangesWalk(session, header, JournalFolder(journalDir), old.get(), nullptr);
+  }
 
   TransferEngine& engine = session.engine();
   engine.startBlocks({c.action, area->from, area->to, area->all});

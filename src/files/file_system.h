@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <system_error>
@@ -44,6 +45,17 @@ struct NameLimits {
   std::size_t path = 4095;
 };
 
+// A file open for appending (the undo journal): every record is written at the end and, when the
+// caller asks, flushed to the disk before the controller's block is overwritten.
+class AppendFile {
+ public:
+  virtual ~AppendFile() = default;
+  // Writes all of `bytes` at the end of the file.
+  virtual std::error_code Append(std::span<const std::uint8_t> bytes) = 0;
+  // Flushes what was appended to the disk.
+  virtual std::error_code Sync() = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -77,6 +89,27 @@ class FileSystem {
   virtual std::error_code CheckWriteAccess(const std::filesystem::path& path) = 0;
   // The limits for names in `folder` (the defaults when the folder cannot tell).
   virtual NameLimits Limits(const std::filesystem::path& folder) = 0;
+
+  // Creates `path`, which must not exist (errc::file_exists when it does), empty and open for
+  // appending, and makes its name last through a power cut.
+  virtual std::error_code CreateAppendFile(const std::filesystem::path& path,
+                                           std::unique_ptr<AppendFile>& out) {
+    (void)path;
+    out.reset();
+    return std::make_error_code(std::errc::function_not_supported);
+  }
+  // Creates `folder` and the missing folders above it (nothing to do when it exists).
+  virtual std::error_code CreateFolders(const std::filesystem::path& folder) {
+    (void)folder;
+    return std::make_error_code(std::errc::function_not_supported);
+  }
+  // The names (without the folder) of the regular files in `folder`.
+  virtual std::error_code ListFiles(const std::filesystem::path& folder,
+                                    std::vector<std::filesystem::path>& names) {
+    (void)folder;
+    names.clear();
+    return std::make_error_code(std::errc::function_not_supported);
+  }
 
   // This process's id, and whether the process `pid` has ended. A process that runs under another
   // user still runs; one that cannot be asked about is taken to run.

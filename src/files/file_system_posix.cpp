@@ -102,8 +102,53 @@ std::error_code Sync(int fd) {
   return {};
 }
 
+class PosixAppendFile final : public AppendFile {
+ public:
+  explicit PosixAppendFile(Fd fd) : fd_(std::move(fd)) {}
+  std::error_code Append(std::span<const std::uint8_t> bytes) override { return WriteAll(fd_.get(), bytes); }
+  std::error_code Sync() override { return kavira::Sync(fd_.get()); }
+
+ private:
+  Fd fd_;
+};
+
 class PosixFileSystem final : public FileSystem {
  public:
+  std::error_code CreateAppendFile(const std::filesystem::path& path,
+                                   std::unique_ptr<AppendFile>& out) override {
+    out.reset();
+    Fd fd = Open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_APPEND, 0666);
+    if (!fd.valid()) return LastError();
+    // The new name must survive a power cut as much as the records do.
+    if (const auto e = SyncFolder(path.parent_path())) {
+      fd.Close();
+      ::unlink(path.c_str());
+      return e;
+    }
+    out = std::make_unique<PosixAppendFile>(std::move(fd));
+    return {};
+  }
+
+  std::error_code CreateFolders(const std::filesystem::path& folder) override {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) return ec;
+    if (!std::filesystem::is_directory(folder, ec))
+      return ec ? ec : std::make_error_code(std::errc::not_a_directory);
+    return {};
+  }
+
+  std::error_code ListFiles(const std::filesystem::path& folder,
+                            std::vector<std::filesystem::path>& names) override {
+    names.clear();
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+      std::error_code kind;
+      if (it->is_regular_file(kind)) names.push_back(it->path().filename());
+    }
+    return ec;
+  }
+
   std::error_code ReadPrefix(const std::filesystem::path& path, std::size_t limit,
                              std::vector<std::uint8_t>& out, bool& opened) override {
     out.clear();

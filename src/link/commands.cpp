@@ -22,7 +22,28 @@ void Commands::area(int id) {
     host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
     return;
   }
-  BlockWalk walk{link.akcja, 0, 0, id == kIdWszystko};
+  const auto walk = chooseArea(id, link.akcja, true);
+  if (!walk) return;
+  if (file) {
+    engine_.startFileStep(*walk);
+  } else {
+    engine_.startBlocks(*walk);
+  }
+}
+
+void Commands::changesArea(int id, const std::function<void(const BlockWalk&)>& start) {
+  if (engine_.link().status != _idle_) return;
+  if (!portOpen()) {
+    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
+    return;
+  }
+  if (const auto walk = chooseArea(id, _write_, false)) start(*walk);
+}
+
+std::optional<BlockWalk> Commands::chooseArea(int id, _akcja action, bool recordCancel) {
+  const LinkState& link = engine_.link();
+  const bool file = IsFileAction(action);
+  BlockWalk walk{action, 0, 0, id == kIdWszystko};
   switch (id) {
     case kIdUstawienia:
       walk.from = walk.to = kSettingsUnit;
@@ -42,15 +63,11 @@ void Commands::area(int id) {
       walk.to = link.AdresDo < walk.from || link.AdresDo > kLastSceneUnit ? kLastSceneUnit : link.AdresDo;
       if (!file && !chooseRange(walk.from, walk.to)) {
         // Nothing starts, but "&Powtórz" would repeat this command over the range the dialog opened on.
-        engine_.recordAreaCommand(walk);
-        return;
+        if (recordCancel) engine_.recordAreaCommand(walk);
+        return std::nullopt;
       }
   }
-  if (file) {
-    engine_.startFileStep(walk);
-  } else {
-    engine_.startBlocks(walk);
-  }
+  return walk;
 }
 
 void Commands::repeat() {

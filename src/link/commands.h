@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "link/host.h"
 #include "link/transfer_engine.h"
@@ -28,6 +29,9 @@ enum CommandId : int {
   kIdEdycjaScen = 114,
   kIdEdycjaMidi = 115,
   kIdEdycjaUstawien = 116,
+  kIdChangesWrite = 117,  // the "Zapis zmian do sterownika" entry (its areas are those of "Wybór")
+  kIdUndoLast = 118,      // "Cofnij ostatni zapis"
+  kIdUndoJournal = 119,   // "Cofnij zapis z dziennika..."
   kIdAuto = 200,
   kIdFirstPort = 201,  // 201 + index in the port list
 };
@@ -49,6 +53,10 @@ class Commands {
   // 102 "&Sceny", 103 "&Ustawienia", 104 "Przypisania &MIDI", 112 "&Wszystko" for the action recorded
   // in `akcja`. Ignored while the link is busy.
   void area(int id);
+  // The same areas and range dialog for a changes-only write: `start` gets the walk chosen (nothing
+  // when no port is open or the dialog was cancelled; "&Powtórz" is not affected). Ignored while the
+  // link is busy.
+  void changesArea(int id, const std::function<void(const BlockWalk&)>& start);
   // 107 "&Powtórz": the last area command's transfer with the controller again, over its range.
   void repeat();
   // 105 "&Zatrzymaj" (also Esc).
@@ -59,6 +67,9 @@ class Commands {
   bool firmwareAllowed();
 
  private:
+  // The walk of an area command for `action`, from the range dialog where it has one.
+  std::optional<BlockWalk> chooseArea(int id, _akcja action, bool recordCancel);
+
   TransferEngine& engine_;
   Host& host_;
 };

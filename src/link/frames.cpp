@@ -126,6 +126,10 @@ Frame BuildBlockFrame(const ControllerImage& image, std::uint32_t block, bool wr
   return LongFrame(kCmdWrite, kSpaceImage, block, count, data);
 }
 
+Frame BuildBlockWriteFrame(std::uint32_t block, const BlockData& data) {
+  return LongFrame(kCmdWrite, kSpaceImage, block, static_cast<std::uint8_t>(kBlockBytes), data);
+}
+
 Frame BuildFirmwareFrame(const pgmline_& line, bool write) {
   const std::uint8_t space =
       line.Adres > 0xFFFFU ? static_cast<std::uint8_t>(kSpaceFirmware | kSpaceHighBit) : kSpaceFirmware;

@@ -74,6 +74,8 @@ void DecodeBlock(ControllerImage& image, std::uint32_t block, ByteView data);
 
 // Write (with data) or read request for a block.
 Frame BuildBlockFrame(const ControllerImage& image, std::uint32_t block, bool write);
+// Write request for a block with the given data bytes, sent as they are.
+Frame BuildBlockWriteFrame(std::uint32_t block, const BlockData& data);
 // Write (with the line's code) or read request for a firmware line.
 Frame BuildFirmwareFrame(const pgmline_& line, bool write);
 // One of the fixed short frames.

@@ -126,6 +126,7 @@ void TransferEngine::beginRun(_status first) {
   }
   pendingError_ = 0;
   quietWait_ = false;
+  walkKind_ = WalkKind::Blocks;
   if (first == _init_) waitForQuiet(std::nullopt);
   link_.status = first;
 }
@@ -235,6 +236,10 @@ void TransferEngine::stepInit() {
     case _dane_:
     case _sync_:
     case _midi_: {
+      if (walkKind_ != WalkKind::Blocks) {
+        initChanges();
+        return;
+      }
       if (link_.Adres >= kBlockCount || link_.AdresOd > link_.AdresDo || link_.AdresDo >= kBlockCount / 2) {
         endRun(kTextProgramError, Icon::Stop, MessageKind::ProgramError);
         return;
@@ -332,6 +337,7 @@ void TransferEngine::handleWriteAnswer() {
     offerRetry(Format(Texts::kLinkFailure, {kTextNak}));
     return;
   }
+  if (walkKind_ != WalkKind::Blocks && link_.obszar <= _midi_) changesAcknowledged();
   link_.status = _loop_;
   host_.repaint();
 }
@@ -388,7 +394,9 @@ void TransferEngine::handleDataReply() {
     case _sync_:
     case _midi_:
       link_.status = _loop_;
-      if (link_.akcja == _read_) {
+      if (walkKind_ != WalkKind::Blocks) {
+        changesReply(data);
+      } else if (link_.akcja == _read_) {
         DecodeBlock(image_, link_.Adres, data);
       } else if (link_.akcja == _verify_ &&
                  VerifyBlock(image_, link_.Adres, data, host_, link_.VerifyOK) == BlockVerdict::Stop) {
@@ -426,7 +434,11 @@ void TransferEngine::stepLoop() {
     case _dane_:
     case _sync_:
     case _midi_:
-      loopBlocks();
+      if (walkKind_ != WalkKind::Blocks) {
+        loopChanges();
+      } else {
+        loopBlocks();
+      }
       return;
     case _upg_:
       loopFirmware();
@@ -473,6 +485,169 @@ void TransferEngine::loopFirmware() {
     }
   }
   link_.PBpos = link_.lncnt != 0 ? static_cast<int>(link_.upgline * 100U / link_.lncnt) : 0;
+  host_.repaint();
+  host_.setProgress(link_.PBpos);
+}
+
+void TransferEngine::startChanges(const BlockWalk& area) {
+  std::vector<KnownBlock> blocks;
+  for (std::uint32_t b = 2 * area.from; b <= 2 * area.to + 1 && b < kBlockCount; ++b)
+    blocks.push_back({b, {}});
+  startChangesWalk(WalkKind::Changes, area, std::move(blocks));
+}
+
+void TransferEngine::startSince(const BlockWalk& area, std::vector<KnownBlock> known) {
+  startChangesWalk(WalkKind::Since, area, std::move(known));
+}
+
+void TransferEngine::startUndo(const BlockWalk& area, std::vector<KnownBlock> known) {
+  startChangesWalk(WalkKind::Undo, area, std::move(known));
+}
+
+void TransferEngine::startChangesWalk(WalkKind kind, const BlockWalk& area, std::vector<KnownBlock> known) {
+  // Blocks outside the memory are no part of any walk.
+  std::erase_if(known, [](const KnownBlock& k) { return k.block >= kBlockCount; });
+  walkBlocks_ = std::move(known);
+  if (kind == WalkKind::Undo) {
+    undoImage_ = std::make_unique<ControllerImage>();
+    for (const KnownBlock& k : walkBlocks_)
+      DecodeBlock(*undoImage_, k.block, k.bytes);
+  } else {
+    undoImage_.reset();
+  }
+  walkIndex_ = 0;
+  writtenIndexes_.clear();
+  readBackIndex_ = 0;
+  report_ = ChangesReport{};
+  report_.kind = kind;
+  link_.VerifyOK = 1;
+  link_.wszystko = 0;
+  link_.akcja = _write_;
+  link_.obszar = area.from == kSettingsUnit ? _sync_ : area.from == kMidiUnit ? _midi_ : _dane_;
+  link_.Adres = walkBlocks_.empty() ? 2 * area.from : walkBlocks_.front().block;
+  beginRun(_init_);
+  walkKind_ = kind;
+  phase_ = ChangesPhase::Compare;
+  enterChangesBlock();
+}
+
+void TransferEngine::enterChangesBlock() {
+  journaled_ = false;
+  const std::vector<KnownBlock>& list = walkBlocks_;
+  std::uint32_t block = 0;
+  if (phase_ == ChangesPhase::ReadBack || readBackIndex_ > 0 || walkIndex_ >= list.size()) {
+    phase_ = ChangesPhase::ReadBack;
+    if (readBackIndex_ < writtenIndexes_.size()) block = list[writtenIndexes_[readBackIndex_]].block;
+  } else {
+    phase_ = walkKind_ == WalkKind::Since ? ChangesPhase::Write : ChangesPhase::Compare;
+    block = list[walkIndex_].block;
+    if (walkKind_ == WalkKind::Since) previous_ = list[walkIndex_].bytes;
+  }
+  link_.Adres = block;
+  link_.obszar = block >= kFirstMidiBlock ? _midi_ : block >= kFirstSettingsBlock ? _sync_ : _dane_;
+}
+
+void TransferEngine::initChanges() {
+  const bool readBackDone = phase_ == ChangesPhase::ReadBack && readBackIndex_ >= writtenIndexes_.size();
+  if (readBackDone) {
+    // Nothing (more) to read back: the walk is over.
+    link_.status = _loop_;
+    loopChanges();
+    return;
+  }
+  const std::uint32_t block = link_.Adres;
+  if (phase_ == ChangesPhase::Write) {
+    if (!journaled_) {
+      // The write-ahead rule: the previous content is kept before the write frame goes.
+      const std::string failure = beforeWrite ? beforeWrite(block, previous_) : std::string();
+      if (!failure.empty()) {
+        endRun(failure, Icon::Stop, MessageKind::FileFailure);
+        return;
+      }
+      journaled_ = true;
+    }
+    link_.akcja = _write_;
+    OutBuffer = walkKind_ == WalkKind::Undo ? BuildBlockWriteFrame(block, walkBlocks_[walkIndex_].bytes)
+                                            : BuildBlockFrame(image_, block, true);
+  } else {
+    link_.akcja = _verify_;
+    OutBuffer = BuildBlockFrame(image_, block, false);
+  }
+  host_.setStatusText(kPartArea, AreaText(link_.obszar));
+  DataCnt = link_.akcja == _write_ ? static_cast<int>(kBlockBytes) : 0;
+  startSending(OutBuffer.view());
+  host_.enableMenuEntry(kEntryZatrzymaj, true);
+}
+
+void TransferEngine::changesReply(ByteView data) {
+  const std::uint32_t block = link_.Adres;
+  if (phase_ == ChangesPhase::Compare) {
+    const KnownBlock& k = walkBlocks_[walkIndex_];
+    const bool differs = walkKind_ == WalkKind::Undo ? !std::equal(data.begin(), data.end(), k.bytes.begin())
+                                                     : BlockDiffers(image_, block, data);
+    if (!differs) {
+      ++report_.equal;
+      return;  // _loop_: the next block
+    }
+    std::copy_n(data.begin(), kBlockBytes, previous_.begin());
+    // The same block is written next, at once (the line is quiet: its answer has just arrived).
+    phase_ = ChangesPhase::Write;
+    link_.status = _init_;
+    return;
+  }
+  // Read back.
+  const KnownBlock& k = walkBlocks_[writtenIndexes_[readBackIndex_]];
+  const ControllerImage& wanted = walkKind_ == WalkKind::Undo ? *undoImage_ : image_;
+  if (VerifyBlock(wanted, block, data, host_, link_.VerifyOK) == BlockVerdict::Stop) {
+    goIdle();
+    return;
+  }
+  if (walkKind_ == WalkKind::Undo && link_.VerifyOK != 0 &&
+      !std::equal(data.begin(), data.end(), k.bytes.begin())) {
+    // Bytes that the verification rules pass over (the filler) differ from the journal's.
+    link_.VerifyOK = 0;
+    const std::string text =
+        Format(Texts::kUndoBlockDiffers, {std::to_string(block)}) + "\n" + kVerifyQuestion;
+    if (host_.messageBox(text, kVerifyCaption, Buttons::YesNo, Icon::Exclamation,
+                         MessageKind::VerifyDifference) != Answer::Yes) {
+      goIdle();
+    }
+  }
+}
+
+void TransferEngine::changesAcknowledged() {
+  ++report_.written;
+  writtenIndexes_.push_back(walkIndex_);
+}
+
+TransferEngine::ChangesCount TransferEngine::changesCount() const {
+  if (phase_ == ChangesPhase::ReadBack)
+    return {true, std::min<std::uint64_t>(readBackIndex_, writtenIndexes_.size()), writtenIndexes_.size()};
+  return {false, std::min<std::uint64_t>(walkIndex_, walkBlocks_.size()), walkBlocks_.size()};
+}
+
+void TransferEngine::loopChanges() {
+  if (phase_ == ChangesPhase::ReadBack) {
+    if (readBackIndex_ < writtenIndexes_.size()) ++readBackIndex_;
+  } else {
+    ++walkIndex_;
+  }
+  const std::size_t total = walkBlocks_.size() + writtenIndexes_.size();
+  const std::size_t done = walkIndex_ + readBackIndex_;
+  link_.PBpos = total != 0 ? static_cast<int>(std::min<std::size_t>(done, total) * 100U / total) : 100;
+  if (walkIndex_ >= walkBlocks_.size() && readBackIndex_ >= writtenIndexes_.size()) {
+    link_.status = _idle_;
+    link_.wszystko = 0;
+    report_.finished = true;
+    report_.readBackOk = link_.VerifyOK != 0;
+    host_.enableMenuEntry(kEntryZatrzymaj, false);
+    host_.repaint();
+    host_.setProgress(link_.PBpos);
+    if (changesEnded) changesEnded(report_);
+    return;
+  }
+  enterChangesBlock();
+  link_.status = _init_;
   host_.repaint();
   host_.setProgress(link_.PBpos);
 }

@@ -8,7 +8,7 @@
 namespace kavira {
 namespace {
 
-std::string Dec(long v) {
+std::string Dec(long long v) {
   return std::to_string(v);
 }
 
@@ -21,14 +21,6 @@ std::string Question() {
   return std::string(" )\n") + kVerifyQuestion;
 }
 
-// One difference: shows the box; true when checking goes on.
-bool AskToContinue(Host& host, const std::string& text, int& VerifyOK) {
-  VerifyOK = 0;
-  return host.messageBox(text, kVerifyCaption, Buttons::YesNo, Icon::Exclamation,
-                         MessageKind::VerifyDifference) == Answer::Yes;
-}
-
-// The first line of a settings difference; the per-program items take the program's number.
 const char* SettingsTitle(SettingsItem item) {
   switch (item) {
     case SettingsItem::PgmEnds:
@@ -60,8 +52,8 @@ std::string Values(const std::string& received, const std::string& image) {
   return "\n ( " + received + " <> " + image + Question();
 }
 
-BlockVerdict VerifySettings(const ControllerImage& image, std::uint32_t block, ByteView data, Host& host,
-                            int& VerifyOK) {
+bool SettingsDifferences(const ControllerImage& image, std::uint32_t block, ByteView data,
+                         const DifferenceVisitor& each) {
   for (const SettingsField& f : kSettingsLayout) {
     if (f.block != block) continue;
     const std::uint8_t* in = data.data() + f.index;
@@ -70,18 +62,12 @@ BlockVerdict VerifySettings(const ControllerImage& image, std::uint32_t block, B
       case SettingsItem::Filler:
         break;
       case SettingsItem::ExtraMode:
-        if (image.ExtraMode != in[0] &&
-            !AskToContinue(host, title + Values(Dec(in[0]), Dec(image.ExtraMode)), VerifyOK)) {
-          return BlockVerdict::Stop;
-        }
+        if (image.ExtraMode != in[0] && !each(title + Values(Dec(in[0]), Dec(image.ExtraMode)))) return false;
         break;
       case SettingsItem::SlowMode: {
         const bool got = in[0] != 0;
         const bool have = image.SlowMode != 0;
-        if (got != have &&
-            !AskToContinue(host, title + Values(got ? "1" : "0", have ? "1" : "0"), VerifyOK)) {
-          return BlockVerdict::Stop;
-        }
+        if (got != have && !each(title + Values(got ? "1" : "0", have ? "1" : "0"))) return false;
         break;
       }
       case SettingsItem::StrobScene:
@@ -89,9 +75,7 @@ BlockVerdict VerifySettings(const ControllerImage& image, std::uint32_t block, B
       case SettingsItem::ExtraScene: {
         const long got = in[0] | (in[1] << 8);
         const long have = ItemWord(image, f.item);
-        if (got != have && !AskToContinue(host, title + Values(Dec(got + 1), Dec(have + 1)), VerifyOK)) {
-          return BlockVerdict::Stop;
-        }
+        if (got != have && !each(title + Values(Dec(got + 1), Dec(have + 1)))) return false;
         break;
       }
       case SettingsItem::Shows:
@@ -101,7 +85,7 @@ BlockVerdict VerifySettings(const ControllerImage& image, std::uint32_t block, B
           const std::string text = Format(title, {Dec(static_cast<long>(i % kCollectionCount) + 1),
                                                   Dec(static_cast<long>(i / kCollectionCount) + 1)}) +
                                    "\n\t" + Dec(in[i] + 1) + " <> " + Dec(have + 1) + " \n" + kVerifyQuestion;
-          if (!AskToContinue(host, text, VerifyOK)) return BlockVerdict::Stop;
+          if (!each(text)) return false;
         }
         break;
       default:  // per-program bytes
@@ -109,20 +93,19 @@ BlockVerdict VerifySettings(const ControllerImage& image, std::uint32_t block, B
           const std::size_t p = f.first + i;
           const std::uint8_t have = ItemByte(image, f.item, p);
           if (have == in[i]) continue;
-          const std::string text =
-              Format(title, {Dec(static_cast<long>(p) + 1)}) + Values(Dec(in[i]), Dec(have));
-          if (!AskToContinue(host, text, VerifyOK)) return BlockVerdict::Stop;
+          if (!each(Format(title, {Dec(static_cast<long>(p) + 1)}) + Values(Dec(in[i]), Dec(have))))
+            return false;
         }
     }
   }
-  return BlockVerdict::Continue;
+  return true;
 }
 
 }  // namespace
 
-BlockVerdict VerifyBlock(const ControllerImage& image, std::uint32_t block, ByteView data, Host& host,
-                         int& VerifyOK) {
-  if (data.size() < kBlockBytes) return BlockVerdict::Continue;
+bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, ByteView data,
+                            const DifferenceVisitor& each) {
+  if (data.size() < kBlockBytes || block >= kBlockCount) return true;
   if (block < kFirstSettingsBlock) {
     const Scene& scene = image.Sceny.at(block / 2);
     const std::size_t half = (block % 2) * kBlockBytes;
@@ -132,11 +115,11 @@ BlockVerdict VerifyBlock(const ControllerImage& image, std::uint32_t block, Byte
       const std::string text =
           Format(Texts::kSceneDiffers, {Dec(block / 2 + 1), Dec(static_cast<long>(half + i) + 1)}) + "\n ( " +
           Dec(have) + " <> " + Dec(data[i]) + Question();
-      if (!AskToContinue(host, text, VerifyOK)) return BlockVerdict::Stop;
+      if (!each(text)) return false;
     }
-    return BlockVerdict::Continue;
+    return true;
   }
-  if (block < kFirstMidiBlock) return VerifySettings(image, block, data, host, VerifyOK);
+  if (block < kFirstMidiBlock) return SettingsDifferences(image, block, data, each);
   const std::size_t first = (block - kFirstMidiBlock) * (kBlockBytes / 2);
   for (std::size_t j = 0; j < kBlockBytes / 2; ++j) {
     const unsigned have = image.Midi.at(first + j).word;
@@ -144,9 +127,23 @@ BlockVerdict VerifyBlock(const ControllerImage& image, std::uint32_t block, Byte
     if (have == got) continue;
     const std::string text = Format(Texts::kMidiDiffers, {Dec(static_cast<long>(first + j))}) + "\n ( " +
                              Hex(have) + " <> " + Hex(got) + Question();
-    if (!AskToContinue(host, text, VerifyOK)) return BlockVerdict::Stop;
+    if (!each(text)) return false;
   }
-  return BlockVerdict::Continue;
+  return true;
+}
+
+bool BlockDiffers(const ControllerImage& image, std::uint32_t block, ByteView data) {
+  return !ForEachBlockDifference(image, block, data, [](const std::string&) { return false; });
+}
+
+BlockVerdict VerifyBlock(const ControllerImage& image, std::uint32_t block, ByteView data, Host& host,
+                         int& VerifyOK) {
+  const bool goOn = ForEachBlockDifference(image, block, data, [&](const std::string& text) {
+    VerifyOK = 0;
+    return host.messageBox(text, kVerifyCaption, Buttons::YesNo, Icon::Exclamation,
+                           MessageKind::VerifyDifference) == Answer::Yes;
+  });
+  return goOn ? BlockVerdict::Continue : BlockVerdict::Stop;
 }
 
 LineVerdict VerifyLine(const pgmline_& line, std::uint32_t upgline, ByteView data, Host& host,

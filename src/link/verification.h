@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "link/frames.h"
@@ -18,6 +19,18 @@ inline constexpr const char* kVerifyQuestion = Texts::kVerifyQuestion;
 
 enum class BlockVerdict { Continue, Stop };
 enum class LineVerdict { Continue, Retry, Stop };
+
+// Called with the box text of each difference (the closing question included); false stops.
+using DifferenceVisitor = std::function<bool(const std::string& text)>;
+
+// The comparison rules of a block: the 128 data bytes of block 0-2047 as the controller returned them
+// against the image. Scene channels and MIDI words compare whole; settings compare item by item (the
+// filler bytes are ignored, the slow mode counts only as on or off). Each difference goes to `each`, in
+// data order; false when `each` stopped the walk.
+bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, ByteView data,
+                            const DifferenceVisitor& each);
+// Whether a verify would report any difference in the block.
+bool BlockDiffers(const ControllerImage& image, std::uint32_t block, ByteView data);
 
 // Compares the 128 data bytes of block 0-2047 with the image. VerifyOK drops to 0 at the first
 // difference. Stop means the user answered No.

@@ -114,6 +114,30 @@ struct Texts {
   static constexpr const char* kVerifySucceeded = KAVIRA_TEXT("Weryfikacja zakończona sukcesem !");
   static constexpr const char* kVerifyWarned = KAVIRA_TEXT("Weryfikacja zakończona z ostrzeżeniami !");
 
+  // Changes-only writes and their undo.
+  static constexpr const char* kChangesWalk = KAVIRA_TEXT("Zapis zmian");
+  static constexpr const char* kUndoWalk = KAVIRA_TEXT("Cofnięcie zapisu");
+  static constexpr const char* kChangesDone = KAVIRA_TEXT("Zapis zmian zakończony sukcesem !");
+  static constexpr const char* kChangesWarned = KAVIRA_TEXT("Zapis zmian zakończony z ostrzeżeniami !");
+  static constexpr const char* kUndoDone = KAVIRA_TEXT("Cofnięcie zapisu zakończone sukcesem !");
+  static constexpr const char* kUndoWarned = KAVIRA_TEXT("Cofnięcie zapisu zakończone z ostrzeżeniami !");
+  static constexpr const char* kChangesStopped = KAVIRA_TEXT("Zapis zmian przerwany !");
+  static constexpr const char* kUndoStopped = KAVIRA_TEXT("Cofnięcie zapisu przerwane !");
+  static constexpr const char* kBlocksWritten = KAVIRA_TEXT("Zapisane bloki : %1");
+  static constexpr const char* kBlocksEqual = KAVIRA_TEXT("Bloki bez zmian : %1");
+  static constexpr const char* kUndoJournal = KAVIRA_TEXT("Dziennik cofania : %1");
+  static constexpr const char* kNoJournalKept = KAVIRA_TEXT("Nic nie zapisano, dziennik nie był potrzebny.");
+  static constexpr const char* kJournalNotCreated =
+      KAVIRA_TEXT("Nie można utworzyć dziennika zmian !\nZapis nie został rozpoczęty.");
+  static constexpr const char* kJournalWriteFailed =
+      KAVIRA_TEXT("Błąd zapisu dziennika zmian !\nZapis został przerwany przed wysłaniem bloku.");
+  static constexpr const char* kNoJournal = KAVIRA_TEXT("Brak dziennika zapisu do cofnięcia !");
+  static constexpr const char* kBadJournal = KAVIRA_TEXT("Błędny dziennik zapisu !");
+  static constexpr const char* kUndoQuestion = KAVIRA_TEXT("Przywrócić w sterowniku bloki z dziennika ?");
+  static constexpr const char* kUndoBlockDiffers = KAVIRA_TEXT("Błąd weryfikacji cofnięcia zapisu : blok %1");
+  static constexpr const char* kCaptionQuestion = KAVIRA_TEXT("Pytanie");
+  static constexpr const char* kChooseJournal = KAVIRA_TEXT("Cofnij zapis z dziennika");
+
   // Files.
   static constexpr const char* kChooseDataFile = KAVIRA_TEXT("Wybierz plik z danymi :");
   static constexpr const char* kChooseSaveFile = KAVIRA_TEXT("Wybierz plik do zapisu :");

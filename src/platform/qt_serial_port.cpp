@@ -14,6 +14,10 @@ namespace {
 constexpr qint64 kQueueSize = 270;
 // A read is held only when that saves waking up for a few bytes at least.
 constexpr Millis kLeastHold{2};
+// A hold ends this much before the line can have carried the last byte: the first byte was taken
+// when the program was woken for it, which on a busy machine is a while after it arrived, and the
+// bytes that come after the hold cost only a short wake each, never the driver's.
+constexpr Millis kHoldMargin{2};
 
 }  // namespace
 
@@ -156,10 +160,10 @@ void QtSerialPort::take() {
 void QtSerialPort::holdIfIncomplete() {
   if (holding_ || !reading() || broken_) return;
   // Once a read, when its first bytes have come: from then on the answer crosses the line without a
-  // pause. The hold ends early rather than late (whole milliseconds, rounded down); what is not
-  // there yet when it ends, or what comes late, is taken as it comes.
+  // pause. The hold ends early rather than late (kHoldMargin before, whole milliseconds rounded
+  // down); what is not there yet when it ends, or what comes late, is taken as it comes.
   if (heldRead_ == readStart()) return;
-  const auto wait = std::chrono::floor<Millis>(LineTime(bytesUntilReady()));
+  const auto wait = std::chrono::floor<Millis>(LineTime(bytesUntilReady())) - kHoldMargin;
   if (wait < kLeastHold) return;
   heldRead_ = readStart();
   // QSerialPort stops reading the line (and waking us) once its buffer is full: one byte. The rest

@@ -16,7 +16,8 @@ std::uint32_t AddressOf(ByteView f) {
 }
 
 void PutAddress(std::vector<std::uint8_t>& f, std::uint32_t address) {
-  f[1] = static_cast<std::uint8_t>((f[1] & ~kSpaceHighBit) | (address > 0xFFFFU ? kSpaceHighBit : 0U));
+  f[1] = static_cast<std::uint8_t>((f[1] & ~static_cast<unsigned>(kSpaceHighBit)) |
+                                   (address > 0xFFFFU ? kSpaceHighBit : 0U));
   f[2] = static_cast<std::uint8_t>(address & 0xFFU);
   f[3] = static_cast<std::uint8_t>((address >> 8) & 0xFFU);
 }

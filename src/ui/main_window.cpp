@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "files/update_file.h"
+#include "platform/journal_folder.h"
 #include "platform/port_list.h"
 #include "ui/menus.h"
 #include "ui/message_box.h"
@@ -58,7 +59,9 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
       engine_(*image_, *this, clock_),
       commands_(engine_, *this),
       ports_(clock_, *this),
-      driver_(engine_, clock_) {
+      driver_(engine_, clock_),
+      changes_(engine_, *this) {
+  changes_.folder = DefaultJournalFolder();
   setWindowTitle(tr(kWindowTitle));
   QIcon icon;
   icon.addFile(QStringLiteral(":/pictures/icon32.png"), QSize(32, 32));
@@ -97,8 +100,12 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
       connect(a, &QAction::triggered, this, [this, a] { command(a->data().toInt()); });
   }
   connect(menus_->menu(kAkcjeMenu), &QMenu::hovered, this, [this](QAction* a) {
-    if (const auto h = menus_->highlightOf(a)) engine_.selectAction(*h);
+    if (const auto h = menus_->highlightOf(a)) {
+      engine_.selectAction(*h);
+      if (engine_.link().status == _idle_) changesChosen_ = a->data().toInt() == kIdChangesWrite;
+    }
   });
+  connect(&driver_, &EngineDriver::idle, this, [this] { changes_.linkIdle(); });
 
   // Esc stops whatever runs, even while "&Zatrzymaj" is greyed.
   auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -158,7 +165,25 @@ void MainWindow::command(int id) {
         return chooseRange(from, to);
       };
       commands_.portOpen = [this] { return ports_.port() != nullptr; };
-      commands_.area(id);
+      if (changesChosen_) {
+        commands_.changesArea(id, [this](const BlockWalk& walk) { changes_.write(walk); });
+      } else {
+        commands_.area(id);
+      }
+      driver_.kick();
+      return;
+    case kIdUndoLast:
+    case kIdUndoJournal:
+      if (engine_.link().status != _idle_) return;
+      if (ports_.port() == nullptr) {
+        messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
+        return;
+      }
+      if (id == kIdUndoLast) {
+        changes_.undoLast();
+      } else {
+        changes_.undoChosen();
+      }
       driver_.kick();
       return;
     case kIdZatrzymaj:

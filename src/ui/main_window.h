@@ -18,6 +18,7 @@
 #include "platform/engine_driver.h"
 #include "platform/port_manager.h"
 #include "platform/translation.h"
+#include "ui/changes_runs.h"
 
 class QDialog;
 
@@ -80,6 +81,7 @@ class MainWindow : public QMainWindow, public Host {
   StatusBar* statusBarWidget() const { return statusBar_; }
   ClientArea* client() const { return client_; }
   FileDialogState& fileDialog() { return fileDialog_; }
+  ChangesRuns& changesRuns() { return changes_; }
 
   // Shows the program in `language` at once (menus, title, status bar; dialogs and boxes as they
   // open) and remembers the choice for the next start.
@@ -120,6 +122,9 @@ class MainWindow : public QMainWindow, public Host {
   EngineDriver driver_;
   FileDialogState fileDialog_;
   Host* prompts_ = nullptr;
+  ChangesRuns changes_;
+  // "Zapis zmian do sterownika" was the last "Akcje" entry highlighted: the areas start its walk.
+  bool changesChosen_ = false;
   std::unique_ptr<Menus> menus_;
   ClientArea* client_;
   StatusBar* statusBar_;

@@ -13,8 +13,8 @@ using E = MenuEntry;
 constexpr E Cmd(const char* text, int id, bool greyed = false) {
   return {E::Command, text, id, nullptr, greyed, _NA_};
 }
-constexpr E Pop(const char* text, const char* submenu, _akcja highlight = _NA_) {
-  return {E::Popup, text, 0, submenu, false, highlight};
+constexpr E Pop(const char* text, const char* submenu, _akcja highlight = _NA_, int id = 0) {
+  return {E::Popup, text, id, submenu, false, highlight};
 }
 constexpr E Sep() {
   return {E::Separator, nullptr, 0, nullptr, false, _NA_};
@@ -45,6 +45,11 @@ constexpr std::array kAkcje{
     Cmd(QT_TRANSLATE_NOOP("Menus", "&Restart sterownika"), kIdRestart),
     Sep(),
     Cmd(QT_TRANSLATE_NOOP("Menus", "&Koniec pracy"), kIdKoniec),
+    // The changes-only write and its undo come after the original entries.
+    Sep(),
+    Pop(QT_TRANSLATE_NOOP("Menus", "Zapis z&mian do sterownika"), kWyborMenu, _write_, kIdChangesWrite),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Cofnij ostatni zapis"), kIdUndoLast),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "Cofnij zapis z dzie&nnika..."), kIdUndoJournal),
 };
 constexpr std::array kPort{
     Cmd(QT_TRANSLATE_NOOP("Menus", "&Auto"), kIdAuto)};  // then one entry per listed port
@@ -104,7 +109,7 @@ const MenuDef* FindMenu(const std::string& name) {
 }
 
 Menus::Menus(QMenuBar* bar, const std::vector<std::string>& ports) : bar_(bar), ports_(ports) {
-  // The area menu exists before "Akcje", which hangs it under five of its entries.
+  // The area menu exists before "Akcje", which hangs it under six of its entries.
   menus_[kWyborMenu] = build(kWyborMenu, bar);
   const MenuDef* def = FindMenu(kMenuBarName);
   for (const MenuEntry& e : def->entries) {
@@ -161,9 +166,10 @@ QMenu* Menus::build(const std::string& name, QWidget* parent) {
         a->setEnabled(!e.greyed);
         break;
       case MenuEntry::Popup:
-        // One action per entry: the same area menu hangs under five of them.
+        // One action per entry: the same area menu hangs under six of them.
         a = new QAction(menu);
         SetEntryText(a, e.text);
+        a->setData(e.id);
         a->setMenu(build(e.submenu, parent));
         menu->addAction(a);
         break;

@@ -427,6 +427,17 @@ TEST(CliUsage, MistakesAreRefusedWithAReason) {
       {{"pack-update", "a.hex", "--version", "1.6", "-o", "a.upg"}, "not '1.6'"},
       {{"pack-update", "a.hex", "--version", "1.06"}, "-o FILE.upg is needed"},
       {{"pack-update", "--version", "1.06", "-o", "a.upg"}, "which Intel HEX file?"},
+      {{"simulate", "--misbehave", "bogus:frame=1"}, "unknown misbehaviour"},
+      {{"simulate", "--misbehave", "nak"}, "no target"},
+      {{"simulate", "--latency", "-1"}, "--latency"},
+      {{"simulate", "--version", "1"}, "--version"},
+      {{"simulate", "--demo", "--image", "x"}, "exclude"},
+      {{"simulate", "--demo=1"}, "unknown option"},
+      {{"simulate", "--image", "a", "--image", "b"}, "--image given twice"},
+      {{"bogus"}, "no command 'bogus'"},
+      {{"--port"}, "--port needs"},
+      {{"--bogus", "ports"}, "unknown option"},
+      {{}, "Usage"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Args(c.args).join(' ').toStdString());
@@ -434,18 +445,29 @@ TEST(CliUsage, MistakesAreRefusedWithAReason) {
     EXPECT_EQ(r.exitCode, 2) << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
   }
+  const CliRun missing = RunCli(Args({"simulate", "--image", "/nonexistent/show"}));
+  EXPECT_EQ(missing.exitCode, 4);
+  EXPECT_NE(missing.err.find("none of"), std::string::npos) << missing.err;
 }
 
 TEST(CliUsage, HelpForTheProgramAndEachCommandAndTheVersion) {
   const CliRun help = RunCli(Args({"--help"}));
   EXPECT_EQ(help.exitCode, 0);
-  for (const char* command : {"version", "read", "write", "verify", "restart", "firmware", "pack-update"}) {
+  for (const char* command :
+       {"version", "read", "write", "verify", "restart", "firmware", "pack-update", "simulate", "ports"}) {
     EXPECT_NE(help.out.find(std::string("  ") + command + " "), std::string::npos) << command;
     const CliRun own = RunCli(Args({command, "--help"}));
     EXPECT_EQ(own.exitCode, 0) << command;
     EXPECT_NE(own.out.find("Usage: kaviraob-cli"), std::string::npos) << command;
     EXPECT_NE(own.out.find("kaviraob-cli "), own.out.rfind("kaviraob-cli ")) << command;  // with examples
   }
+  const CliRun simHelp = RunCli(Args({"help", "simulate"}));
+  EXPECT_EQ(simHelp.exitCode, 0);
+  EXPECT_NE(simHelp.out.find("stray"), std::string::npos) << simHelp.out;
+  const CliRun ports = RunCli(Args({"--port", "/tmp/kavira-a", "--port=/tmp/kavira-b", "ports"}));
+  EXPECT_EQ(ports.exitCode, 0);
+  EXPECT_EQ(ports.out.rfind("/tmp/kavira-a\n/tmp/kavira-b\n", 0), 0U) << ports.out;
+
   const CliRun version = RunCli(Args({"--version"}));
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out.rfind("kaviraob-cli ", 0), 0U) << version.out;

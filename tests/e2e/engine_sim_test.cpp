@@ -7,6 +7,7 @@
 
 #include "engine_stepper.h"
 #include "link/transfer_engine.h"
+#include "same_image.h"
 #include "scripted_host.h"
 #include "sim/demo_show.h"
 #include "sim/sim_controller.h"
@@ -62,7 +63,7 @@ TEST_F(EngineSimTest, WholeWriteThenVerifyThenRead) {
   run();
   EXPECT_TRUE(host.boxes.empty());
   EXPECT_EQ(sim.received().size(), 2048U);
-  EXPECT_TRUE(*controllerImage() == *image);
+  EXPECT_TRUE(test::SameImage(*controllerImage(), *image));
 
   engine.startBlocks({_verify_, 0, 1023, true});
   run();
@@ -73,7 +74,7 @@ TEST_F(EngineSimTest, WholeWriteThenVerifyThenRead) {
   *image = ControllerImage{};
   engine.startBlocks({_read_, 0, 1023, true});
   run();
-  EXPECT_TRUE(*image == written);
+  EXPECT_TRUE(test::SameImage(*image, written));
 }
 
 TEST_F(EngineSimTest, VersionOfTheSimulatedController) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/block_layout.h"
+#include "same_image.h"
 
 namespace kavira {
 namespace {
@@ -216,7 +217,7 @@ TEST(BlockFrame, RoundTripThroughEveryBlock) {
   }
   original->ExtraMode = 0x5A;
   original->SlowMode = 65535;
-  EXPECT_TRUE(*copy == *original);
+  EXPECT_TRUE(test::SameImage(*copy, *original));
 }
 
 TEST(FirmwareFrame, ReadAndWrite) {

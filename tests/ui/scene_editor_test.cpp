@@ -10,6 +10,7 @@
 #include "dialog_test_support.h"
 #include "find_child.h"
 #include "model/numbering.h"
+#include "same_image.h"
 
 namespace kavira {
 namespace {
@@ -168,7 +169,7 @@ TEST_F(SceneEditorTest, ProgramAndSceneOutsideTheirRangesAreRefusedOnTheirField)
       QLineEdit* field = c.programRefused ? programField() : sceneField();
       EXPECT_TRUE(field->hasFocus());
       EXPECT_EQ(field->selectedText(), field->text());
-      EXPECT_TRUE(*image == before);
+      EXPECT_TRUE(test::SameImage(*image, before));
       EXPECT_EQ(dialog->state().Pgm, 1);
     }
   }
@@ -319,7 +320,7 @@ TEST_F(SceneEditorTest, QuestionMarksBlockTheCommitUntilCorrected) {
   EXPECT_TRUE(host.boxes.empty());  // no message, only the focus
   EXPECT_TRUE(valueField(3)->hasFocus());
   EXPECT_EQ(valueField(3)->selectedText(), "???");
-  EXPECT_TRUE(*image == before);
+  EXPECT_TRUE(test::SameImage(*image, before));
 
   test::Retype(valueField(3), QStringLiteral("30"));
   test::Click(button("commitButton"));
@@ -336,7 +337,7 @@ TEST_F(SceneEditorTest, AFieldNotYetLeftIsCheckedAtTheCommit) {
     // A commit that does not take the focus from the field first (Enter, a shortcut).
     EXPECT_FALSE(dialog->commit());
     EXPECT_EQ(valueText(5), "???");
-    EXPECT_TRUE(*image == before);
+    EXPECT_TRUE(test::SameImage(*image, before));
   }
   test::Retype(valueField(kSp), QStringLiteral("32"));
   QTest::keyClick(valueField(kSp), Qt::Key_Return);  // Enter checks the field in place
@@ -477,7 +478,7 @@ TEST_F(SceneEditorTest, ClosingLosesWhatWasNotCommitted) {
     }
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), 0);
-    EXPECT_TRUE(*image == before);
+    EXPECT_TRUE(test::SameImage(*image, before));
     EXPECT_TRUE(host.boxes.empty());
   }
 }

@@ -9,6 +9,7 @@
 
 #include "dialog_test_support.h"
 #include "find_child.h"
+#include "same_image.h"
 
 namespace kavira {
 namespace {
@@ -135,7 +136,7 @@ TEST_F(SettingsDialogTest, AZeroImageOpensWithKeysOnSceneOneAndManualPrograms) {
   const auto before = *image;
   test::Click(commitButton());
   EXPECT_EQ(dialog->result(), 1);
-  EXPECT_TRUE(*image == before);
+  EXPECT_TRUE(test::SameImage(*image, before));
 }
 
 TEST_F(SettingsDialogTest, ProgramRowsShowModeSpeedAndFade) {
@@ -208,7 +209,7 @@ TEST_F(SettingsDialogTest, ProgramFieldsAreChecked) {
       QLineEdit* field = c.refused == 1 ? r.end : c.refused == 2 ? r.speed : r.fade;
       EXPECT_TRUE(field->hasFocus());
       EXPECT_TRUE(dialog->isVisible());
-      EXPECT_TRUE(*image == before);
+      EXPECT_TRUE(test::SameImage(*image, before));
       // Nor does the table scroll away from the bad field.
       const int pocz = dialog->pocz();
       QTest::keyClick(programBar(), Qt::Key_PageUp);
@@ -320,7 +321,7 @@ TEST_F(SettingsDialogTest, SpecialKeys) {
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Nieprawidłowa wartośc !");
   EXPECT_TRUE(extra.program->hasFocus());
-  EXPECT_TRUE(*image == before);
+  EXPECT_TRUE(test::SameImage(*image, before));
 
   const struct {
     const char* program;
@@ -336,7 +337,7 @@ TEST_F(SettingsDialogTest, SpecialKeys) {
     test::Click(commitButton());
     EXPECT_EQ(host.boxes.size(), 1U);
     EXPECT_TRUE((c.onProgram ? extra.program : extra.scene)->hasFocus());
-    EXPECT_TRUE(*image == before);
+    EXPECT_TRUE(test::SameImage(*image, before));
   }
   test::Retype(extra.program, QStringLiteral("16"));
   test::Retype(extra.scene, QStringLiteral("32"));
@@ -412,7 +413,7 @@ TEST_F(SettingsDialogTest, AFailedCommitStoresNothing) {
   test::Retype(keyRow(Key::Extra).scene, QStringLiteral("40"));
   test::Click(commitButton());
   ASSERT_EQ(host.boxes.size(), 1U);
-  EXPECT_TRUE(*image == before);
+  EXPECT_TRUE(test::SameImage(*image, before));
   EXPECT_TRUE(dialog->isVisible());
 
   // ... or "No" to removing the invalid collection entry.
@@ -425,7 +426,7 @@ TEST_F(SettingsDialogTest, AFailedCommitStoresNothing) {
   EXPECT_EQ(host.boxes[0].caption, "Nieprawidłowa wartośc !");
   EXPECT_EQ(host.boxes[0].buttons, Buttons::YesNo);
   EXPECT_EQ(host.boxes[0].icon, Icon::Question);
-  EXPECT_TRUE(*image == before);
+  EXPECT_TRUE(test::SameImage(*image, before));
   EXPECT_TRUE(dialog->isVisible());
 
   // "Yes" empties every invalid entry and stores everything.
@@ -454,7 +455,7 @@ TEST_F(SettingsDialogTest, KoniecStoresNothing) {
   test::Click(closeButton());
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(dialog->result(), 0);
-  EXPECT_TRUE(*image == before);
+  EXPECT_TRUE(test::SameImage(*image, before));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "find_child.h"
 #include "ui/message_box.h"
+#include "same_image.h"
 #include "ui/range_dialog.h"
 #include "ui/status_bar.h"
 #include "window_fixture.h"
@@ -112,7 +113,7 @@ TEST_F(WindowTest, WholeReadVerifyAndWriteThroughTheMenus) {
   highlight(2);  // "&Odczyt ze sterownika"
   trigger(kIdWszystko);
   waitIdle();
-  EXPECT_TRUE(window->image() == *show);
+  EXPECT_TRUE(test::SameImage(window->image(), *show));
   EXPECT_TRUE(window->menus().akcjeEntry(0)->isEnabled());   // "&Powtórz"
   EXPECT_FALSE(window->menus().akcjeEntry(9)->isEnabled());  // "&Zatrzymaj"
   EXPECT_EQ(window->statusBarWidget()->progressBar()->value(), 0);

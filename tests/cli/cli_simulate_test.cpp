@@ -1,42 +1,13 @@
-// kaviraob-cli as a user runs it: the simulate and ports commands, and its usage errors.
-#include <signal.h>
-
-#include <gtest/gtest.h>
-
-#include <QProcess>
-#include <QTemporaryDir>
-#include <memory>
-
+// `kaviraob-cli simulate` as a user runs it: the controller it serves on a pseudo-terminal, reached
+// through the serial adapter, its misbehaviour rules, and how it ends.
+#include "cli_test_support.h"
 #include "files/data_files.h"
 #include "link/frames.h"
 #include "pty_helpers.h"
 #include "sim/demo_show.h"
 
-namespace kavira {
+namespace kavira::test {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-QStringList Strings(std::initializer_list<const char*> args) {
-  QStringList list;
-  for (const char* a : args)
-    list << a;
-  return list;
-}
-
-struct CliRun {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
-
-CliRun RunCli(const QStringList& args) {
-  QProcess p;
-  p.start(KAVIRAOB_CLI, args);
-  EXPECT_TRUE(p.waitForFinished(20000)) << args.join(' ').toStdString();
-  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-          QString::fromUtf8(p.readAllStandardError())};
-}
 
 // A running `kaviraob-cli simulate`, with its pseudo-terminal opened through the serial adapter.
 class Simulator {
@@ -83,7 +54,7 @@ Bytes DataOf(const Bytes& reply) {
 }
 
 TEST(SimulateCommand, ServesTheDemoShowWithVersionAndRulesUntilTerminated) {
-  Simulator sim(Strings({"--demo", "--no-pacing", "--version", "2.07b", "--misbehave", "nak:frame=2"}));
+  Simulator sim(Args({"--demo", "--no-pacing", "--version", "2.07b", "--misbehave", "nak:frame=2"}));
   ASSERT_EQ(sim.path().rfind("/dev/", 0), 0U) << sim.path();
   SteadyClock clock;
   QtSerialPort port(clock);
@@ -105,11 +76,11 @@ TEST(SimulateCommand, ServesTheDemoShowWithVersionAndRulesUntilTerminated) {
 
 TEST(SimulateCommand, EndsCleanlyOnInterruptAndWhenTheLineIsClosedOnCommand) {
   {
-    Simulator sim(Strings({}));
+    Simulator sim(Args({}));
     ASSERT_FALSE(sim.path().empty());
     EXPECT_EQ(sim.end(SIGINT), 0);
   }
-  Simulator sim(Strings({"--misbehave", "close:frame=1"}));
+  Simulator sim(Args({"--misbehave", "close:frame=1"}));
   SteadyClock clock;
   QtSerialPort port(clock);
   ASSERT_EQ(port.open(sim.path()).stage, OpenStage::Opened);
@@ -128,7 +99,7 @@ TEST(SimulateCommand, LoadsTheDataFilesGivenAsImage) {
   for (DataArea area : {DataArea::Scenes, DataArea::Midi}) {
     ASSERT_FALSE(SaveDataFile(base + "." + DataFileExtension(area), area, *image));
   }
-  Simulator sim(Strings({"--no-pacing", "--image", base.c_str()}));
+  Simulator sim(Args({"--no-pacing", "--image", base}));
   SteadyClock clock;
   QtSerialPort port(clock);
   ASSERT_EQ(port.open(sim.path()).stage, OpenStage::Opened);
@@ -142,46 +113,5 @@ TEST(SimulateCommand, LoadsTheDataFilesGivenAsImage) {
   EXPECT_EQ(sim.end(SIGTERM), 0);
 }
 
-TEST(Cli, UsageErrorsAreRefusedWithAReason) {
-  struct Case {
-    QStringList args;
-    int exitCode;
-    const char* says;
-  };
-  const Case cases[] = {
-      {Strings({"simulate", "--misbehave", "bogus:frame=1"}), 2, "unknown misbehaviour"},
-      {Strings({"simulate", "--misbehave", "nak"}), 2, "no target"},
-      {Strings({"simulate", "--latency", "-1"}), 2, "--latency"},
-      {Strings({"simulate", "--version", "1"}), 2, "--version"},
-      {Strings({"simulate", "--demo", "--image", "x"}), 2, "exclude"},
-      {Strings({"simulate", "--demo=1"}), 2, "unknown option"},
-      {Strings({"simulate", "--image", "/nonexistent/show"}), 4, "none of"},
-      {Strings({"simulate", "--image", "a", "--image", "b"}), 2, "--image given twice"},
-      {Strings({"bogus"}), 2, "no command 'bogus'"},
-      {Strings({"--port"}), 2, "--port needs"},
-      {Strings({"--bogus", "ports"}), 2, "unknown option"},
-      {Strings({}), 2, "Usage"},
-  };
-  for (const auto& c : cases) {
-    const CliRun r = RunCli(c.args);
-    EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(' ').toStdString();
-    EXPECT_TRUE(r.err.contains(c.says)) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
-  }
-}
-
-TEST(Cli, HelpAndPorts) {
-  const CliRun help = RunCli(Strings({"--help"}));
-  EXPECT_EQ(help.exitCode, 0);
-  EXPECT_TRUE(help.out.contains("simulate") && help.out.contains("ports")) << help.out.toStdString();
-  const CliRun simHelp = RunCli(Strings({"help", "simulate"}));
-  EXPECT_EQ(simHelp.exitCode, 0);
-  EXPECT_TRUE(simHelp.out.contains("--misbehave") && simHelp.out.contains("stray"))
-      << simHelp.out.toStdString();
-
-  const CliRun ports = RunCli(Strings({"--port", "/tmp/kavira-a", "--port=/tmp/kavira-b", "ports"}));
-  EXPECT_EQ(ports.exitCode, 0);
-  EXPECT_TRUE(ports.out.startsWith("/tmp/kavira-a\n/tmp/kavira-b\n")) << ports.out.toStdString();
-}
-
 }  // namespace
-}  // namespace kavira
+}  // namespace kavira::test

@@ -1,0 +1,28 @@
+// The changes walks of kaviraob-cli: write --changed (with or without --since) and undo. Each run
+// keeps an undo journal of what it overwrites; a summary line on standard error says how many blocks
+// were written, how many were already equal, and where the journal is.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "cli/area.h"
+#include "cli/link_session.h"
+#include "files/journal.h"
+
+namespace kavira::cli {
+
+// A path the user typed, taken as UTF-8.
+std::filesystem::path PathFromUtf8(const std::string& text);
+
+// The journal folder: --journal-dir, or the window program's.
+std::filesystem::path JournalFolder(const std::optional<std::string>& option);
+
+// Runs a changes walk on a connected session: reads the firmware version, creates the journal
+// (the walk does not start when it cannot be created), hands the engine the journal as its
+// write-ahead hook, starts the walk with `start` and reports. `old` is the image the user says the
+// controller holds (--since), or null. `undo` is the journal an undo restores, or null.
+int RunChangesWalk(LinkSession& session, const JournalHeader& area, const std::filesystem::path& folder,
+                   const ControllerImage* old, const Journal* undo);
+
+}  // namespace kavira::cli

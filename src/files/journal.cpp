@@ -1,0 +1,288 @@
+#include "files/journal.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "model/numbering.h"
+
+namespace kavira {
+namespace {
+
+constexpr std::array<std::uint8_t, 8> kMagic{'K', 'V', 'O', 'B', 'J', 'R', 'N', 'L'};
+// Magic, version, header size: the part before the header proper.
+constexpr std::size_t kLeadSize = kMagic.size() + 2 + 2;
+// The fixed part of the header proper: source, all, from, to, created, firmware length.
+constexpr std::size_t kFixedHeader = 1 + 1 + 2 + 2 + 8 + 1;
+constexpr std::size_t kMaxFirmwareText = 64;
+// A journal holds each block of one walk once; an undo of an undo at most that again. Anything far
+// larger is no journal.
+constexpr std::size_t kMaxRecords = 4 * kBlockCount;
+
+void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  out.push_back(static_cast<std::uint8_t>(v & 0xFFU));
+  out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFFU));
+}
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  Put16(out, v & 0xFFFFU);
+  Put16(out, v >> 16);
+}
+std::uint32_t Get16(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0] | (p[1] << 8));
+}
+std::uint32_t Get32(const std::uint8_t* p) {
+  return Get16(p) | (Get16(p + 2) << 16);
+}
+
+std::string Why(const std::filesystem::path& path, const std::string& what, std::error_code e) {
+  return path.string() + ": " + what + ": " + e.message();
+}
+
+}  // namespace
+
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
+  static const auto kTable = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+      std::uint32_t c = i;
+      for (int k = 0; k < 8; ++k)
+        c = (c & 1U) != 0 ? 0xEDB88320U ^ (c >> 1) : c >> 1;
+      t[i] = c;
+    }
+    return t;
+  }();
+  crc = ~crc;
+  for (const std::uint8_t b : bytes)
+    crc = kTable[(crc ^ b) & 0xFFU] ^ (crc >> 8);
+  return ~crc;
+}
+
+std::vector<std::uint8_t> EncodeJournalHeader(const JournalHeader& header) {
+  const std::string firmware = header.firmware.substr(0, kMaxFirmwareText);
+  std::vector<std::uint8_t> out(kMagic.begin(), kMagic.end());
+  Put16(out, kJournalFormatVersion);
+  Put16(out, static_cast<std::uint32_t>(kFixedHeader + firmware.size() + 4));
+  out.push_back(static_cast<std::uint8_t>(header.source));
+  out.push_back(header.all ? 1 : 0);
+  Put16(out, header.from);
+  Put16(out, header.to);
+  const auto created = static_cast<std::uint64_t>(header.created);
+  Put32(out, static_cast<std::uint32_t>(created & 0xFFFFFFFFU));
+  Put32(out, static_cast<std::uint32_t>(created >> 32));
+  out.push_back(static_cast<std::uint8_t>(firmware.size()));
+  out.insert(out.end(), firmware.begin(), firmware.end());
+  Put32(out, Crc32(out));
+  return out;
+}
+
+std::vector<std::uint8_t> EncodeJournalRecord(std::uint32_t block, ByteView bytes) {
+  std::vector<std::uint8_t> out;
+  out.reserve(kJournalRecordSize);
+  Put16(out, block);
+  out.insert(out.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(kBlockBytes));
+  Put32(out, Crc32(out));
+  return out;
+}
+
+bool BlockInArea(const JournalHeader& header, std::uint32_t block) {
+  return block < kBlockCount && block >= 2 * header.from && block <= 2 * header.to + 1;
+}
+
+std::optional<Journal> DecodeJournal(std::span<const std::uint8_t> bytes, std::string* error) {
+  auto fail = [&](std::string text) {
+    if (error != nullptr) *error = std::move(text);
+    return std::nullopt;
+  };
+  if (bytes.size() < kLeadSize || !std::equal(kMagic.begin(), kMagic.end(), bytes.begin()))
+    return fail("not an undo journal (its first bytes are not KVOBJRNL)");
+  const std::uint32_t version = Get16(bytes.data() + 8);
+  if (version != kJournalFormatVersion) {
+    return fail("journal format " + std::to_string(version) + ", this program reads format " +
+                std::to_string(kJournalFormatVersion));
+  }
+  const std::size_t headerSize = Get16(bytes.data() + 10);
+  if (headerSize < kFixedHeader + 4 || bytes.size() < kLeadSize + headerSize)
+    return fail("the journal's header is cut off or damaged");
+  const std::uint8_t* h = bytes.data() + kLeadSize;
+  const std::size_t firmwareLength = h[kFixedHeader - 1];
+  if (kFixedHeader + firmwareLength + 4 != headerSize) return fail("the journal's header is damaged");
+  const std::size_t crcAt = kLeadSize + headerSize - 4;
+  if (Crc32(bytes.first(crcAt)) != Get32(bytes.data() + crcAt))
+    return fail("the journal's header is damaged (checksum mismatch)");
+
+  Journal journal;
+  JournalHeader& header = journal.header;
+  if (h[0] > 1) return fail("the journal's header is damaged (unknown source " + std::to_string(h[0]) + ")");
+  header.source = static_cast<JournalSource>(h[0]);
+  header.all = h[1] != 0;
+  header.from = Get16(h + 2);
+  header.to = Get16(h + 4);
+  header.created = static_cast<std::int64_t>(Get32(h + 6) | (std::uint64_t{Get32(h + 10)} << 32));
+  header.firmware.assign(reinterpret_cast<const char*>(h + kFixedHeader), firmwareLength);
+  if (header.from > header.to || header.to > kMidiUnit) {
+    return fail("the journal's area (units " + std::to_string(header.from) + "-" + std::to_string(header.to) +
+                ") is not an area of the controller");
+  }
+
+  std::span<const std::uint8_t> rest = bytes.subspan(kLeadSize + headerSize);
+  while (!rest.empty()) {
+    if (rest.size() < kJournalRecordSize) {
+      // A record cut off at the very end: the write stopped while it was being appended, before
+      // its block was sent.
+      journal.tailDropped = true;
+      break;
+    }
+    const std::size_t index = journal.records.size();
+    if (index >= kMaxRecords) return fail("the journal holds too many records");
+    const std::span<const std::uint8_t> r = rest.first(kJournalRecordSize);
+    if (Crc32(r.first(kJournalRecordSize - 4)) != Get32(r.data() + kJournalRecordSize - 4))
+      return fail("record " + std::to_string(index + 1) + " is damaged (checksum mismatch)");
+    JournalRecord record;
+    record.block = Get16(r.data());
+    if (!BlockInArea(header, record.block)) {
+      return fail("record " + std::to_string(index + 1) + " is for block " + std::to_string(record.block) +
+                  ", outside the journal's area (" + DescribeJournalArea(header) + ")");
+    }
+    std::copy_n(r.begin() + 2, kBlockBytes, record.bytes.begin());
+    journal.records.push_back(record);
+    rest = rest.subspan(kJournalRecordSize);
+  }
+  return journal;
+}
+
+std::optional<Journal> ReadJournal(FileSystem& system, const std::filesystem::path& path,
+                                   std::string* error) {
+  std::vector<std::uint8_t> bytes;
+  bool opened = false;
+  const std::size_t limit = kLeadSize + 0xFFFF + (kMaxRecords + 1) * kJournalRecordSize;
+  if (const auto e = system.ReadPrefix(path, limit + 1, bytes, opened)) {
+    if (error != nullptr) *error = Why(path, "cannot read the journal", e);
+    return std::nullopt;
+  }
+  if (bytes.size() > limit) {
+    if (error != nullptr) *error = path.string() + ": too large for an undo journal";
+    return std::nullopt;
+  }
+  std::string why;
+  auto journal = DecodeJournal(bytes, &why);
+  if (!journal && error != nullptr) *error = path.string() + ": " + why;
+  return journal;
+}
+
+std::string JournalStem(std::int64_t created) {
+  const auto t = static_cast<std::time_t>(created);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &t);
+#else
+  localtime_r(&t, &local);
+#endif
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d_%H-%M-%S", &local);
+  return text;
+}
+
+std::unique_ptr<JournalWriter> JournalWriter::Create(FileSystem& system, const std::filesystem::path& folder,
+                                                     const JournalHeader& header, std::string* error) {
+  auto fail = [&](std::string text) {
+    if (error != nullptr) *error = std::move(text);
+    return nullptr;
+  };
+  if (const auto e = system.CreateFolders(folder))
+    return fail(Why(folder, "cannot create the journal folder", e));
+  const std::string stem = JournalStem(header.created);
+  const std::vector<std::uint8_t> head = EncodeJournalHeader(header);
+  for (int n = 1; n < 1000; ++n) {
+    const std::string name =
+        stem + (n == 1 ? std::string() : "-" + std::to_string(n)) + "." + kJournalExtension;
+    const std::filesystem::path path = folder / name;
+    std::unique_ptr<AppendFile> file;
+    const std::error_code e = system.CreateAppendFile(path, file);
+    if (e == std::errc::file_exists) continue;
+    if (e) return fail(Why(path, "cannot create the undo journal", e));
+    std::error_code written = file->Append(head);
+    if (!written) written = file->Sync();
+    if (written) {
+      file.reset();
+      system.Remove(path);
+      return fail(Why(path, "cannot write the undo journal", written));
+    }
+    return std::unique_ptr<JournalWriter>(new JournalWriter(std::move(file), path));
+  }
+  return fail(folder.string() + ": cannot create the undo journal: too many journals named " + stem);
+}
+
+std::string JournalWriter::append(std::uint32_t block, ByteView bytes) {
+  if (bytes.size() < kBlockBytes)
+    return path_.string() + ": a block of " + std::to_string(bytes.size()) + " bytes";
+  std::error_code e = file_->Append(EncodeJournalRecord(block, bytes));
+  if (!e && syncEachRecord) e = file_->Sync();
+  if (e) return Why(path_, "cannot write the undo journal", e);
+  ++records_;
+  return {};
+}
+
+std::vector<std::filesystem::path> ListJournals(FileSystem& system, const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> names;
+  if (system.ListFiles(folder, names)) return {};
+  const std::string ext = std::string(".") + kJournalExtension;
+  std::vector<std::filesystem::path> journals;
+  for (const auto& name : names) {
+    const std::string text = name.string();
+    // Only the program's own names: a date and time, perhaps a number after it.
+    if (text.size() >= 19 + ext.size() && text.ends_with(ext) && text[4] == '-' && text[10] == '_' &&
+        std::isdigit(static_cast<unsigned char>(text[0])) != 0) {
+      journals.push_back(folder / name);
+    }
+  }
+  // "-2" sorts after the bare name of the same second, and "-10" after "-9".
+  std::sort(journals.begin(), journals.end(), [](const auto& a, const auto& b) {
+    const std::string x = a.stem().string();
+    const std::string y = b.stem().string();
+    const std::string xd = x.substr(0, 19);
+    const std::string yd = y.substr(0, 19);
+    if (xd != yd) return xd < yd;
+    const auto n = [](const std::string& s) { return s.size() > 20 ? std::atol(s.c_str() + 20) : 1L; };
+    return n(x) < n(y);
+  });
+  return journals;
+}
+
+std::size_t PruneJournals(FileSystem& system, const std::filesystem::path& folder, std::size_t keep) {
+  const auto journals = ListJournals(system, folder);
+  std::size_t removed = 0;
+  for (std::size_t i = 0; i + keep < journals.size(); ++i) {
+    if (!system.Remove(journals[i])) ++removed;
+  }
+  if (removed > 0) system.SyncFolder(folder);
+  return removed;
+}
+
+std::string DescribeBlock(std::uint32_t block) {
+  if (block < kFirstSettingsBlock) {
+    const unsigned rel = Abs2Rel(block / 2);
+    const std::string half = block % 2 == 0 ? "channels 1-128" : "channels 129-256";
+    if (rel == kInvalid) return "scene " + std::to_string(block / 2) + " (" + half + ")";
+    return "program " + std::to_string(ProgramOf(rel) + 1) + " scene " + std::to_string(SceneOf(rel) + 1) +
+           " (" + half + ")";
+  }
+  if (block == kFirstSettingsBlock) return "settings (program ends, speeds, fades 1-32)";
+  if (block == kSecondSettingsBlock) return "settings (fades 33-48, special keys, collections)";
+  if (block < kBlockCount) return block == kFirstMidiBlock ? "MIDI (keys 0-63)" : "MIDI (keys 64-127)";
+  return "block " + std::to_string(block);
+}
+
+std::string DescribeJournalArea(const JournalHeader& header) {
+  if (header.all) return "all";
+  if (header.from == kSettingsUnit && header.to == kSettingsUnit) return "settings";
+  if (header.from == kMidiUnit && header.to == kMidiUnit) return "MIDI";
+  auto name = [](std::uint32_t unit) {
+    const unsigned rel = Abs2Rel(unit);
+    return rel == kInvalid ? std::to_string(unit)
+                           : std::to_string(ProgramOf(rel) + 1) + ":" + std::to_string(SceneOf(rel) + 1);
+  };
+  if (header.to <= kLastSceneUnit) return "scenes " + name(header.from) + "-" + name(header.to);
+  return "units " + std::to_string(header.from) + "-" + std::to_string(header.to);
+}
+
+}  // namespace kavira
