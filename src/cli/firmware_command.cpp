@@ -9,6 +9,7 @@
 #include "cli/link_session.h"
 #include "files/file_io.h"
 #include "files/update_file.h"
+#include "platform/translation.h"
 
 namespace kavira::cli {
 namespace {
@@ -82,23 +83,24 @@ bool AskOnTerminal(std::string_view question, bool yes, bool quiet) {
 std::optional<std::string> CheckUpdateFile(const std::string& path, UpdateHead& head, UpdateBody& body) {
   std::error_code ec;
   if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
-    return OneLine(MissingUpdateFile(path).text);
+    return OneLine(TranslateText(MissingUpdateFile(path).text));
   }
   // Only a regular file is read: a named pipe or a device is refused without waiting on it.
   std::vector<std::uint8_t> file;
   const ReadOutcome read = ReadFilePrefix(path, kUpdateFileLimit + 1, file, &ec);
   if (read != ReadOutcome::Ok) {
     return path + ": " +
-           MakeUpdateFailure(read == ReadOutcome::OpenFailed ? UpdateFailure::OpenFailed
-                                                             : UpdateFailure::ReadFailed)
-               .text +
+           TranslateText(MakeUpdateFailure(read == ReadOutcome::OpenFailed ? UpdateFailure::OpenFailed
+                                                                           : UpdateFailure::ReadFailed)
+                             .text) +
            " (" + ec.message() + ")";
   }
   if (file.size() > kUpdateFileLimit) {
-    return path + ": " + MakeUpdateFailure(UpdateFailure::BadLength).text + " (larger than " +
+    return path + ": " + TranslateText(MakeUpdateFailure(UpdateFailure::BadLength).text) + " (larger than " +
            std::to_string(kUpdateFileLimit) + " bytes)";
   }
-  if (const auto failure = DecodeUpdateFile(file, head, body)) return path + ": " + OneLine(failure->text);
+  if (const auto failure = DecodeUpdateFile(file, head, body))
+    return path + ": " + OneLine(TranslateText(failure->text));
   return std::nullopt;
 }
 

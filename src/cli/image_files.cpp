@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "cli/cli_host.h"
+#include "platform/translation.h"
 
 namespace kavira::cli {
 namespace fs = std::filesystem;
@@ -44,7 +45,7 @@ const char* AreaName(DataArea area) {
 }
 
 std::string DescribeFailure(const fs::path& path, const FileFailure& failure) {
-  std::string text = OneLine(failure.text);
+  std::string text = OneLine(TranslateText(failure.text));
   if (text.rfind(path.string(), 0) != 0) text = path.string() + ": " + text;
   if (!failure.reason.empty()) text += " (" + failure.reason + ")";
   return text;
@@ -58,7 +59,7 @@ std::optional<std::string> LoadImageFiles(const std::string& base, const std::ve
     if (!required && fs::status(path, ec).type() == fs::file_type::not_found) continue;
     if (const auto failure = LoadDataFile(path, area, image)) {
       if (failure->kind == FileFailure::Missing) {
-        return OneLine(failure->text) + " (the " + AreaName(area) +
+        return OneLine(TranslateText(failure->text)) + " (the " + AreaName(area) +
                " file is needed; 'read' makes one from the controller)";
       }
       return DescribeFailure(path, *failure);
