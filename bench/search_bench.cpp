@@ -23,7 +23,7 @@ using namespace kavira;
 
 class QuietHost final : public Host {
  public:
-  Answer messageBox(std::string_view text, std::string_view, Buttons, Icon) override {
+  Answer messageBox(std::string_view text, std::string_view, Buttons, Icon, MessageKind) override {
     std::fprintf(stderr, "box: %.*s\n", static_cast<int>(text.size()), text.data());
     return Answer::Ok;
   }

@@ -44,7 +44,7 @@ using namespace kavira;
 
 class BenchHost final : public Host {
  public:
-  Answer messageBox(std::string_view text, std::string_view, Buttons buttons, Icon) override {
+  Answer messageBox(std::string_view text, std::string_view, Buttons buttons, Icon, MessageKind) override {
     const std::string t(text);
     if (t.rfind("Weryfikacja zakończona sukcesem", 0) != 0) {
       std::fprintf(stderr, "unexpected box: %s\n", t.c_str());

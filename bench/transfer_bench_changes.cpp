@@ -30,7 +30,7 @@ constexpr double kWrite = 134 + 3;  // a write frame and its acknowledgement
 
 class QuietHost final : public Host {
  public:
-  Answer messageBox(std::string_view text, std::string_view, Buttons buttons, Icon) override {
+  Answer messageBox(std::string_view text, std::string_view, Buttons buttons, Icon, MessageKind) override {
     std::fprintf(stderr, "unexpected box: %s\n", std::string(text).c_str());
     ++failures;
     return buttons == Buttons::RetryCancel ? Answer::Cancel : Answer::Ok;

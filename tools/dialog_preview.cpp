@@ -11,6 +11,7 @@
 #include "link/host.h"
 #include "model/controller_image.h"
 #include "model/numbering.h"
+#include "platform/translation.h"
 #include "ui/message_box.h"
 #include "ui/midi_dialog.h"
 #include "ui/scene_editor_dialog.h"
@@ -22,7 +23,8 @@ using namespace kavira;
 
 class PreviewHost : public Host {
  public:
-  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) override {
+  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+                    MessageKind) override {
     return ShowMessageBox(nullptr, text, caption, buttons, icon);
   }
   void setStatusText(int part, std::string_view text) override {
@@ -72,6 +74,8 @@ std::unique_ptr<ControllerImage> DemoImage() {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // KAVIRA_LANG=en shows the dialog in English.
+  if (qgetenv("KAVIRA_LANG") == "en") SetLanguage(Language::English);
   const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("scene");
   const QString picture = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
   auto image = DemoImage();

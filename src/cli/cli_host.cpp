@@ -8,6 +8,7 @@
 #include "link/transfer_engine.h"
 #include "link/verification.h"
 #include "model/hex_text.h"
+#include "platform/translation.h"
 
 namespace kavira::cli {
 namespace {
@@ -22,7 +23,8 @@ bool IsBlank(char c) {
 }  // namespace
 
 std::string OneLine(std::string_view text) {
-  if (const auto q = text.rfind(kVerifyQuestion); q != std::string_view::npos) text = text.substr(0, q);
+  const std::string question = TranslateText(kVerifyQuestion);
+  if (const auto q = text.rfind(question); q != std::string_view::npos) text = text.substr(0, q);
   std::string out;
   std::size_t i = 0;
   while (i < text.size()) {
@@ -45,7 +47,9 @@ std::string OneLine(std::string_view text) {
 }
 
 std::string WithErrorText(std::string_view text) {
-  for (std::string_view prefix : {std::string_view(kTextSystemError), std::string_view(kTextLinkFailure)}) {
+  for (std::string_view templ :
+       {std::string_view(Texts::kSystemError), std::string_view(Texts::kLinkFailure)}) {
+    const std::string_view prefix = templ.substr(0, templ.find("%1"));
     if (text.size() <= prefix.size() || text.substr(0, prefix.size()) != prefix) continue;
     const std::string_view code = text.substr(prefix.size());
     if (code.find_first_not_of("0123456789") != std::string_view::npos || code.size() > 9) continue;
@@ -145,35 +149,40 @@ Answer CliHost::lineDiffers(std::string_view text) {
   return Answer::Abort;
 }
 
-Answer CliHost::messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) {
-  switch (buttons) {
-    case Buttons::RetryCancel:
+Answer CliHost::messageBox(std::string_view polish, std::string_view caption, Buttons buttons, Icon,
+                           MessageKind kind) {
+  // The system's description joins the code before the text is translated, so that it stays with it.
+  const std::string text =
+      TranslateText(kind == MessageKind::SystemError ? WithErrorText(polish) : std::string(polish));
+  switch (kind) {
+    case MessageKind::LinkFailure:
       return linkFailure(text);
-    case Buttons::AbortRetryIgnore:
+    case MessageKind::FirmwareDiffers:
       return lineDiffers(text);
-    case Buttons::YesNo:
-      if (icon == Icon::Question) {
-        return ask && ask(std::string(caption) + "\n" + std::string(text)) ? Answer::Yes : Answer::No;
-      }
+    case MessageKind::Question:
+      if (buttons != Buttons::YesNo) break;
+      return ask && ask(TranslateText(caption) + "\n" + text) ? Answer::Yes : Answer::No;
+    case MessageKind::VerifyDifference:
       // A verification difference: one line, and checking goes on.
       if (differencesOnTerminal && beforeNote) beforeNote();
       ++differences_;
       differencesOut_ << OneLine(text) << '\n';
       return Answer::Yes;
-    case Buttons::Ok:
+    default:
       break;
   }
+  if (buttons == Buttons::RetryCancel) return linkFailure(text);
   if (phase == Phase::UpdateFile) {
     fail(4, (updateFile ? *updateFile + ": " : std::string()) + OneLine(text));
-  } else if (icon == Icon::Information) {
+  } else if (kind == MessageKind::VerifyOutcome) {
     // The outcome of a verify run.
-    outcome_ = std::string(text);
+    outcome_ = text;
     if (!quiet_) {
       if (beforeNote) beforeNote();
       notes_ << notePrefix << OneLine(text) << std::endl;
     }
   } else {
-    std::string message = WithErrorText(OneLine(text));
+    std::string message = OneLine(text);
     if (inRun) message += " at " + where();
     if (!portName.empty()) message += " on " + portName;
     fail(3, message);
@@ -184,7 +193,7 @@ Answer CliHost::messageBox(std::string_view text, std::string_view caption, Butt
 void CliHost::setStatusText(int part, std::string_view text) {
   if (part != kPartArea) return;
   if (!text.empty() && text.front() == '\t') text.remove_prefix(1);
-  area_ = std::string(text);
+  area_ = TranslateText(text);
 }
 
 std::optional<std::string> CliHost::chooseFile(const FileRequest& request) {

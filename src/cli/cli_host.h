@@ -17,7 +17,8 @@
 
 namespace kavira::cli {
 
-// A box text as one line: the closing question "Kontynuować sprawdzanie ?" and whatever follows it
+// A box text as one line: the closing question "Kontynuować sprawdzanie ?" (in the current language)
+// and whatever follows it
 // are dropped, every run of white space that holds a line break or a tab becomes one blank, and the
 // ends are trimmed.
 std::string OneLine(std::string_view text);
@@ -41,7 +42,8 @@ class CliHost final : public Host {
   // The link whose frames the boxes are about (the engine, once it exists).
   void watch(const LinkState& link) { link_ = &link; }
 
-  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) override;
+  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+                    MessageKind kind) override;
   void setStatusText(int part, std::string_view text) override;
   void setProgress(int) override {}
   void enableMenuEntry(int, bool) override {}

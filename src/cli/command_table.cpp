@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "cli/cli_command.h"
+#include "platform/translation.h"
 
 namespace kavira::cli {
 namespace {
@@ -113,6 +114,20 @@ GlobalOption TakeGlobalOption(OptionReader& reader, Context& context) {
     context.retries = static_cast<int>(*n);
     return GlobalOption::Taken;
   }
+  if (reader.is("--lang")) {
+    // The controller's messages in Polish (as the window program shows them) or in English.
+    const auto text = reader.value();
+    const auto language = text ? ParseLanguage(*text) : std::nullopt;
+    if (!language) {
+      reader.error = "--lang wants pl or en" + (text ? ", not '" + *text + "'" : std::string());
+      return GlobalOption::Bad;
+    }
+    if (!SetLanguage(*language)) {
+      reader.error = "the English texts are missing from this build";
+      return GlobalOption::Bad;
+    }
+    return GlobalOption::Taken;
+  }
   if (reader.flag("--fast-ack")) {
     context.fastAck = true;
     return GlobalOption::Taken;
@@ -130,7 +145,8 @@ std::string_view GlobalOptionsHelp() {
          "                once, those ports are searched. Without it every serial port is searched.\n"
          "  --retries N   retries of one refused or damaged answer before the run fails (default 3)\n"
          "  --fast-ack    end an acknowledgement as soon as 06 03 F7 has arrived (faster writes)\n"
-         "  --quiet, -q   no progress output\n";
+         "  --quiet, -q   no progress output\n"
+         "  --lang LANG   the language of the controller's messages: pl (the default) or en\n";
 }
 
 int Complain(std::string_view command, std::string_view message, int code) {

@@ -9,6 +9,7 @@
 #include "files/path_text.h"
 #include "files/update_file.h"
 #include "platform/console.h"
+#include "platform/translation.h"
 
 namespace kavira::cli {
 namespace {
@@ -81,23 +82,24 @@ std::optional<std::string> CheckUpdateFile(const std::string& path, UpdateHead& 
   std::error_code ec;
   const std::filesystem::path file = PathFromUtf8(path);
   if (std::filesystem::status(file, ec).type() == std::filesystem::file_type::not_found) {
-    return OneLine(MissingUpdateFile(path).text);
+    return OneLine(TranslateText(MissingUpdateFile(path).text));
   }
   // Only a regular file is read: a named pipe or a device is refused without waiting on it.
   std::vector<std::uint8_t> bytes;
   const ReadOutcome read = ReadFilePrefix(file, kUpdateFileLimit + 1, bytes, &ec);
   if (read != ReadOutcome::Ok) {
     return path + ": " +
-           MakeUpdateFailure(read == ReadOutcome::OpenFailed ? UpdateFailure::OpenFailed
-                                                             : UpdateFailure::ReadFailed)
-               .text +
+           TranslateText(MakeUpdateFailure(read == ReadOutcome::OpenFailed ? UpdateFailure::OpenFailed
+                                                                           : UpdateFailure::ReadFailed)
+                             .text) +
            " (" + ec.message() + ")";
   }
   if (bytes.size() > kUpdateFileLimit) {
-    return path + ": " + MakeUpdateFailure(UpdateFailure::BadLength).text + " (larger than " +
+    return path + ": " + TranslateText(MakeUpdateFailure(UpdateFailure::BadLength).text) + " (larger than " +
            std::to_string(kUpdateFileLimit) + " bytes)";
   }
-  if (const auto failure = DecodeUpdateFile(bytes, head, body)) return path + ": " + OneLine(failure->text);
+  if (const auto failure = DecodeUpdateFile(bytes, head, body))
+    return path + ": " + OneLine(TranslateText(failure->text));
   return std::nullopt;
 }
 

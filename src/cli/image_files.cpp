@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "cli/cli_host.h"
+#include "platform/translation.h"
 
 namespace kavira::cli {
 namespace fs = std::filesystem;
@@ -45,7 +46,7 @@ const char* AreaName(DataArea area) {
 }
 
 std::string DescribeFailure(const fs::path& path, const FileFailure& failure) {
-  std::string text = OneLine(failure.text);
+  std::string text = OneLine(TranslateText(failure.text));
   const std::string name = PathToUtf8(path);
   if (text.rfind(name, 0) != 0) text = name + ": " + text;
   if (!failure.reason.empty()) text += " (" + failure.reason + ")";
@@ -60,7 +61,7 @@ std::optional<std::string> LoadImageFiles(const std::string& base, const std::ve
     if (!required && fs::status(path, ec).type() == fs::file_type::not_found) continue;
     if (const auto failure = LoadDataFile(path, area, image)) {
       if (failure->kind == FileFailure::Missing) {
-        return OneLine(failure->text) + " (the " + AreaName(area) +
+        return OneLine(TranslateText(failure->text)) + " (the " + AreaName(area) +
                " file is needed; 'read' makes one from the controller)";
       }
       return DescribeFailure(path, *failure);

@@ -7,6 +7,7 @@
 
 #include "platform/console.h"
 #include "platform/port_list.h"
+#include "platform/translation.h"
 
 namespace kavira::cli {
 namespace {
@@ -75,17 +76,17 @@ int LinkSession::connect() {
           ports_.lastOpenFailure().value_or(OpenFailure{context_.ports[0], OpenStage::NotOpened, ENOENT, {}});
       std::string message = f.port + ": ";
       if (f.stage == OpenStage::NotConfigured) {
-        message += std::string(kTextPortConfigFailed) + " It does not take the line settings, so it is no " +
-                   "serial port: " + ErrorText(f.error);
+        message += TranslateText(kTextPortConfigFailed) +
+                   " It does not take the line settings, so it is no " + "serial port: " + ErrorText(f.error);
       } else {
-        message += std::string(kTextPortOpenFailed) + " " + ErrorText(f.error);
+        message += TranslateText(kTextPortOpenFailed) + " " + ErrorText(f.error);
       }
-      if (!f.hint.empty()) message += "\n" + f.hint;
+      if (!f.hint.empty()) message += "\n" + TranslateText(f.hint);
       return complain(message, kExitLink);
     }
   } else {
     ports_.PortName = context_.ports.empty() ? SystemPortList({}) : context_.ports;
-    if (ports_.PortName.empty()) return complain(kTextNoSerialPorts, kExitLink);
+    if (ports_.PortName.empty()) return complain(TranslateText(kTextNoSerialPorts), kExitLink);
     std::string list;
     for (const std::string& name : ports_.PortName)
       list += (list.empty() ? "" : ", ") + name;
@@ -94,8 +95,8 @@ int LinkSession::connect() {
     if (SignalArrived()) return complain("interrupted by " + StopRequestName(), kExitLink);
     if (host_.failure()) return complain(host_.failure()->message, host_.failure()->exitCode);
     if (found != 1) {
-      return complain(OneLine(kTextNoController) + " (no answer to the presence probe on " + list +
-                          "; name the port with --port)",
+      return complain(OneLine(TranslateText(kTextNoController)) + " (no answer to the presence probe on " +
+                          list + "; name the port with --port)",
                       kExitLink);
     }
     note("found the controller on " + ports_.port()->name());

@@ -3,6 +3,7 @@
 
 #include "cli/cli_command.h"
 #include "platform/port_list.h"
+#include "platform/translation.h"
 
 namespace kavira::cli {
 
@@ -24,7 +25,7 @@ int RunPorts(Context& context, Args args) {
     return Complain("ports", "unexpected argument '" + reader.current() + "'", kExitUsage);
   }
   const std::vector<std::string> list = SystemPortList(context.ports);
-  if (list.empty()) return Complain("ports", kTextNoSerialPorts, kExitFailure);
+  if (list.empty()) return Complain("ports", TranslateText(kTextNoSerialPorts), kExitFailure);
   for (const std::string& name : list)
     std::cout << name << '\n';
   return kExitOk;

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "link/frames.h"
+#include "platform/translation.h"
 
 namespace kavira::cli {
 namespace {
@@ -12,7 +13,7 @@ constexpr int kBarWidth = 24;
 constexpr Millis kRedraw{100};
 constexpr std::uint64_t kMilestones = 4;  // plain lines at each quarter
 
-std::string Bare(const char* statusText) {
+std::string Bare(const std::string& statusText) {
   std::string s = statusText;
   if (!s.empty() && s.front() == '\t') s.erase(0, 1);
   return s;
@@ -55,7 +56,7 @@ std::optional<ProgressSnapshot> SnapshotOf(const LinkState& link) {
     default:
       return std::nullopt;
   }
-  s.label = Bare(ActionText(link.akcja)) + ": " + Bare(AreaText(area));
+  s.label = Bare(TranslateText(ActionText(link.akcja))) + ": " + Bare(TranslateText(AreaText(area)));
   return s;
 }
 
@@ -66,9 +67,10 @@ std::optional<ProgressSnapshot> SnapshotOf(const TransferEngine& engine) {
   ProgressSnapshot s;
   s.done = count.done;
   s.total = count.total;
-  const std::string walk = engine.walkKind() == WalkKind::Undo ? "Cofnięcie zapisu" : "Zapis zmian";
+  const std::string walk =
+      TranslateText(engine.walkKind() == WalkKind::Undo ? Texts::kUndoWalk : Texts::kChangesWalk);
   // The read-back pass checks the blocks written, as a verify does.
-  s.label = (count.readingBack ? walk + ", " + Bare(ActionText(_verify_)) : walk) + ": " +
+  s.label = (count.readingBack ? walk + ", " + Bare(TranslateText(ActionText(_verify_))) : walk) + ": " +
             Bare(AreaText(link.obszar));
   return s;
 }

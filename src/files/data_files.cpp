@@ -167,7 +167,7 @@ bool DecodeDataFile(DataArea area, std::span<const std::uint8_t> file, Controlle
 }
 
 const char* FileFailure::Caption() const {
-  return kind == Missing ? "Ostrzeżenie" : "Niepowodzenie";
+  return FileFailureCaption(kind == Missing);
 }
 
 std::string FileFailure::BoxText() const {
@@ -180,9 +180,10 @@ std::string FileFailure::BoxText() const {
     return list;
   };
   if (!replaced.empty()) {
-    box += "\nNowe dane zapisano w: " + names(replaced) + "\nBez zmian pozostały: " + names(unchanged);
+    box += "\n" + Format(Texts::kNewDataIn, {names(replaced)}) + "\n" +
+           Format(Texts::kUnchanged, {names(unchanged)});
   } else if (unchanged.size() > 1) {
-    box += "\nNie zastąpiono żadnego pliku.";
+    box += "\n" + std::string(Texts::kNoneReplaced);
   }
   return box;
 }
@@ -192,7 +193,7 @@ std::optional<FileFailure> LoadDataFile(const std::filesystem::path& path, DataA
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
   if (status.type() == std::filesystem::file_type::not_found) {
-    return Failure(FileFailure::Missing, "Plik " + PathText(path) + " nie istnieje !", {}, path);
+    return Failure(FileFailure::Missing, Format(Texts::kFileMissing, {PathText(path)}), {}, path);
   }
   if (ec) return Failure(FileFailure::OpenFailed, kTextOpenFailed, Utf8Error(ec).message(), path);
   // The whole area is read before anything is stored, so a short or unreadable file changes nothing.
@@ -202,12 +203,13 @@ std::optional<FileFailure> LoadDataFile(const std::filesystem::path& path, DataA
     case ReadOutcome::OpenFailed:
       return Failure(FileFailure::OpenFailed, kTextOpenFailed, reason.message(), path);
     case ReadOutcome::ReadFailed:
-      return Failure(FileFailure::ReadFailed, PathText(path) + " :\nBłąd odczytu !", reason.message(), path);
+      return Failure(FileFailure::ReadFailed, Format(Texts::kReadFailed, {PathText(path)}), reason.message(),
+                     path);
     case ReadOutcome::Ok:
       break;
   }
   if (!DecodeDataFile(area, bytes, image)) {
-    return Failure(FileFailure::ReadFailed, PathText(path) + " :\nBłąd odczytu !",
+    return Failure(FileFailure::ReadFailed, Format(Texts::kReadFailed, {PathText(path)}),
                    "it has " + std::to_string(bytes.size()) + " bytes, the file needs " +
                        std::to_string(DataFileSize(area)),
                    path);
@@ -219,19 +221,20 @@ std::optional<FileFailure> CheckSaveFile(const std::filesystem::path& path) {
   const auto problem = CheckSavePath(path);
   if (!problem) return std::nullopt;
   if (problem->kind == SaveProblem::ReadOnly) {
-    return Failure(FileFailure::NotWritable, PathText(path) + " :\nBrak dostępu do zapisu !", problem->text,
+    return Failure(FileFailure::NotWritable, Format(Texts::kNotWritable, {PathText(path)}), problem->text,
                    path);
   }
   return Failure(FileFailure::OpenFailed, kTextOpenFailed, problem->text, path);
 }
 
 FileFailure SaveFailure(ReplaceResult r) {
-  FileFailure failure = Failure(FileFailure::WriteFailed, PathText(r.failedPath) + " :\nBłąd zapisu !",
-                                std::move(r.reason), r.failedPath);
+  FileFailure failure =
+      Failure(FileFailure::WriteFailed, Format(Texts::kWriteFailed, {PathText(r.failedPath)}),
+              std::move(r.reason), r.failedPath);
   switch (r.failure) {
     case ReplaceResult::Failure::NotWritable:
       failure.kind = FileFailure::NotWritable;
-      failure.text = PathText(r.failedPath) + " :\nBrak dostępu do zapisu !";
+      failure.text = Format(Texts::kNotWritable, {PathText(r.failedPath)});
       break;
     case ReplaceResult::Failure::Refused:
     case ReplaceResult::Failure::CreateFailed:

@@ -13,6 +13,7 @@
 
 #include "files/file_io.h"
 #include "model/controller_image.h"
+#include "model/texts.h"
 
 namespace kavira {
 
@@ -92,7 +93,7 @@ struct FileFailure {
   std::string BoxText() const;
 };
 
-inline constexpr const char* kTextOpenFailed = "Błąd otwarcia pliku !";
+inline constexpr const char* kTextOpenFailed = Texts::kOpenFailed;
 
 // Loads the area from the file. On failure the image is exactly as it was.
 std::optional<FileFailure> LoadDataFile(const std::filesystem::path& path, DataArea area,

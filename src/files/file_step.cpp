@@ -7,10 +7,6 @@
 namespace kavira {
 namespace {
 
-constexpr const char* kTitleLoad = "Wybierz plik z danymi :";
-constexpr const char* kTitleSave = "Wybierz plik do zapisu :";
-constexpr const char* kCaptionProblem = "Mamy problem";
-
 // A save: a single file at once; during "&Wszystko" the scenes and settings files are checked and
 // kept, and the MIDI file's step saves all three.
 std::optional<FileFailure> Save(DataArea area, const LinkState& link, const ControllerImage& image,
@@ -61,8 +57,8 @@ FileStepEnd RunFileStep(const LinkState& link, ControllerImage& image, Host& hos
 
   const std::optional<DataArea> area = DataAreaOf(link.obszar);
   if (!area) {
-    host.messageBox("Błędny obszar : " + std::to_string(static_cast<int>(link.obszar)) + " !",
-                    kCaptionProblem, Buttons::Ok, Icon::Exclamation);
+    host.messageBox(Format(Texts::kBadArea, {std::to_string(static_cast<int>(link.obszar))}),
+                    Texts::kCaptionProblem, Buttons::Ok, Icon::Exclamation, MessageKind::Warning);
     dialog.pendingSaves.clear();
     host.repaint();
     return FileStepEnd::Cancelled;
@@ -71,14 +67,14 @@ FileStepEnd RunFileStep(const LinkState& link, ControllerImage& image, Host& hos
   dialog.defaultExt = exts[static_cast<std::size_t>(link.obszar)];
 
   if (link.akcja != _fread_ && link.akcja != _fsave_) {
-    host.messageBox("Błędna akcja : " + std::to_string(static_cast<int>(link.akcja)) + " !", kCaptionProblem,
-                    Buttons::Ok, Icon::Exclamation);
+    host.messageBox(Format(Texts::kBadAction, {std::to_string(static_cast<int>(link.akcja))}),
+                    Texts::kCaptionProblem, Buttons::Ok, Icon::Exclamation, MessageKind::Warning);
     dialog.pendingSaves.clear();
     host.repaint();
     return FileStepEnd::Cancelled;
   }
   const bool save = link.akcja == _fsave_;
-  dialog.Tytul = save ? kTitleSave : kTitleLoad;
+  dialog.Tytul = save ? Texts::kChooseSaveFile : Texts::kChooseDataFile;
   dialog.flags = save ? kSaveFlags : kOpenFlags;
 
   const std::optional<std::string> chosen = host.chooseFile(dialog.Request(save));
@@ -92,7 +88,8 @@ FileStepEnd RunFileStep(const LinkState& link, ControllerImage& image, Host& hos
   const std::optional<FileFailure> failure =
       save ? Save(*area, link, image, dialog) : LoadDataFile(PathFromUtf8(dialog.NazwaPliku), *area, image);
   if (failure) {
-    host.messageBox(failure->BoxText(), failure->Caption(), Buttons::Ok, Icon::Stop);
+    host.messageBox(failure->BoxText(), failure->Caption(), Buttons::Ok, Icon::Stop,
+                    MessageKind::FileFailure);
     dialog.pendingSaves.clear();
     host.repaint();
     return FileStepEnd::Failed;

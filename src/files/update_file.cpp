@@ -13,8 +13,6 @@
 namespace kavira {
 namespace {
 
-constexpr const char* kTextBadContent = "Nieprawidłowa zawartość pliku !";
-
 bool IsSpace(std::uint8_t c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
 }
@@ -81,7 +79,7 @@ std::uint32_t Word32(std::span<const std::uint8_t> at) {
 }  // namespace
 
 const char* UpdateFailure::Caption() const {
-  return kind == Missing ? "Ostrzeżenie" : "Niepowodzenie";
+  return FileFailureCaption(kind == Missing);
 }
 
 UpdateFailure MakeUpdateFailure(UpdateFailure::Kind kind) {
@@ -91,23 +89,23 @@ UpdateFailure MakeUpdateFailure(UpdateFailure::Kind kind) {
     case UpdateFailure::OpenFailed:
       return {kind, kTextOpenFailed};
     case UpdateFailure::BadContent:
-      return {kind, kTextBadContent};
+      return {kind, Texts::kBadContent};
     case UpdateFailure::UnexpectedEnd:
-      return {kind, "Nieoczekiwany koniec pliku !"};
+      return {kind, Texts::kUnexpectedEnd};
     case UpdateFailure::BadLength:
-      return {kind, "Nieprawidłowa długość pliku !"};
+      return {kind, Texts::kBadLength};
     case UpdateFailure::NoMemory:
-      return {kind, "Błąd allokacji pamięci !"};
+      return {kind, Texts::kNoMemory};
     case UpdateFailure::ReadFailed:
-      return {kind, "Błąd odczytu pliku !"};
+      return {kind, Texts::kFileReadFailed};
     case UpdateFailure::BadChecksum:
       break;
   }
-  return {UpdateFailure::BadChecksum, std::string(kTextBadContent) + "\nBłąd sumy kontrolnej !"};
+  return {UpdateFailure::BadChecksum, std::string(Texts::kBadContent) + "\n" + Texts::kBadChecksum};
 }
 
 UpdateFailure MissingUpdateFile(std::string_view path) {
-  return {UpdateFailure::Missing, "Plik " + std::string(path) + " nie istnieje !"};
+  return {UpdateFailure::Missing, Format(Texts::kFileMissing, {path})};
 }
 
 std::optional<UpdateFailure> DecodeUpdateHead(std::span<const std::uint8_t> file, UpdateHead& head) {
@@ -231,7 +229,7 @@ std::optional<FirmwareImage> LoadUpdate(int ver_only, std::string_view oldFWV, H
   host.setStatusText(kPartArea, AreaText(_upg_));
   host.setStatusText(kPartAction, kTextPreparing);
 
-  dialog.Tytul = "Wybierz plik z aktualizacją :";
+  dialog.Tytul = Texts::kChooseUpdateFile;
   dialog.filterIndex = 4;
   dialog.NazwaPliku.clear();
   dialog.flags = kOpenFlags;
@@ -243,11 +241,12 @@ std::optional<FirmwareImage> LoadUpdate(int ver_only, std::string_view oldFWV, H
   auto fail = [&host](const UpdateFailure& failure,
                       const std::error_code& reason = {}) -> std::optional<FirmwareImage> {
     host.messageBox(reason ? failure.text + "\n" + reason.message() : failure.text, failure.Caption(),
-                    Buttons::Ok, Icon::Information);
+                    Buttons::Ok, Icon::Information, MessageKind::FileFailure);
     return std::nullopt;
   };
   auto ask = [&host](const std::string& text, const char* caption) {
-    return host.messageBox(text, caption, Buttons::YesNo, Icon::Question) == Answer::Yes;
+    return host.messageBox(text, caption, Buttons::YesNo, Icon::Question, MessageKind::Question) ==
+           Answer::Yes;
   };
 
   const std::filesystem::path path = PathFromUtf8(dialog.NazwaPliku);
@@ -272,18 +271,15 @@ std::optional<FirmwareImage> LoadUpdate(int ver_only, std::string_view oldFWV, H
 
   const std::string old(oldFWV);
   if (ver_only == 0) {
-    if (!ask("Czy chcesz zainstalować w swoim Kavira-Oxbrine\nfirmware w wersji " + head.newFWV + " ?",
-             "Jesteś pewien ?")) {
+    if (!ask(Format(Texts::kAskInstall, {head.newFWV}), Texts::kCaptionSure)) {
       return std::nullopt;
     }
     if (IsDowngrade(head.newFWV, old) &&
-        !ask("Czy na pewno chcesz zastąpić w swoim Kavira-Oxbrine\nfirmware w wersji " + old + " wersją " +
-                 head.newFWV + " ?",
-             "Deaktualizacja ?")) {
+        !ask(Format(Texts::kAskDowngrade, {old, head.newFWV}), Texts::kCaptionDowngrade)) {
       return std::nullopt;
     }
   } else if (VersionsDiffer(head.newFWV, old) &&
-             !ask("Inna wersja firmware : " + head.newFWV + " !\nKontynuować ?", "Są różnice !")) {
+             !ask(Format(Texts::kOtherVersion, {head.newFWV}), Texts::kCaptionDifferent)) {
     return std::nullopt;
   }
 

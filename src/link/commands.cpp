@@ -19,7 +19,7 @@ void Commands::area(int id) {
   const bool file = IsFileAction(link.akcja);
   if (!file && !IsControllerAction(link.akcja)) return;  // no action was highlighted on the way
   if (!file && !portOpen()) {
-    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation);
+    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
     return;
   }
   const auto walk = chooseArea(id, link.akcja, true);
@@ -34,7 +34,7 @@ void Commands::area(int id) {
 void Commands::changesArea(int id, const std::function<void(const BlockWalk&)>& start) {
   if (engine_.link().status != _idle_) return;
   if (!portOpen()) {
-    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation);
+    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
     return;
   }
   if (const auto walk = chooseArea(id, _write_, false)) start(*walk);
@@ -79,7 +79,7 @@ void Commands::repeat() {
 bool Commands::firmwareAllowed() {
   if (engine_.link().status != _idle_) return false;
   if (!portOpen()) {
-    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation);
+    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
     return false;
   }
   return true;

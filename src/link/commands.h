@@ -36,8 +36,8 @@ enum CommandId : int {
   kIdFirstPort = 201,  // 201 + index in the port list
 };
 
-inline constexpr const char* kTextNoPort = "Musisz wybrać dostępny port szeregowy !";
-inline constexpr const char* kCaptionWarning = "Ostrzeżenie";
+inline constexpr const char* kTextNoPort = Texts::kNoPort;
+inline constexpr const char* kCaptionWarning = Texts::kCaptionWarning;
 
 class Commands {
  public:

@@ -160,16 +160,17 @@ ReplyCheck AcceptDataReply(ByteView received, std::uint32_t Adres) {
   const bool lengthOk = received.size() == expected;
   r.ok = lengthOk && r.chksum == 0 && !nak && r.AdresGot == Adres;
   if (r.ok) return r;
-  r.failure = kTextLinkFailure;
+  std::string why;
   if (nak) {
-    r.failure += kTextNak;
+    why = kTextNak;
   } else if (!lengthOk) {
-    r.failure += "brak danych : " + std::to_string(received.size());
+    why = Format(Texts::kNoData, {std::to_string(received.size())});
   } else if (r.chksum != 0) {
-    r.failure += "suma kontrolna = " + std::to_string(r.chksum);
+    why = Format(Texts::kChecksum, {std::to_string(r.chksum)});
   } else {
-    r.failure += "adres zwrotny " + std::to_string(r.AdresGot);
+    why = Format(Texts::kReturnAddress, {std::to_string(r.AdresGot)});
   }
+  r.failure = Format(Texts::kLinkFailure, {why});
   return r;
 }
 

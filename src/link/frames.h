@@ -14,6 +14,7 @@
 
 #include "model/controller_image.h"
 #include "model/firmware_line.h"
+#include "model/texts.h"
 
 namespace kavira {
 
@@ -98,8 +99,8 @@ enum class RequestKind { SceneBlock, SettingsBlock, Version, FirmwareLine };
 // The protocol check of a reply that is good on the link; false means "Błąd protokołu".
 bool FitsRequest(ByteView reply, RequestKind kind, std::uint32_t Adres, std::uint32_t lineCnt = 0);
 
-inline constexpr const char* kTextLinkFailure = "Błąd komunikacji : ";
+// What a refused answer is called in "Błąd komunikacji : NAK".
 inline constexpr const char* kTextNak = "NAK";
-inline constexpr const char* kTextProtocol = "Błąd protokołu";
+inline constexpr const char* kTextProtocol = Texts::kProtocol;
 
 }  // namespace kavira

@@ -7,11 +7,31 @@
 #include <string>
 #include <string_view>
 
+#include "model/texts.h"
+
 namespace kavira {
 
 enum class Buttons { Ok, RetryCancel, YesNo, AbortRetryIgnore };
 enum class Icon { Stop, Exclamation, Information, Question };
 enum class Answer { Ok, Cancel, Retry, Yes, No, Abort, Ignore };
+
+// What a box is about, so that a Host can act on its meaning without reading its text: the window
+// program adds the port's hint under a port failure, kaviraob-cli chooses its exit status and output.
+enum class MessageKind {
+  Information,       // a notice: nothing failed
+  Warning,           // the program's own problem or a warning (wrong area, no controller found)
+  Question,          // a Yes/No question to the user (installing firmware)
+  NoPort,            // a command needs the port, and none is open
+  PortOpenFailed,    // the chosen port could not be opened or configured
+  LinkFailure,       // an answer was refused or damaged; Retry sends the frame again
+  SystemError,       // the port failed with the system's error code ("Kod błędu : 5")
+  ProtocolError,     // the controller's answer broke the protocol
+  ProgramError,      // the link got into a state it never should
+  VerifyDifference,  // verification found a difference; Yes checks on
+  FirmwareDiffers,   // a firmware line reads back different; Abort, Retry (read again) or Ignore
+  VerifyOutcome,     // how a verification ended
+  FileFailure,       // a data file or an update file could not be read or written
+};
 
 // Status bar parts.
 inline constexpr int kPartFirmware = 0;
@@ -28,8 +48,8 @@ struct FileFilter {
   const char* pattern;
 };
 inline constexpr FileFilter szFilter[] = {
-    {"Zawartość scen", "*.K3s"},    {"Nastawy programów", "*.K3p"}, {"Przypisania MIDI", "*.K3m"},
-    {"Aktualizacje", "qz418*.upg"}, {"Wszystkie pliki", "*.*"},
+    {Texts::kFilterScenes, "*.K3s"},       {Texts::kFilterSettings, "*.K3p"}, {Texts::kFilterMidi, "*.K3m"},
+    {Texts::kFilterUpdates, "qz418*.upg"}, {Texts::kFilterAll, "*.*"},
 };
 
 struct FileRequest {
@@ -44,8 +64,10 @@ class Host {
  public:
   virtual ~Host() = default;
   // A modal box owned by the main window; returns the button pressed (closing counts as Cancel, No
-  // or Abort, whichever the buttons offer; Ok for a plain box).
-  virtual Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) = 0;
+  // or Abort, whichever the buttons offer; Ok for a plain box). The text and caption are the catalogue's
+  // Polish texts (model/texts.h); a Host that shows them in another language translates them.
+  virtual Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+                            MessageKind kind) = 0;
   // Text of a status bar part 0-3 (texts that begin with a tab are centred).
   virtual void setStatusText(int part, std::string_view text) = 0;
   // Position 0-100 of the progress bar.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "model/firmware_line.h"
+#include "model/texts.h"
 
 namespace kavira {
 
@@ -24,19 +25,21 @@ enum _obszar : int {
 };
 
 // Status bar part 1, by area.
-inline constexpr std::array<const char*, 6> Obszary{"\tSceny",  "\tUstaw.",   "\tMIDI",
-                                                    "\tWersja", "\tFirmWare", "\tN/A"};
+inline constexpr std::array<const char*, 6> Obszary{Texts::kAreaScenes,   Texts::kAreaSettings,
+                                                    Texts::kAreaMidi,     Texts::kAreaVersion,
+                                                    Texts::kAreaFirmware, Texts::kNotApplicable};
 // Status bar part 2, by action, while the link is busy.
-inline constexpr std::array<const char*, 6> Akcje{"\tZapis do Qz418", "\tOdczyt z Qz418", "\tWeryfikacja",
-                                                  "\tOdczyt z pliku", "\tZapis do pliku", "\tN/A"};
-inline constexpr const char* kTextReady = "\tGotowe";
+inline constexpr std::array<const char*, 6> Akcje{Texts::kActionWrite,    Texts::kActionRead,
+                                                  Texts::kActionVerify,   Texts::kActionFileRead,
+                                                  Texts::kActionFileSave, Texts::kNotApplicable};
+inline constexpr const char* kTextReady = Texts::kReady;
 inline constexpr const char* kNoVersion = "\tFW : N/A";
 // Texts that stand in parts 1 and 2 for a while: a file action runs, the scene editor is open, an
 // update file is being prepared and then installed.
-inline constexpr const char* kTextFile = "\tPlik";
-inline constexpr const char* kTextEditing = "\tEdycja";
-inline constexpr const char* kTextPreparing = "\tInicjowanie";
-inline constexpr const char* kTextUpdating = "\tAktualizowanie";
+inline constexpr const char* kTextFile = Texts::kFile;
+inline constexpr const char* kTextEditing = Texts::kEditing;
+inline constexpr const char* kTextPreparing = Texts::kPreparing;
+inline constexpr const char* kTextUpdating = Texts::kUpdating;
 
 constexpr const char* AreaText(_obszar o) {
   return o >= _dane_ && o <= _reset_ ? Obszary[static_cast<unsigned>(o)] : "";

@@ -213,8 +213,8 @@ void TransferEngine::goIdle() {
   host_.repaint();
 }
 
-void TransferEngine::endRun(const std::string& text, Icon icon) {
-  host_.messageBox(text, kCaptionFailure, Buttons::Ok, icon);
+void TransferEngine::endRun(const std::string& text, Icon icon, MessageKind kind) {
+  host_.messageBox(text, kCaptionFailure, Buttons::Ok, icon, kind);
   goIdle();
 }
 
@@ -241,7 +241,7 @@ void TransferEngine::stepInit() {
         return;
       }
       if (link_.Adres >= kBlockCount || link_.AdresOd > link_.AdresDo || link_.AdresDo >= kBlockCount / 2) {
-        endRun(kTextProgramError, Icon::Stop);
+        endRun(kTextProgramError, Icon::Stop, MessageKind::ProgramError);
         return;
       }
       const bool write = link_.akcja == _write_;
@@ -258,7 +258,7 @@ void TransferEngine::stepInit() {
     case _upg_: {
       if (!link_.pgmlines || link_.upgline >= link_.pgmlines->size()) {
         // Only a starter that broke its contract gets here: say so once and stop.
-        endRun(kTextProgramError, Icon::Stop);
+        endRun(kTextProgramError, Icon::Stop, MessageKind::ProgramError);
         return;
       }
       const pgmline_& line = (*link_.pgmlines)[link_.upgline];
@@ -285,7 +285,8 @@ void TransferEngine::stepSending() {
   pendingError_ = 0;
   if (p.state == IoState::Pending) return;
   if (p.state == IoState::Failed) {
-    host_.messageBox(kTextSystemError + std::to_string(p.error), kCaptionFailure, Buttons::Ok, Icon::Stop);
+    host_.messageBox(Format(Texts::kSystemError, {std::to_string(p.error)}), kCaptionFailure, Buttons::Ok,
+                     Icon::Stop, MessageKind::SystemError);
     if (port_ != nullptr) port_->purge();
     goIdle();
     return;
@@ -318,7 +319,7 @@ void TransferEngine::stepReceiving() {
   if (p.state == IoState::Pending) return;
   if (p.state == IoState::Failed) {
     // Every failed read is reported and ends the run, whatever had arrived before it failed.
-    endRun(kTextSystemError + std::to_string(p.error), Icon::Stop);
+    endRun(Format(Texts::kSystemError, {std::to_string(p.error)}), Icon::Stop, MessageKind::SystemError);
     return;
   }
   const ByteView got = port_->received();
@@ -333,7 +334,7 @@ void TransferEngine::stepReceiving() {
 
 void TransferEngine::handleWriteAnswer() {
   if (!IsAck(InBuffer.view())) {
-    offerRetry(std::string(kTextLinkFailure) + kTextNak);
+    offerRetry(Format(Texts::kLinkFailure, {kTextNak}));
     return;
   }
   if (walkKind_ != WalkKind::Blocks && link_.obszar <= _midi_) changesAcknowledged();
@@ -342,7 +343,8 @@ void TransferEngine::handleWriteAnswer() {
 }
 
 void TransferEngine::offerRetry(const std::string& text) {
-  const Answer a = host_.messageBox(text, kCaptionFailure, Buttons::RetryCancel, Icon::Exclamation);
+  const Answer a = host_.messageBox(text, kCaptionFailure, Buttons::RetryCancel, Icon::Exclamation,
+                                    MessageKind::LinkFailure);
   if (a == Answer::Retry) {
     link_.status = _init_;
     waitForQuiet(clock_.now());
@@ -381,7 +383,8 @@ void TransferEngine::handleDataReply() {
       break;
   }
   if (!FitsRequest(InBuffer.view(), kind, link_.Adres, lineCnt)) {
-    host_.messageBox(kTextProtocol, kCaptionFailure, Buttons::Ok, Icon::Exclamation);
+    host_.messageBox(kTextProtocol, kCaptionFailure, Buttons::Ok, Icon::Exclamation,
+                     MessageKind::ProtocolError);
     goIdle();
     return;
   }
@@ -558,7 +561,7 @@ void TransferEngine::initChanges() {
       // The write-ahead rule: the previous content is kept before the write frame goes.
       const std::string failure = beforeWrite ? beforeWrite(block, previous_) : std::string();
       if (!failure.empty()) {
-        endRun(failure, Icon::Stop);
+        endRun(failure, Icon::Stop, MessageKind::FileFailure);
         return;
       }
       journaled_ = true;
@@ -604,8 +607,11 @@ void TransferEngine::changesReply(ByteView data) {
     // Bytes that the verification rules pass over (the filler) differ from the journal's.
     link_.VerifyOK = 0;
     const std::string text =
-        std::string(kTextUndoBlockDiffers) + std::to_string(block) + "\n" + kVerifyQuestion;
-    if (host_.messageBox(text, kVerifyCaption, Buttons::YesNo, Icon::Exclamation) != Answer::Yes) goIdle();
+        Format(Texts::kUndoBlockDiffers, {std::to_string(block)}) + "\n" + kVerifyQuestion;
+    if (host_.messageBox(text, kVerifyCaption, Buttons::YesNo, Icon::Exclamation,
+                         MessageKind::VerifyDifference) != Answer::Yes) {
+      goIdle();
+    }
   }
 }
 

@@ -24,12 +24,8 @@
 
 namespace kavira {
 
-inline constexpr const char* kTextSystemError = "Kod błędu : ";
-inline constexpr const char* kTextProgramError = "Błąd programu !";
-inline constexpr const char* kCaptionFailure = "Niepowodzenie";
-// An undone block that reads back with other bytes than the journal holds, where the verification
-// rules see no difference (the filler bytes of the settings).
-inline constexpr const char* kTextUndoBlockDiffers = "Błąd weryfikacji cofnięcia zapisu : blok ";
+inline constexpr const char* kTextProgramError = Texts::kProgramError;
+inline constexpr const char* kCaptionFailure = Texts::kCaptionFailure;
 
 // The status-bar text of the firmware version from the three data bytes of the version reply, e.g.
 // "\tFW : 1.05A".
@@ -168,7 +164,7 @@ class TransferEngine {
   // has fallen quiet; Cancel ends the run.
   void offerRetry(const std::string& text);
   // A failure that ends the run with a box.
-  void endRun(const std::string& text, Icon icon);
+  void endRun(const std::string& text, Icon icon, MessageKind kind);
   void goIdle();
   void startSending(ByteView frame);
   void loopBlocks();

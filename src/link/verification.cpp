@@ -24,23 +24,23 @@ std::string Question() {
 const char* SettingsTitle(SettingsItem item) {
   switch (item) {
     case SettingsItem::PgmEnds:
-      return "Błąd weryfikacji końca programu : program ";
+      return Texts::kPgmEndsDiffer;
     case SettingsItem::PgmSpeed:
-      return "Błąd weryfikacji prędkości i synchro : program ";
+      return Texts::kPgmSpeedDiffers;
     case SettingsItem::PgmFade:
-      return "Błąd weryfikacji fadingu : program ";
+      return Texts::kPgmFadeDiffers;
     case SettingsItem::ExtraMode:
-      return "Błąd weryfikacji trybu klawiszy specjalnych ";
+      return Texts::kExtraModeDiffers;
     case SettingsItem::SlowMode:
-      return "Błąd weryfikacji trybu zwolnionego ";
+      return Texts::kSlowModeDiffers;
     case SettingsItem::StrobScene:
-      return "Błąd weryfikacji wyboru strobu ";
+      return Texts::kStrobDiffers;
     case SettingsItem::FogScene:
-      return "Błąd weryfikacji wyboru zadymienia ";
+      return Texts::kFogDiffers;
     case SettingsItem::ExtraScene:
-      return "Błąd weryfikacji wyboru sceny ekstra ";
+      return Texts::kExtraSceneDiffers;
     case SettingsItem::Shows:
-      return "Błąd weryfikacji kolekcji nr ";
+      return Texts::kShowDiffers;
     case SettingsItem::Filler:
       break;
   }
@@ -82,9 +82,9 @@ bool SettingsDifferences(const ControllerImage& image, std::uint32_t block, Byte
         for (std::size_t i = 0; i < f.length; ++i) {
           const std::uint8_t have = ItemByte(image, f.item, f.first + i);
           if (have == in[i]) continue;
-          const std::string text = title + Dec(static_cast<long>(i % kCollectionCount) + 1) + " obszar " +
-                                   Dec(static_cast<long>(i / kCollectionCount) + 1) + ":\n\t" +
-                                   Dec(in[i] + 1) + " <> " + Dec(have + 1) + " \n" + kVerifyQuestion;
+          const std::string text = Format(title, {Dec(static_cast<long>(i % kCollectionCount) + 1),
+                                                  Dec(static_cast<long>(i / kCollectionCount) + 1)}) +
+                                   "\n\t" + Dec(in[i] + 1) + " <> " + Dec(have + 1) + " \n" + kVerifyQuestion;
           if (!each(text)) return false;
         }
         break;
@@ -93,7 +93,8 @@ bool SettingsDifferences(const ControllerImage& image, std::uint32_t block, Byte
           const std::size_t p = f.first + i;
           const std::uint8_t have = ItemByte(image, f.item, p);
           if (have == in[i]) continue;
-          if (!each(title + Dec(static_cast<long>(p) + 1) + Values(Dec(in[i]), Dec(have)))) return false;
+          if (!each(Format(title, {Dec(static_cast<long>(p) + 1)}) + Values(Dec(in[i]), Dec(have))))
+            return false;
         }
     }
   }
@@ -111,9 +112,9 @@ bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, B
     for (std::size_t i = 0; i < kBlockBytes; ++i) {
       const std::uint8_t have = scene[half + i];
       if (have == data[i]) continue;
-      const std::string text = "Błąd weryfikacji : scena " + Dec(block / 2 + 1) + " kanał " +
-                               Dec(static_cast<long>(half + i) + 1) + "\n ( " + Dec(have) + " <> " +
-                               Dec(data[i]) + Question();
+      const std::string text =
+          Format(Texts::kSceneDiffers, {Dec(block / 2 + 1), Dec(static_cast<long>(half + i) + 1)}) + "\n ( " +
+          Dec(have) + " <> " + Dec(data[i]) + Question();
       if (!each(text)) return false;
     }
     return true;
@@ -124,7 +125,7 @@ bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, B
     const unsigned have = image.Midi.at(first + j).word;
     const unsigned got = unsigned{data[2 * j]} | (unsigned{data[2 * j + 1]} << 8U);
     if (have == got) continue;
-    const std::string text = "Błąd weryfikacji : kanał MIDI " + Dec(static_cast<long>(first + j)) + "\n ( " +
+    const std::string text = Format(Texts::kMidiDiffers, {Dec(static_cast<long>(first + j))}) + "\n ( " +
                              Hex(have) + " <> " + Hex(got) + Question();
     if (!each(text)) return false;
   }
@@ -139,7 +140,8 @@ BlockVerdict VerifyBlock(const ControllerImage& image, std::uint32_t block, Byte
                          int& VerifyOK) {
   const bool goOn = ForEachBlockDifference(image, block, data, [&](const std::string& text) {
     VerifyOK = 0;
-    return host.messageBox(text, kVerifyCaption, Buttons::YesNo, Icon::Exclamation) == Answer::Yes;
+    return host.messageBox(text, kVerifyCaption, Buttons::YesNo, Icon::Exclamation,
+                           MessageKind::VerifyDifference) == Answer::Yes;
   });
   return goOn ? BlockVerdict::Continue : BlockVerdict::Stop;
 }
@@ -150,11 +152,10 @@ LineVerdict VerifyLine(const pgmline_& line, std::uint32_t upgline, ByteView dat
   for (std::size_t k = 0; k < n; ++k) {
     if (line.code[k] == data[k]) continue;
     VerifyOK = 0;
-    const std::string text = "Błąd weryfikacji aktualizacji : linia " + Dec(upgline) +
-                             "\n Jeżeli weryfikacja nie powiedzie się,\nkonieczna będzie  powtórna "
-                             "aktualizacja !!! \n" +
-                             kVerifyQuestion + "\n";
-    switch (host.messageBox(text, kVerifyCaption, Buttons::AbortRetryIgnore, Icon::Exclamation)) {
+    const std::string text =
+        Format(Texts::kFirmwareLineDiffers, {Dec(upgline)}) + "\n" + kVerifyQuestion + "\n";
+    switch (host.messageBox(text, kVerifyCaption, Buttons::AbortRetryIgnore, Icon::Exclamation,
+                            MessageKind::FirmwareDiffers)) {
       case Answer::Ignore:
         continue;
       case Answer::Retry:
@@ -168,9 +169,11 @@ LineVerdict VerifyLine(const pgmline_& line, std::uint32_t upgline, ByteView dat
 
 void ShowVerifyOutcome(Host& host, int VerifyOK) {
   if (VerifyOK != 0) {
-    host.messageBox("Weryfikacja zakończona sukcesem !", "Sukces !", Buttons::Ok, Icon::Information);
+    host.messageBox(Texts::kVerifySucceeded, Texts::kCaptionSuccess, Buttons::Ok, Icon::Information,
+                    MessageKind::VerifyOutcome);
   } else {
-    host.messageBox("Weryfikacja zakończona z ostrzeżeniami !", "Sukces ?", Buttons::Ok, Icon::Information);
+    host.messageBox(Texts::kVerifyWarned, Texts::kCaptionDoubtfulSuccess, Buttons::Ok, Icon::Information,
+                    MessageKind::VerifyOutcome);
   }
 }
 

@@ -14,8 +14,8 @@
 
 namespace kavira {
 
-inline constexpr const char* kVerifyCaption = "Niepowodzenie";
-inline constexpr const char* kVerifyQuestion = "Kontynuować sprawdzanie ?";
+inline constexpr const char* kVerifyCaption = Texts::kCaptionFailure;
+inline constexpr const char* kVerifyQuestion = Texts::kVerifyQuestion;
 
 enum class BlockVerdict { Continue, Stop };
 enum class LineVerdict { Continue, Retry, Stop };

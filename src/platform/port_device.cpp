@@ -1,5 +1,7 @@
 #include "platform/port_device.h"
 
+#include "model/texts.h"
+
 #ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
@@ -50,12 +52,12 @@ class Fd {
 // What a path of this kind is, in the words of the port messages; "" for a character device.
 std::string KindText(mode_t mode) {
   if (S_ISCHR(mode)) return {};
-  if (S_ISDIR(mode)) return "folder";
-  if (S_ISREG(mode)) return "zwykły plik";
-  if (S_ISFIFO(mode)) return "potok nazwany (FIFO)";
-  if (S_ISSOCK(mode)) return "gniazdo";
-  if (S_ISBLK(mode)) return "urządzenie blokowe";
-  return "nie urządzenie";
+  if (S_ISDIR(mode)) return Texts::kKindFolder;
+  if (S_ISREG(mode)) return Texts::kKindFile;
+  if (S_ISFIFO(mode)) return Texts::kKindFifo;
+  if (S_ISSOCK(mode)) return Texts::kKindSocket;
+  if (S_ISBLK(mode)) return Texts::kKindBlockDevice;
+  return Texts::kKindOther;
 }
 
 std::string HostName() {
@@ -125,16 +127,15 @@ std::optional<NotAPort> CheckPortPath(const std::string& name) {
   if (::stat(path.c_str(), &st) == 0) {
     const std::string kind = KindText(st.st_mode);
     if (kind.empty()) return std::nullopt;
-    return NotAPort{S_ISDIR(st.st_mode) ? EISDIR : ENOTTY, false,
-                    path + " to " + kind + ", a nie port szeregowy."};
+    return NotAPort{S_ISDIR(st.st_mode) ? EISDIR : ENOTTY, false, Format(Texts::kIsNotAPort, {path, kind})};
   }
   // A bare name is looked for under /dev; say so when the name is something here instead.
   if (errno != ENOENT || path == name || ::stat(name.c_str(), &st) != 0) return std::nullopt;
   const std::string kind = KindText(st.st_mode);
-  return NotAPort{
-      ENOENT, true,
-      "Nie ma urządzenia " + path + "; " + name + " w bieżącym folderze to " +
-          (kind.empty() ? "urządzenie: podaj je jako ./" + name : kind + ", a nie port szeregowy") + "."};
+  return NotAPort{ENOENT, true,
+                  Format(Texts::kNoDeviceHere, {path, name,
+                                                kind.empty() ? Format(Texts::kLocalDevice, {name})
+                                                             : Format(Texts::kKindNotAPort, {kind})})};
 #endif
 }
 
@@ -227,11 +228,11 @@ std::string BusyHint(const std::string& name) {
 #else
   const std::string lock = PortLockPath(name);
   Fd fd(lock.empty() ? -1 : ::open(lock.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-  if (!fd.valid()) return "Port jest zajęty: inny program ma go otwartego na wyłączność.";
+  if (!fd.valid()) return Texts::kBusyExclusive;
   const auto owner = ParseLockFile(ReadSmallFile(fd.get()));
-  if (!owner) return "Port jest zajęty: plik blokady " + lock + ".";
-  return "Port jest zajęty: trzyma go proces " + std::to_string(owner->pid) +
-         (owner->program.empty() ? "" : " (" + owner->program + ")") + ", plik blokady " + lock + ".";
+  if (!owner) return Format(Texts::kBusyLockFile, {lock});
+  return Format(Texts::kBusyProcess, {std::to_string(owner->pid),
+                                      owner->program.empty() ? "" : " (" + owner->program + ")", lock});
 #endif
 }
 

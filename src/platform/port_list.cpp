@@ -102,8 +102,7 @@ std::string PermissionHint(const std::string& portName, int error) {
     if (const struct group* g = ::getgrgid(st.st_gid); g != nullptr && g->gr_name != nullptr)
       group = g->gr_name;
   }
-  return "Brak uprawnień do " + path + ". Dodaj swoje konto do grupy " + group + " (sudo usermod -aG " +
-         group + " $USER), a potem wyloguj się i zaloguj ponownie.";
+  return Format(Texts::kNoPermission, {path, group});
 #else
   (void)portName;
   (void)error;

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/texts.h"
+
 namespace kavira {
 
 // Compares two port names case-insensitively: less than, equal to or greater than 0.
@@ -39,7 +41,7 @@ std::vector<std::string> SystemPortList(const std::vector<std::string>& given);
 std::string PermissionHint(const std::string& portName, int error);
 
 // The program's texts when there is no serial port at all.
-inline constexpr const char* kTextNoSerialPorts = "Brak dostępnych portów szeregowych";
-inline constexpr const char* kCaptionNoSerialPorts = "Klęska !";
+inline constexpr const char* kTextNoSerialPorts = Texts::kNoSerialPorts;
+inline constexpr const char* kCaptionNoSerialPorts = Texts::kCaptionNoSerialPorts;
 
 }  // namespace kavira

@@ -55,7 +55,7 @@ int PortManager::OpenPort(_tryby tryb) {
   lastFailure_ = OpenFailure{name, r.stage, r.error, std::move(hint)};
   if (tryb == _praca_) {
     host_.messageBox(r.stage == OpenStage::NotOpened ? kTextPortOpenFailed : kTextPortConfigFailed,
-                     kCaptionWarning, Buttons::Ok, Icon::Exclamation);
+                     kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::PortOpenFailed);
   }
   return -2;
 }
@@ -126,8 +126,8 @@ void PortManager::finishSearch(const SearchVerdict& verdict) {
   // only starts the timer), so they can go at once.
   done.clear();
   if (verdict.kind == SearchVerdict::WriteFailed) {
-    host_.messageBox(std::string(kTextLinkFailure) + std::to_string(error), "Niepowodzenie", Buttons::Ok,
-                     Icon::Stop);
+    host_.messageBox(Format(Texts::kLinkFailure, {std::to_string(error)}), Texts::kCaptionFailure,
+                     Buttons::Ok, Icon::Stop, MessageKind::SystemError);
   }
   emit searchFinished(verdict.kind == SearchVerdict::Found);
 }

@@ -24,11 +24,10 @@ namespace kavira {
 // How OpenPort reports failure: `_praca_` with the program's warning boxes, `_test_` silently.
 enum _tryby : int { _praca_ = 0, _test_ = 1 };
 
-inline constexpr const char* kTextPortOpenFailed = "Błąd otwarcia portu !";
-inline constexpr const char* kTextPortConfigFailed = "Błąd konfiguracji portu !";
-inline constexpr const char* kTextNoController =
-    "Nie znalazłem sterownika Kavira OB !\nPodłącz urządzenie, przygotuj do transmisji\ni spróbuj ponownie.";
-inline constexpr const char* kCaptionNoController = "Mamy problem :";
+inline constexpr const char* kTextPortOpenFailed = Texts::kPortOpenFailed;
+inline constexpr const char* kTextPortConfigFailed = Texts::kPortConfigFailed;
+inline constexpr const char* kTextNoController = Texts::kNoController;
+inline constexpr const char* kCaptionNoController = Texts::kCaptionNoController;
 
 // Why the last OpenPort failed, with what to do about it where there is something to do.
 struct OpenFailure {

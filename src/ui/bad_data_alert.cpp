@@ -1,12 +1,20 @@
 #include "ui/bad_data_alert.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QWidget>
 
 namespace kavira {
 
+std::string InvalidValueText() {
+  return QCoreApplication::translate("kavira::BadDataAlert", kInvalidValueText).toStdString();
+}
+
 int BadDataAlert(QWidget* dialog, QWidget* field, std::string_view text, Host& host) {
-  host.messageBox(text, "Ostrzeżenie :", Buttons::Ok, Icon::Stop);
+  host.messageBox(
+      QCoreApplication::translate("kavira::BadDataAlert", std::string(text).c_str()).toStdString(),
+      QCoreApplication::translate("kavira::BadDataAlert", "Ostrzeżenie :").toStdString(), Buttons::Ok,
+      Icon::Stop, MessageKind::Warning);
   // The box was owned by the main window; give the keyboard back to the dialog.
   if (dialog != nullptr && dialog->isVisible()) dialog->activateWindow();
   if (field != nullptr) {

@@ -22,13 +22,13 @@ bool ChangesRuns::begin(const JournalHeader& area) {
   std::string error;
   journal_ = JournalWriter::Create(SystemFileSystem(), folder, header, &error);
   if (!journal_) {
-    host_.messageBox(std::string(kTextJournalNotCreated) + "\n" + error, kCaptionFailure, Buttons::Ok,
-                     Icon::Stop);
+    host_.messageBox(std::string(Texts::kJournalNotCreated) + "\n" + error, Texts::kCaptionFailure,
+                     Buttons::Ok, Icon::Stop, MessageKind::FileFailure);
     return false;
   }
   engine_.beforeWrite = [this](std::uint32_t block, ByteView previous) {
     const std::string failure = journal_ ? journal_->append(block, previous) : std::string("no journal");
-    return failure.empty() ? failure : std::string(kTextJournalWriteFailed) + "\n" + failure;
+    return failure.empty() ? failure : std::string(Texts::kJournalWriteFailed) + "\n" + failure;
   };
   engine_.changesEnded = [this](const ChangesReport& report) { ended(report); };
   return true;
@@ -46,7 +46,8 @@ void ChangesRuns::undoLast() {
   if (engine_.link().status != _idle_) return;
   const auto journals = ListJournals(SystemFileSystem(), folder);
   if (journals.empty()) {
-    host_.messageBox(kTextNoJournal, kCaptionWarning, Buttons::Ok, Icon::Exclamation);
+    host_.messageBox(Texts::kNoJournal, Texts::kCaptionWarning, Buttons::Ok, Icon::Exclamation,
+                     MessageKind::Warning);
     return;
   }
   undo(journals.back());
@@ -55,7 +56,7 @@ void ChangesRuns::undoLast() {
 void ChangesRuns::undoChosen() {
   if (engine_.link().status != _idle_) return;
   FileRequest request;
-  request.title = kTitleUndoJournal;
+  request.title = Texts::kChooseJournal;
   request.filterIndex = 5;
   request.initialName = PathToUtf8(folder / "");
   if (const auto chosen = host_.chooseFile(request)) undo(PathFromUtf8(*chosen));
@@ -65,12 +66,16 @@ void ChangesRuns::undo(const std::filesystem::path& path) {
   std::string error;
   const auto journal = ReadJournal(SystemFileSystem(), path, &error);
   if (!journal) {
-    host_.messageBox(std::string(kTextBadJournal) + "\n" + error, kCaptionFailure, Buttons::Ok, Icon::Stop);
+    host_.messageBox(std::string(Texts::kBadJournal) + "\n" + error, Texts::kCaptionFailure, Buttons::Ok,
+                     Icon::Stop, MessageKind::FileFailure);
     return;
   }
-  const std::string question = std::string(kTextUndoQuestion) + "\n" + PathToUtf8(path) + "\n" +
-                               kTextBlocksWritten + std::to_string(journal->records.size());
-  if (host_.messageBox(question, kCaptionQuestion, Buttons::YesNo, Icon::Question) != Answer::Yes) return;
+  const std::string question = std::string(Texts::kUndoQuestion) + "\n" + PathToUtf8(path) + "\n" +
+                               Format(Texts::kBlocksWritten, {std::to_string(journal->records.size())});
+  if (host_.messageBox(question, Texts::kCaptionQuestion, Buttons::YesNo, Icon::Question,
+                       MessageKind::Question) != Answer::Yes) {
+    return;
+  }
   // A block kept twice is restored to what it held first.
   std::vector<KnownBlock> known;
   std::set<std::uint32_t> seen;
@@ -84,18 +89,19 @@ void ChangesRuns::undo(const std::filesystem::path& path) {
 
 void ChangesRuns::ended(const ChangesReport& report) {
   const bool undo = report.kind == WalkKind::Undo;
-  std::string text = report.readBackOk ? (undo ? kTextUndoDone : kTextChangesDone)
-                                       : (undo ? kTextUndoWarnings : kTextChangesWarnings);
-  text += std::string("\n") + kTextBlocksWritten + std::to_string(report.written) + "\n" + kTextBlocksEqual +
-          std::to_string(report.equal) + "\n";
+  std::string text = report.readBackOk ? (undo ? Texts::kUndoDone : Texts::kChangesDone)
+                                       : (undo ? Texts::kUndoWarned : Texts::kChangesWarned);
+  text += "\n" + Format(Texts::kBlocksWritten, {std::to_string(report.written)}) + "\n" +
+          Format(Texts::kBlocksEqual, {std::to_string(report.equal)}) + "\n";
   const bool kept = journal_ && journal_->records() > 0;
   text +=
-      kept ? std::string(kTextUndoJournal) + PathToUtf8(journal_->path()) : std::string(kTextNoJournalKept);
+      kept ? Format(Texts::kUndoJournal, {PathToUtf8(journal_->path())}) : std::string(Texts::kNoJournalKept);
   const bool ok = report.readBackOk;
   closeJournal();
   // The older journals go only now that a newer write has succeeded.
   if (kept && ok) PruneJournals(SystemFileSystem(), folder);
-  host_.messageBox(text, ok ? kCaptionSuccess : kCaptionDoubt, Buttons::Ok, Icon::Information);
+  host_.messageBox(text, ok ? Texts::kCaptionSuccess : Texts::kCaptionDoubtfulSuccess, Buttons::Ok,
+                   Icon::Information, MessageKind::VerifyOutcome);
 }
 
 void ChangesRuns::linkIdle() {
@@ -105,13 +111,14 @@ void ChangesRuns::linkIdle() {
   // A run that ended normally has closed its journal already; one still open was cut short.
   const bool cutShort = journal_ && journal_->records() > 0;
   const std::string text =
-      cutShort
-          ? std::string(engine_.changes().kind == WalkKind::Undo ? kTextUndoStopped : kTextChangesStopped) +
-                "\n" + kTextBlocksWritten + std::to_string(engine_.changes().written) + "\n" +
-                kTextUndoJournal + PathToUtf8(journal_->path())
-          : std::string();
+      cutShort ? std::string(engine_.changes().kind == WalkKind::Undo ? Texts::kUndoStopped
+                                                                      : Texts::kChangesStopped) +
+                     "\n" + Format(Texts::kBlocksWritten, {std::to_string(engine_.changes().written)}) +
+                     "\n" + Format(Texts::kUndoJournal, {PathToUtf8(journal_->path())})
+               : std::string();
   closeJournal();
-  if (cutShort) host_.messageBox(text, kCaptionWarning, Buttons::Ok, Icon::Exclamation);
+  if (cutShort)
+    host_.messageBox(text, Texts::kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::Warning);
 }
 
 void ChangesRuns::closeJournal() {

@@ -11,30 +11,9 @@
 #include "link/commands.h"
 #include "link/host.h"
 #include "link/transfer_engine.h"
+#include "model/texts.h"
 
 namespace kavira {
-
-inline constexpr const char* kCaptionSuccess = "Sukces !";
-inline constexpr const char* kCaptionDoubt = "Sukces ?";
-inline constexpr const char* kCaptionQuestion = "Pytanie";
-inline constexpr const char* kTextJournalNotCreated =
-    "Nie można utworzyć dziennika zmian !\nZapis nie został rozpoczęty.";
-inline constexpr const char* kTextJournalWriteFailed =
-    "Błąd zapisu dziennika zmian !\nZapis został przerwany przed wysłaniem bloku.";
-inline constexpr const char* kTextChangesDone = "Zapis zmian zakończony sukcesem !";
-inline constexpr const char* kTextChangesWarnings = "Zapis zmian zakończony z ostrzeżeniami !";
-inline constexpr const char* kTextUndoDone = "Cofnięcie zapisu zakończone sukcesem !";
-inline constexpr const char* kTextUndoWarnings = "Cofnięcie zapisu zakończone z ostrzeżeniami !";
-inline constexpr const char* kTextBlocksWritten = "Zapisane bloki : ";
-inline constexpr const char* kTextBlocksEqual = "Bloki bez zmian : ";
-inline constexpr const char* kTextUndoJournal = "Dziennik cofania : ";
-inline constexpr const char* kTextChangesStopped = "Zapis zmian przerwany !";
-inline constexpr const char* kTextUndoStopped = "Cofnięcie zapisu przerwane !";
-inline constexpr const char* kTextNoJournalKept = "Nic nie zapisano, dziennik nie był potrzebny.";
-inline constexpr const char* kTextNoJournal = "Brak dziennika zapisu do cofnięcia !";
-inline constexpr const char* kTextBadJournal = "Błędny dziennik zapisu !";
-inline constexpr const char* kTextUndoQuestion = "Przywrócić w sterowniku bloki z dziennika ?";
-inline constexpr const char* kTitleUndoJournal = "Cofnij zapis z dziennika";
 
 class ChangesRuns {
  public:

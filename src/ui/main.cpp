@@ -1,15 +1,14 @@
 // kaviraob: the window program.
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QScreen>
-#include <QTranslator>
+#include <QSettings>
 #include <cstdio>
 #include <memory>
 
 #include "platform/port_list.h"
 #include "platform/pty_simulator.h"
+#include "platform/translation.h"
 #include "sim/demo_show.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
@@ -39,13 +38,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral(KAVIRAOB_VERSION));
   // Names the installed menu entry, so the desktop shows its icon for the program's windows.
   QGuiApplication::setDesktopFileName(QStringLiteral(KAVIRAOB_APP_ID));
-  // The program speaks Polish whatever the system's language: Qt's own dialogs (files) too, where
-  // Qt's translations are installed.
-  QTranslator qtTexts;
-  if (qtTexts.load(QLocale(QLocale::Polish), QStringLiteral("qtbase"), QStringLiteral("_"),
-                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&qtTexts);
-  }
+  QApplication::setOrganizationName(QStringLiteral("Kavira"));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
@@ -61,8 +54,13 @@ int main(int argc, char** argv) {
       QStringList{QStringLiteral("simulate")},
       QStringLiteral("Start a simulated controller (holding a demonstration show) on a "
                      "pseudo-terminal and list it first."));
+  const QCommandLineOption lang(QStringList{QStringLiteral("lang")},
+                                QStringLiteral("The program's language: pl (the default) or en. Without it, "
+                                               "the language last chosen in the menu \"Język / Language\"."),
+                                QStringLiteral("LANG"));
   parser.addOption(port);
   parser.addOption(simulate);
+  parser.addOption(lang);
   if (!parser.parse(QApplication::arguments())) {
     std::fprintf(stderr, "kaviraob: %s\nTry 'kaviraob --help'.\n", qPrintable(parser.errorText()));
     return 2;
@@ -74,6 +72,18 @@ int main(int argc, char** argv) {
                  qPrintable(parser.positionalArguments().front()));
     return 2;
   }
+
+  // The program speaks Polish whatever the system's language, Qt's own dialogs (files) too, unless
+  // English is asked for.
+  const QString chosen =
+      parser.isSet(lang) ? parser.value(lang) : QSettings().value(QStringLiteral("language")).toString();
+  std::optional<Language> language = ParseLanguage(chosen.toStdString());
+  if (!language && parser.isSet(lang)) {
+    std::fprintf(stderr, "kaviraob: --lang wants pl or en, not '%s'\nTry 'kaviraob --help'.\n",
+                 qPrintable(chosen));
+    return 2;
+  }
+  if (!SetLanguage(language.value_or(Language::Polish))) SetLanguage(Language::Polish);
 
   std::vector<std::string> given;
   std::unique_ptr<PtySimulator> simulator;
@@ -87,7 +97,8 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> ports = SystemPortList(given);
   if (ports.empty()) {
-    ShowMessageBox(nullptr, kTextNoSerialPorts, kCaptionNoSerialPorts, Buttons::Ok, Icon::Exclamation);
+    ShowMessageBox(nullptr, TranslateText(kTextNoSerialPorts), TranslateText(kCaptionNoSerialPorts),
+                   Buttons::Ok, Icon::Exclamation);
     return -1;
   }
 

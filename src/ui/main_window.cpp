@@ -4,13 +4,16 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
+#include <QSettings>
 #include <QShortcut>
+#include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -27,10 +30,6 @@
 
 namespace kavira {
 namespace {
-
-QString FromUtf8(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 const QColor kClassColour(241, 245, 247);
 
@@ -63,7 +62,7 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
       driver_(engine_, clock_),
       changes_(engine_, *this) {
   changes_.folder = DefaultJournalFolder();
-  setWindowTitle(QString::fromUtf8(kWindowTitle));
+  setWindowTitle(tr(kWindowTitle));
   QIcon icon;
   icon.addFile(QStringLiteral(":/pictures/icon32.png"), QSize(32, 32));
   icon.addFile(QStringLiteral(":/pictures/icon48.png"), QSize(48, 48));
@@ -71,6 +70,7 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
 
   ports_.PortName = std::move(ports);
   menus_ = std::make_unique<Menus>(menuBar(), ports_.PortName);
+  menus_->checkLanguage(CurrentLanguage() == Language::English ? kIdEnglish : kIdPolish);
 
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -149,7 +149,7 @@ void MainWindow::onSearchFinished(bool found) {
     driver_.kick();
   } else {
     engine_.setPort(nullptr);
-    messageBox(kTextNoController, kCaptionNoController, Buttons::Ok, Icon::Exclamation);
+    messageBox(kTextNoController, kCaptionNoController, Buttons::Ok, Icon::Exclamation, MessageKind::Warning);
   }
   repaint();
   emit searchDone(found);
@@ -176,7 +176,7 @@ void MainWindow::command(int id) {
     case kIdUndoJournal:
       if (engine_.link().status != _idle_) return;
       if (ports_.port() == nullptr) {
-        messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation);
+        messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
         return;
       }
       if (id == kIdUndoLast) {
@@ -235,6 +235,13 @@ void MainWindow::command(int id) {
     case kIdAuto:
       autoSearch();
       return;
+    case kIdManual:
+      showManual();
+      return;
+    case kIdPolish:
+    case kIdEnglish:
+      setLanguage(id == kIdEnglish ? Language::English : Language::Polish);
+      return;
     default:
       if (id >= kIdFirstPort) choosePort(id - kIdFirstPort);
   }
@@ -285,25 +292,27 @@ void MainWindow::help() {
       return;
     }
   }
-  messageBox("Plik pomocy nie jest na razie dostępny !", "Brak dostępu !", Buttons::Ok, Icon::Information);
+  messageBox(tr("Plik pomocy nie jest na razie dostępny !").toStdString(), tr("Brak dostępu !").toStdString(),
+             Buttons::Ok, Icon::Information, MessageKind::Information);
 }
 
 void MainWindow::about() {
-  const std::string text = std::string(kWindowTitle) + "\nKaviraOB, wersja " +
-                           QCoreApplication::applicationVersion().toStdString() +
-                           "\n\nProgram do odczytu, edycji, zapisu i weryfikacji pamięci\n"
-                           "sterownika oświetlenia scenicznego qz418 Kavira Oxbrine\n"
-                           "oraz do aktualizacji jego oprogramowania.\n\n"
-                           "Producent: Kavira, sterowniki oświetlenia scenicznego.";
-  messageBox(text, "O programie", Buttons::Ok, Icon::Information);
+  const QString text =
+      tr("%1\nKaviraOB, wersja %2\n\nProgram do odczytu, edycji, zapisu i weryfikacji pamięci\n"
+         "sterownika oświetlenia scenicznego qz418 Kavira Oxbrine\n"
+         "oraz do aktualizacji jego oprogramowania.\n\n"
+         "Producent: Kavira, sterowniki oświetlenia scenicznego.")
+          .arg(tr(kWindowTitle), QCoreApplication::applicationVersion());
+  messageBox(text.toStdString(), tr("O programie").toStdString(), Buttons::Ok, Icon::Information,
+             MessageKind::Information);
 }
 
 void MainWindow::exitProgram() {
-  const Answer a = messageBox(
-      "UWAGA !!!\nWszystkie zmiany nie zapisane do pliku\nlub do sterownika zostaną utracone !!!\nCzy na "
-      "pewno "
-      "chcesz zakończyć ?",
-      kCaptionWarning, Buttons::YesNo, Icon::Exclamation);
+  const Answer a =
+      messageBox(tr("UWAGA !!!\nWszystkie zmiany nie zapisane do pliku\nlub do sterownika zostaną "
+                    "utracone !!!\nCzy na pewno chcesz zakończyć ?")
+                     .toStdString(),
+                 kCaptionWarning, Buttons::YesNo, Icon::Exclamation, MessageKind::Question);
   if (a == Answer::Yes) close();
 }
 
@@ -328,9 +337,9 @@ void MainWindow::SetSBparts() {
 
 void MainWindow::refreshStatus() {
   const LinkState& link = engine_.link();
-  statusBar_->setPartText(kPartArea, QString::fromUtf8(AreaText(link.obszar)));
+  statusBar_->setPartText(kPartArea, TranslateQ(AreaText(link.obszar)));
   statusBar_->setPartText(kPartAction,
-                          QString::fromUtf8(link.status == _idle_ ? kTextReady : ActionText(link.akcja)));
+                          TranslateQ(link.status == _idle_ ? kTextReady : ActionText(link.akcja)));
   statusBar_->setPartText(kPartFirmware, QString::fromStdString(link.HFirmWareVer));
 }
 
@@ -345,21 +354,22 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-Answer MainWindow::messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) {
-  if (prompts_ != nullptr) return prompts_->messageBox(text, caption, buttons, icon);
+Answer MainWindow::messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+                              MessageKind kind) {
+  if (prompts_ != nullptr) return prompts_->messageBox(text, caption, buttons, icon, kind);
   QWidget* parent = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget() : this;
-  auto box = BuildMessageBox(parent, text, caption, buttons, icon);
+  auto box = BuildMessageBox(parent, TranslateText(text), TranslateText(caption), buttons, icon);
   // A port that cannot be opened: what it really is, who holds it, or how to get the permission.
   const auto& failure = ports_.lastOpenFailure();
-  if ((text == kTextPortOpenFailed || text == kTextPortConfigFailed) && failure && !failure->hint.empty()) {
-    box->setInformativeText(QString::fromStdString(failure->hint));
+  if (kind == MessageKind::PortOpenFailed && failure && !failure->hint.empty()) {
+    box->setInformativeText(TranslateQ(failure->hint));
   }
   box->exec();
   return AnswerOf(*box, box->clickedButton());
 }
 
 void MainWindow::setStatusText(int part, std::string_view text) {
-  statusBar_->setPartText(part, FromUtf8(text));
+  statusBar_->setPartText(part, TranslateQ(text));
 }
 
 void MainWindow::setProgress(int position) {
@@ -382,9 +392,9 @@ std::optional<std::string> MainWindow::chooseFile(const FileRequest& request) {
 #ifndef Q_OS_WIN
     if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");  // every file, as on Windows
 #endif
-    filters << QString::fromUtf8(f.description) + QStringLiteral(" (") + pattern + QStringLiteral(")");
+    filters << TranslateQ(f.description) + QStringLiteral(" (") + pattern + QStringLiteral(")");
   }
-  QFileDialog d(this, QString::fromStdString(request.title));
+  QFileDialog d(this, TranslateQ(request.title));
   d.setNameFilters(filters);
   if (request.filterIndex >= 1 && request.filterIndex <= filters.size()) {
     d.selectNameFilter(filters[request.filterIndex - 1]);
@@ -395,6 +405,40 @@ std::optional<std::string> MainWindow::chooseFile(const FileRequest& request) {
   if (!request.initialName.empty()) d.selectFile(QString::fromStdString(request.initialName));
   if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
   return d.selectedFiles().front().toStdString();
+}
+
+void MainWindow::showManual() {
+  if (manual_ == nullptr) {
+    // A window of its own, beside the main window, so the manual stays open while the user works.
+    auto* browser = new QTextBrowser(this);
+    browser->setWindowFlag(Qt::Window);
+    browser->setObjectName(QStringLiteral("manual"));
+    browser->setOpenExternalLinks(true);
+    browser->resize(720, 640);
+    manual_ = browser;
+  }
+  static_cast<QTextBrowser*>(manual_)->setMarkdown(ManualText(CurrentLanguage()));
+  manual_->setWindowTitle(tr("Podręcznik"));
+  manual_->show();
+  manual_->raise();
+  manual_->activateWindow();
+}
+
+void MainWindow::setLanguage(Language language) {
+  SetLanguage(language);
+  menus_->retranslate();
+  menus_->checkLanguage(CurrentLanguage() == Language::English ? kIdEnglish : kIdPolish);
+  setWindowTitle(tr(kWindowTitle));
+  refreshStatus();
+  if (manual_ != nullptr && manual_->isVisible()) showManual();
+  QSettings().setValue(QStringLiteral("language"), QString::fromLatin1(LanguageCode(CurrentLanguage())));
+}
+
+QString ManualText(Language language) {
+  QFile file(language == Language::English ? QStringLiteral(":/manual/en.md")
+                                           : QStringLiteral(":/manual/pl.md"));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(file.readAll());
 }
 
 }  // namespace kavira

@@ -17,6 +17,7 @@
 #include "model/controller_image.h"
 #include "platform/engine_driver.h"
 #include "platform/port_manager.h"
+#include "platform/translation.h"
 #include "ui/changes_runs.h"
 
 class QDialog;
@@ -26,7 +27,8 @@ namespace kavira {
 class Menus;
 class StatusBar;
 
-inline constexpr const char* kWindowTitle = "Program komunikacyjny qz418 Kavira Oxbrine <--> PC";
+inline constexpr const char* kWindowTitle =
+    QT_TRANSLATE_NOOP("kavira::MainWindow", "Program komunikacyjny qz418 Kavira Oxbrine <--> PC");
 inline constexpr const char* kDownloadPage = "https://kavira.example/oxbrine/pobierz";
 inline constexpr const char* kHelpFile = "Kavira3.hlp";
 
@@ -59,7 +61,8 @@ class MainWindow : public QMainWindow, public Host {
   void command(int id);
 
   // Host.
-  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) override;
+  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+                    MessageKind kind) override;
   void setStatusText(int part, std::string_view text) override;
   void setProgress(int position) override;
   void enableMenuEntry(int position, bool enabled) override;
@@ -79,6 +82,12 @@ class MainWindow : public QMainWindow, public Host {
   ClientArea* client() const { return client_; }
   FileDialogState& fileDialog() { return fileDialog_; }
   ChangesRuns& changesRuns() { return changes_; }
+
+  // Shows the program in `language` at once (menus, title, status bar; dialogs and boxes as they
+  // open) and remembers the choice for the next start.
+  void setLanguage(Language language);
+  // The window of the program's own manual, in the current language (nullptr until first opened).
+  QWidget* manualWindow() const { return manual_; }
 
   // Status bar parts 0-2 from the link's state, as the client window's painting does.
   void refreshStatus();
@@ -100,6 +109,7 @@ class MainWindow : public QMainWindow, public Host {
   void autoSearch();
   void help();
   void about();
+  void showManual();
   void exitProgram();
   void editScenes();
   bool chooseRange(std::uint32_t& from, std::uint32_t& to);
@@ -118,6 +128,10 @@ class MainWindow : public QMainWindow, public Host {
   std::unique_ptr<Menus> menus_;
   ClientArea* client_;
   StatusBar* statusBar_;
+  QWidget* manual_ = nullptr;
 };
+
+// The manual's Markdown text in `language`, from the program's resources.
+QString ManualText(Language language);
 
 }  // namespace kavira

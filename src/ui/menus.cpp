@@ -1,5 +1,6 @@
 #include "ui/menus.h"
 
+#include <QCoreApplication>
 #include <array>
 
 #include "link/commands.h"
@@ -20,59 +21,75 @@ constexpr E Sep() {
 }
 
 constexpr std::array kBar{
-    Pop("&Akcja", kAkcjeMenu),
-    Pop("&Wybór portu", kPortMenu),
-    Pop("Aktualizacja &FirmWare", "Aktualizacja"),
-    Cmd("&Koniec pracy", kIdKoniec),
-    Pop("&Pomoc", "Pomoc"),
+    Pop(QT_TRANSLATE_NOOP("Menus", "&Akcja"), kAkcjeMenu),
+    Pop(QT_TRANSLATE_NOOP("Menus", "&Wybór portu"), kPortMenu),
+    Pop(QT_TRANSLATE_NOOP("Menus", "Aktualizacja &FirmWare"), "Aktualizacja"),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Koniec pracy"), kIdKoniec),
+    Pop(QT_TRANSLATE_NOOP("Menus", "&Pomoc"), "Pomoc"),
+    // Added after the original menus: the language of the program.
+    Pop(QT_TRANSLATE_NOOP("Menus", "&Język / Language"), kLanguageMenu),
 };
 // Positions matter: 0 "&Powtórz" and 9 "&Zatrzymaj" are greyed by position, and highlighting
 // positions 2, 3, 5, 6 and 7 records the action that the area menu under them starts.
 constexpr std::array kAkcje{
-    Cmd("&Powtórz", kIdPowtorz, true),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Powtórz"), kIdPowtorz, true),
     Sep(),
-    Pop("&Odczyt ze sterownika", kWyborMenu, _read_),
-    Pop("Odczyt z &pliku", kWyborMenu, _fread_),
-    Pop("&Edycja", "Edycje"),
-    Pop("&Weryfikacja", kWyborMenu, _verify_),
-    Pop("Zapis &do pliku", kWyborMenu, _fsave_),
-    Pop("Zapis do &sterownika", kWyborMenu, _write_),
+    Pop(QT_TRANSLATE_NOOP("Menus", "&Odczyt ze sterownika"), kWyborMenu, _read_),
+    Pop(QT_TRANSLATE_NOOP("Menus", "Odczyt z &pliku"), kWyborMenu, _fread_),
+    Pop(QT_TRANSLATE_NOOP("Menus", "&Edycja"), "Edycje"),
+    Pop(QT_TRANSLATE_NOOP("Menus", "&Weryfikacja"), kWyborMenu, _verify_),
+    Pop(QT_TRANSLATE_NOOP("Menus", "Zapis &do pliku"), kWyborMenu, _fsave_),
+    Pop(QT_TRANSLATE_NOOP("Menus", "Zapis do &sterownika"), kWyborMenu, _write_),
     Sep(),
-    Cmd("&Zatrzymaj", kIdZatrzymaj, true),
-    Cmd("&Restart sterownika", kIdRestart),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Zatrzymaj"), kIdZatrzymaj, true),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Restart sterownika"), kIdRestart),
     Sep(),
-    Cmd("&Koniec pracy", kIdKoniec),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Koniec pracy"), kIdKoniec),
     // The changes-only write and its undo come after the original entries.
     Sep(),
-    Pop("Zapis z&mian do sterownika", kWyborMenu, _write_, kIdChangesWrite),
-    Cmd("&Cofnij ostatni zapis", kIdUndoLast),
-    Cmd("Cofnij zapis z dzie&nnika...", kIdUndoJournal),
+    Pop(QT_TRANSLATE_NOOP("Menus", "Zapis z&mian do sterownika"), kWyborMenu, _write_, kIdChangesWrite),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Cofnij ostatni zapis"), kIdUndoLast),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "Cofnij zapis z dzie&nnika..."), kIdUndoJournal),
 };
-constexpr std::array kPort{Cmd("&Auto", kIdAuto)};  // then one entry per listed port
+constexpr std::array kPort{
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Auto"), kIdAuto)};  // then one entry per listed port
 constexpr std::array kAktualizacja{
-    Cmd("&Wyszukiwanie", kIdWyszukiwanie),
-    Cmd("&Instalowanie", kIdInstalowanie),
-    Cmd("We&ryfikacja", kIdWeryfikacjaFw),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Wyszukiwanie"), kIdWyszukiwanie),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Instalowanie"), kIdInstalowanie),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "We&ryfikacja"), kIdWeryfikacjaFw),
 };
-constexpr std::array kPomoc{Cmd("Opis &Programu", kIdOpisProgramu), Cmd("&O programie", kIdOProgramie)};
+// "&Podręcznik" (the program's own manual) comes after the original entries.
+constexpr std::array kPomoc{Cmd(QT_TRANSLATE_NOOP("Menus", "Opis &Programu"), kIdOpisProgramu),
+                            Cmd(QT_TRANSLATE_NOOP("Menus", "&O programie"), kIdOProgramie),
+                            Cmd(QT_TRANSLATE_NOOP("Menus", "&Podręcznik"), kIdManual)};
+// The languages are named in their own language, the same in every translation.
+constexpr std::array kLanguage{Cmd("Polski", kIdPolish), Cmd("English", kIdEnglish)};
 constexpr std::array kEdycje{
-    Cmd("&Scen", kIdEdycjaScen),
-    Cmd("&Ustawień", kIdEdycjaUstawien),
-    Cmd("&MIDI", kIdEdycjaMidi),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Scen"), kIdEdycjaScen),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Ustawień"), kIdEdycjaUstawien),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&MIDI"), kIdEdycjaMidi),
 };
 constexpr std::array kWybor{
-    Cmd("&Sceny", kIdSceny),
-    Cmd("&Ustawienia", kIdUstawienia),
-    Cmd("Przypisania &MIDI", kIdMidi),
-    Cmd("&Wszystko", kIdWszystko),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Sceny"), kIdSceny),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Ustawienia"), kIdUstawienia),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "Przypisania &MIDI"), kIdMidi),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Wszystko"), kIdWszystko),
 };
 
 const std::array kTable{
     MenuDef{kMenuBarName, kBar}, MenuDef{kAkcjeMenu, kAkcje},
     MenuDef{kPortMenu, kPort},   MenuDef{"Aktualizacja", kAktualizacja},
     MenuDef{"Pomoc", kPomoc},    MenuDef{"Edycje", kEdycje},
-    MenuDef{kWyborMenu, kWybor},
+    MenuDef{kWyborMenu, kWybor}, MenuDef{kLanguageMenu, kLanguage},
 };
+
+constexpr const char* kSourceProperty = "kaviraSource";
+
+// An action showing a menu table text in the current language; the Polish source stays with it.
+void SetEntryText(QAction* a, const char* text) {
+  a->setProperty(kSourceProperty, QString::fromUtf8(text));
+  a->setText(QCoreApplication::translate("Menus", text));
+}
 
 QString EscapeMnemonics(const std::string& s) {
   return QString::fromStdString(s).replace('&', "&&");
@@ -97,14 +114,37 @@ Menus::Menus(QMenuBar* bar, const std::vector<std::string>& ports) : bar_(bar), 
   const MenuDef* def = FindMenu(kMenuBarName);
   for (const MenuEntry& e : def->entries) {
     if (e.kind == MenuEntry::Popup) {
-      auto* a = new QAction(QString::fromUtf8(e.text), bar);
+      auto* a = new QAction(bar);
+      SetEntryText(a, e.text);
       a->setMenu(build(e.submenu, bar));
       bar->addAction(a);
     } else {
-      QAction* a = bar->addAction(QString::fromUtf8(e.text));
+      QAction* a = bar->addAction(QString());
+      SetEntryText(a, e.text);
       a->setData(e.id);
     }
   }
+  for (QAction* a : menu(kLanguageMenu)->actions())
+    a->setCheckable(true);
+}
+
+void Menus::retranslate() {
+  auto update = [](QAction* a) {
+    const QVariant source = a->property(kSourceProperty);
+    if (source.isValid())
+      a->setText(QCoreApplication::translate("Menus", source.toString().toUtf8().constData()));
+  };
+  for (QAction* a : bar_->actions())
+    update(a);
+  for (const auto& [name, m] : menus_) {
+    for (QAction* a : m->actions())
+      update(a);
+  }
+}
+
+void Menus::checkLanguage(int id) {
+  for (QAction* a : menu(kLanguageMenu)->actions())
+    a->setChecked(a->data().toInt() == id);
 }
 
 QMenu* Menus::build(const std::string& name, QWidget* parent) {
@@ -120,13 +160,15 @@ QMenu* Menus::build(const std::string& name, QWidget* parent) {
         a = menu->addSeparator();
         break;
       case MenuEntry::Command:
-        a = menu->addAction(QString::fromUtf8(e.text));
+        a = menu->addAction(QString());
+        SetEntryText(a, e.text);
         a->setData(e.id);
         a->setEnabled(!e.greyed);
         break;
       case MenuEntry::Popup:
         // One action per entry: the same area menu hangs under six of them.
-        a = new QAction(QString::fromUtf8(e.text), menu);
+        a = new QAction(menu);
+        SetEntryText(a, e.text);
         a->setData(e.id);
         a->setMenu(build(e.submenu, parent));
         menu->addAction(a);

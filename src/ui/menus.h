@@ -31,6 +31,10 @@ inline constexpr const char* kMenuBarName = "KaviraOB<->PC";
 inline constexpr const char* kAkcjeMenu = "Akcje";
 inline constexpr const char* kPortMenu = "Port";
 inline constexpr const char* kWyborMenu = "Wybór";
+inline constexpr const char* kLanguageMenu = "Language";
+
+// Commands of the entries added after the original ones (the window program's own, not the core's).
+enum : int { kIdManual = 190, kIdPolish = 191, kIdEnglish = 192 };
 
 std::span<const MenuDef> MenuTable();
 const MenuDef* FindMenu(const std::string& name);
@@ -49,6 +53,10 @@ class Menus {
   QAction* akcjeEntry(int position) const;
   // The action `a` highlights in "Akcje", or nothing when `a` is not one of its entries.
   std::optional<_akcja> highlightOf(const QAction* a) const;
+  // Shows every entry's text in the current language.
+  void retranslate();
+  // The check mark of the language menu on the entry with this command.
+  void checkLanguage(int id);
   // The check mark of the port menu on entry `index` (-1: none).
   void checkPort(int index);
   QAction* portEntry(int index) const;

@@ -1,5 +1,6 @@
 #include "ui/message_box.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <vector>
@@ -18,15 +19,19 @@ struct ButtonDef {
 std::vector<ButtonDef> ButtonsOf(Buttons buttons) {
   switch (buttons) {
     case Buttons::Ok:
-      return {{"OK", Answer::Ok}};
+      return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "OK"), Answer::Ok}};
     case Buttons::RetryCancel:
-      return {{"Ponów próbę", Answer::Retry}, {"Anuluj", Answer::Cancel}};
+      return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "Ponów próbę"), Answer::Retry},
+              {QT_TRANSLATE_NOOP("kavira::MessageBox", "Anuluj"), Answer::Cancel}};
     case Buttons::YesNo:
-      return {{"Tak", Answer::Yes}, {"Nie", Answer::No}};
+      return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "Tak"), Answer::Yes},
+              {QT_TRANSLATE_NOOP("kavira::MessageBox", "Nie"), Answer::No}};
     case Buttons::AbortRetryIgnore:
-      return {{"Przerwij", Answer::Abort}, {"Ponów próbę", Answer::Retry}, {"Ignoruj", Answer::Ignore}};
+      return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "Przerwij"), Answer::Abort},
+              {QT_TRANSLATE_NOOP("kavira::MessageBox", "Ponów próbę"), Answer::Retry},
+              {QT_TRANSLATE_NOOP("kavira::MessageBox", "Ignoruj"), Answer::Ignore}};
   }
-  return {{"OK", Answer::Ok}};
+  return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "OK"), Answer::Ok}};
 }
 
 Answer ClosingAnswer(Buttons buttons) {
@@ -75,7 +80,8 @@ std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* parent, std::string_view t
   bool first = true;
   for (const ButtonDef& def : ButtonsOf(buttons)) {
     // One role for all keeps the buttons in the order given on every platform's button layout.
-    QPushButton* b = box->addButton(QString::fromUtf8(def.text), QMessageBox::ActionRole);
+    QPushButton* b =
+        box->addButton(QCoreApplication::translate("kavira::MessageBox", def.text), QMessageBox::ActionRole);
     b->setProperty(kAnswerProperty, static_cast<int>(def.answer));
     if (first) box->setDefaultButton(b);
     if (def.answer == closing) box->setEscapeButton(b);

@@ -30,7 +30,7 @@ QLineEdit* NumberField(QWidget* parent) {
 
 RangeDialog::RangeDialog(std::uint32_t& AdresOd, std::uint32_t& AdresDo, Host& host, QWidget* parent)
     : QDialog(parent), AdresOd_(AdresOd), AdresDo_(AdresDo), host_(host) {
-  setWindowTitle(QStringLiteral("Zakres scen"));
+  setWindowTitle(tr("Zakres scen"));
   setModal(true);
   for (int i = 0; i < 4; ++i) {
     fields_[i] = NumberField(this);
@@ -39,25 +39,23 @@ RangeDialog::RangeDialog(std::uint32_t& AdresOd, std::uint32_t& AdresDo, Host& h
 
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(14);
-  auto heading = [this](const char* t) {
-    auto* l = new QLabel(QString::fromUtf8(t), this);
+  auto heading = [this](const QString& t) {
+    auto* l = new QLabel(t, this);
     l->setAlignment(Qt::AlignCenter);
     return l;
   };
   for (int block = 0; block < 2; ++block) {
     const int row = block * 2;
-    grid->addWidget(heading("Program"), row, 1);
-    grid->addWidget(heading("Scena "), row, 2);
-    grid->addWidget(
-        new QLabel(block == 0 ? QStringLiteral("Sceny od :") : QStringLiteral("Sceny do :"), this), row + 1,
-        0);
+    grid->addWidget(heading(tr("Program")), row, 1);
+    grid->addWidget(heading(tr("Scena ")), row, 2);
+    grid->addWidget(new QLabel(block == 0 ? tr("Sceny od :") : tr("Sceny do :"), this), row + 1, 0);
     grid->addWidget(fields_[block * 2], row + 1, 1);
     grid->addWidget(fields_[block * 2 + 1], row + 1, 2);
   }
 
-  all_ = new QPushButton(QStringLiteral("Wszystkie"), this);
-  ok_ = new QPushButton(QStringLiteral("OK"), this);
-  cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  all_ = new QPushButton(tr("Wszystkie"), this);
+  ok_ = new QPushButton(tr("OK"), this);
+  cancel_ = new QPushButton(tr("Cancel"), this);
   all_->setObjectName(QStringLiteral("allButton"));
   ok_->setObjectName(QStringLiteral("okButton"));
   cancel_->setObjectName(QStringLiteral("cancelButton"));
@@ -105,25 +103,25 @@ bool RangeDialog::confirm() {
   for (int i = 0; i < 4; ++i)
     v[i] = ReadUnsigned(fields_[i]->text()).value_or(0);
   const unsigned PgmOd = v[0], ScROd = v[1], PgmDo = v[2], ScRDo = v[3];
-  auto refuse = [this](int i, const std::string& text) {
-    BadDataAlert(this, fields_[i], text, host_);
+  auto refuse = [this](int i, const QString& text) {
+    BadDataAlert(this, fields_[i], text.toStdString(), host_);
     return false;
   };
   if (PgmOd < 1 || PgmOd > kProgramCount)
-    return refuse(0, "Numer programu musi zawierać się\npomiędzy 1 a 48 !");
+    return refuse(0, tr("Numer programu musi zawierać się\npomiędzy 1 a %1 !").arg(kProgramCount));
   const unsigned firstCount = SceneCountOfProgram(PgmOd);
   if (ScROd < 1 || ScROd > firstCount) {
-    return refuse(1, "Scena musi zawierać się\npomiędzy 1 a " + std::to_string(firstCount) + " !");
+    return refuse(1, tr("Scena musi zawierać się\npomiędzy %1 a %2 !").arg(1).arg(firstCount));
   }
   if (PgmDo < PgmOd || PgmDo > kProgramCount) {
-    return refuse(2, "Numer programu musi zawierać się\npomiędzy " + std::to_string(PgmOd) + " a 48 !");
+    return refuse(2,
+                  tr("Numer programu musi zawierać się\npomiędzy %1 a %2 !").arg(PgmOd).arg(kProgramCount));
   }
   // Within one program the last scene may not come before the first.
   const unsigned lowest = PgmDo == PgmOd ? ScROd : 1;
   const unsigned lastCount = SceneCountOfProgram(PgmDo);
   if (ScRDo < lowest || ScRDo > lastCount) {
-    return refuse(3, "Scena musi zawierać się\npomiędzy " + std::to_string(lowest) + " a " +
-                         std::to_string(lastCount) + " !");
+    return refuse(3, tr("Scena musi zawierać się\npomiędzy %1 a %2 !").arg(lowest).arg(lastCount));
   }
   AdresDo_ = Rel2Abs(PgmDo - 1, ScRDo - 1);
   AdresOd_ = Rel2Abs(PgmOd - 1, ScROd - 1);

@@ -264,9 +264,10 @@ void SceneEditorDialog::load() {
   }
   if (device == 0) device = 1;
   if (checked != 1) {
-    const std::string text = "Niejednoznaczny wybór urządzeń !\nZostaną załadowane nastawy urządzenia " +
-                             std::to_string(device) + "-go !";
-    host_.messageBox(text, "Ostrzeżenie", Buttons::Ok, Icon::Exclamation);
+    const QString text =
+        tr("Niejednoznaczny wybór urządzeń !\nZostaną załadowane nastawy urządzenia %1-go !").arg(device);
+    host_.messageBox(text.toStdString(), tr("Ostrzeżenie").toStdString(), Buttons::Ok, Icon::Exclamation,
+                     MessageKind::Warning);
   }
 
   const auto p = static_cast<std::size_t>(pgm - 1);
@@ -296,7 +297,8 @@ bool SceneEditorDialog::commit() {
 
   const std::optional<RunningMode> mode = checkedMode();
   if (!mode) {
-    host_.messageBox("Musisz wybrać rodzaj synchronizacji !", "Poprawka :", Buttons::Ok, Icon::Exclamation);
+    host_.messageBox(tr("Musisz wybrać rodzaj synchronizacji !").toStdString(),
+                     tr("Poprawka :").toStdString(), Buttons::Ok, Icon::Exclamation, MessageKind::Warning);
     ui_->modeMidi->setFocus();
     return false;
   }

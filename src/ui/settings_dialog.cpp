@@ -349,8 +349,9 @@ bool SettingsDialog::commit() {
       std::uint8_t& entry = shows[a][c];
       if (entry < kProgramCount || entry == kEmptyCollection) continue;
       if (!answered) {
-        const Answer answer = host_.messageBox("Czy usuwać błędne programy z kolekcji ?", kInvalidValueText,
-                                               Buttons::YesNo, Icon::Question);
+        const Answer answer =
+            host_.messageBox(tr("Czy usuwać błędne programy z kolekcji ?").toStdString(), InvalidValueText(),
+                             Buttons::YesNo, Icon::Question, MessageKind::Question);
         if (answer != Answer::Yes) return false;
         answered = true;
       }

@@ -140,6 +140,15 @@ TEST_F(CliFirmwareTest, ABrokenUpdateFileIsRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(missing.exitCode, 4);
   EXPECT_NE(missing.err.find("Plik " + path("missing.upg") + " nie istnieje !"), std::string::npos)
       << missing.err;
+  // The same in English when asked for; the exit status stays; a language it does not know is a
+  // usage error.
+  const CliRun english = cli({"--lang", "en", "firmware", "install", path("empty.upg"), "--yes"});
+  EXPECT_EQ(english.exitCode, 4);
+  EXPECT_NE(english.err.find(path("empty.upg") + ": Invalid file contents!"), std::string::npos)
+      << english.err;
+  const CliRun german = cli({"--lang", "de", "firmware", "verify", path("missing.upg")});
+  EXPECT_EQ(german.exitCode, 2);
+  EXPECT_EQ(german.err, "kaviraob-cli: --lang wants pl or en, not 'de'\n");
   EXPECT_EQ(frames().size(), 0U);
 }
 

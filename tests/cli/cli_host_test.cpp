@@ -57,8 +57,16 @@ class CliHostTest : public ::testing::Test {
     link.Adres = 20;
   }
 
+  // The box as the engine shows it: its kind follows from its buttons and icon.
   Answer box(const char* text, Buttons buttons, Icon icon = Icon::Exclamation) {
-    return host.messageBox(text, "Niepowodzenie", buttons, icon);
+    MessageKind kind = MessageKind::ProtocolError;
+    if (buttons == Buttons::RetryCancel) kind = MessageKind::LinkFailure;
+    if (buttons == Buttons::AbortRetryIgnore) kind = MessageKind::FirmwareDiffers;
+    if (buttons == Buttons::YesNo)
+      kind = icon == Icon::Question ? MessageKind::Question : MessageKind::VerifyDifference;
+    if (buttons == Buttons::Ok && icon == Icon::Information) kind = MessageKind::VerifyOutcome;
+    if (buttons == Buttons::Ok && icon == Icon::Stop) kind = MessageKind::SystemError;
+    return host.messageBox(text, "Niepowodzenie", buttons, icon, kind);
   }
 
   LinkState link;
@@ -98,9 +106,9 @@ TEST(CliHost, NoRetriesFailsAtTheFirstRefusal) {
   std::ostringstream out, notes;
   CliHost host(0, out, notes, false);
   host.watch(link);
-  EXPECT_EQ(
-      host.messageBox("Błąd komunikacji : NAK", "Niepowodzenie", Buttons::RetryCancel, Icon::Exclamation),
-      Answer::Cancel);
+  EXPECT_EQ(host.messageBox("Błąd komunikacji : NAK", "Niepowodzenie", Buttons::RetryCancel,
+                            Icon::Exclamation, MessageKind::LinkFailure),
+            Answer::Cancel);
   ASSERT_TRUE(host.failure().has_value());
   EXPECT_EQ(host.failure()->message, "Błąd komunikacji : NAK at the version request (no retries allowed)");
 }
@@ -146,7 +154,7 @@ TEST_F(CliHostTest, QuestionsGoToWhoeverAnswersThem) {
     return true;
   };
   EXPECT_EQ(host.messageBox("Inna wersja firmware : 1.06 !\nKontynuować ?", "Są różnice !", Buttons::YesNo,
-                            Icon::Question),
+                            Icon::Question, MessageKind::Question),
             Answer::Yes);
   EXPECT_EQ(asked, "Są różnice !\nInna wersja firmware : 1.06 !\nKontynuować ?");
   EXPECT_EQ(host.differences(), 0);

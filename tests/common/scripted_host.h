@@ -19,11 +19,13 @@ struct BoxRecord {
   Buttons buttons;
   Icon icon;
   Answer answer;
+  MessageKind kind = MessageKind::Information;
 };
 
 class ScriptedHost : public Host {
  public:
-  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon) override;
+  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+                    MessageKind kind) override;
   void setStatusText(int part, std::string_view text) override { status[part] = std::string(text); }
   void setProgress(int position) override { progress.push_back(position); }
   void enableMenuEntry(int position, bool enabled) override { menu[position] = enabled; }

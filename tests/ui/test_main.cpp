@@ -21,7 +21,10 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   char runtimeDir[] = "/tmp/kavira-test-ui-XXXXXX";
   const bool ownRuntimeDir = mkdtemp(runtimeDir) != nullptr;
-  if (ownRuntimeDir) qputenv("XDG_RUNTIME_DIR", runtimeDir);
+  if (ownRuntimeDir) {
+    qputenv("XDG_RUNTIME_DIR", runtimeDir);
+    qputenv("XDG_CONFIG_HOME", runtimeDir);  // the language choice is not kept in the user's settings
+  }
   qInstallMessageHandler(FilterMessages);
   int rc = 0;
   {

@@ -4,12 +4,16 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
+#include <QTextBrowser>
 #include <filesystem>
 
 #include "find_child.h"
+#include "ui/message_box.h"
 #include "same_image.h"
 #include "ui/range_dialog.h"
 #include "ui/status_bar.h"
@@ -98,8 +102,9 @@ TEST_F(WindowTest, MenusHaveTheirEntriesWhereTheProgramGreysThem) {
   QStringList bar;
   for (QAction* a : window->menuBar()->actions())
     bar << a->text();
-  EXPECT_EQ(bar,
-            (QStringList{"&Akcja", "&Wybór portu", "Aktualizacja &FirmWare", "&Koniec pracy", "&Pomoc"}));
+  // The original menus keep their places; the language menu comes after them.
+  EXPECT_EQ(bar, (QStringList{"&Akcja", "&Wybór portu", "Aktualizacja &FirmWare", "&Koniec pracy", "&Pomoc",
+                              "&Język / Language"}));
   EXPECT_EQ(window->menus().portEntry(0)->text(), QString::fromStdString(sim->path()));
 }
 
@@ -297,6 +302,45 @@ TEST_F(WindowTest, RestartAndHelpAndExit) {
   host.answers = {Answer::Yes};
   trigger(kIdKoniec);
   EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(WindowTest, TheManualAndEnglishMenusDialogsAndBoxes) {
+  auto barTexts = [this] {
+    QStringList bar;
+    for (QAction* a : window->menuBar()->actions())
+      bar << a->text();
+    return bar;
+  };
+  auto manualText = [this] { return static_cast<QTextBrowser*>(window->manualWindow())->toPlainText(); };
+  trigger(kIdManual);
+  ASSERT_NE(window->manualWindow(), nullptr);
+  EXPECT_TRUE(window->manualWindow()->isVisible());
+  EXPECT_TRUE(manualText().startsWith(QStringLiteral("Podręcznik KaviraOB")));
+
+  trigger(kIdEnglish);
+  EXPECT_EQ(barTexts(),
+            (QStringList{"&Action", "&Port", "&Firmware update", "E&xit", "&Help", "&Język / Language"}));
+  EXPECT_EQ(window->menus().command(kIdManual)->text(), QStringLiteral("&Manual"));
+  EXPECT_TRUE(window->menus().command(kIdEnglish)->isChecked());
+  EXPECT_TRUE(manualText().startsWith(QStringLiteral("KaviraOB manual")));
+  EXPECT_EQ(QSettings().value(QStringLiteral("language")).toString(), QStringLiteral("en"));
+  {
+    std::uint32_t from = 0, to = 0;
+    RangeDialog range(from, to, host, window.get());
+    EXPECT_EQ(range.windowTitle(), QStringLiteral("Scene range"));
+  }
+  const auto box = BuildMessageBox(window.get(), TranslateText("Błąd komunikacji : NAK"),
+                                   TranslateText(kCaptionFailure), Buttons::RetryCancel, Icon::Exclamation);
+  EXPECT_EQ(box->text(), QStringLiteral("Communication error: NAK"));
+  EXPECT_EQ(box->windowTitle(), QStringLiteral("Failure"));
+  EXPECT_EQ(box->buttons().front()->text(), QStringLiteral("Retry"));
+
+  // Back in Polish every text is the program's own again.
+  trigger(kIdPolish);
+  EXPECT_EQ(barTexts(), (QStringList{"&Akcja", "&Wybór portu", "Aktualizacja &FirmWare", "&Koniec pracy",
+                                     "&Pomoc", "&Język / Language"}));
+  EXPECT_EQ(window->windowTitle(), QString::fromUtf8(kWindowTitle));
+  EXPECT_TRUE(manualText().startsWith(QStringLiteral("Podręcznik KaviraOB")));
 }
 
 }  // namespace
