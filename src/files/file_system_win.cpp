@@ -199,8 +199,8 @@ class WindowsFileSystem final : public FileSystem {
     out.reset();
     // CREATE_NEW fails when the name exists; FILE_APPEND_DATA writes every record at the end. The
     // folder entry needs no flush of its own on NTFS: the file system's log keeps it.
-    Handle handle(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle handle(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.valid()) return LastError();
     out = std::make_unique<WindowsAppendFile>(std::move(handle));
     return {};
