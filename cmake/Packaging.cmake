@@ -1,6 +1,6 @@
 # Packages of what `cmake --install` puts in place, made by cpack in a build folder:
 #   cpack --config build/default/CPackConfig.cmake -B build/default/package
-# On Linux a Debian package; a Windows installer's generator goes next to it here.
+# On Linux a Debian package; on Windows an NSIS or WiX installer (PackagingWindows.cmake).
 
 set(CPACK_PACKAGE_NAME kaviraob)
 set(CPACK_PACKAGE_VENDOR "Kavira")
@@ -67,6 +67,9 @@ again).")
   configure_file(${CMAKE_CURRENT_LIST_DIR}/../data/debian/changelog.in ${CMAKE_BINARY_DIR}/debian/changelog @ONLY)
   set(CPACK_KAVIRA_DEB_CHANGELOG ${CMAKE_BINARY_DIR}/debian/changelog)
   set(CPACK_KAVIRA_STRIP ${CMAKE_STRIP})
+endif()
+if(WIN32 OR KAVIRA_PACKAGING_CHECK STREQUAL "windows")
+  include(${CMAKE_CURRENT_LIST_DIR}/PackagingWindows.cmake)
 endif()
 
 include(CPack)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# What CI runs. Installs what is missing, checks the sources' format, builds with warnings as errors and
-# runs every test, runs the whole suite again under the sanitizers, runs each fuzz target for 10 s,
+# What CI runs. Installs what is missing, checks the sources' format and that system calls stay in the
+# adapters (scripts/check-portability.sh), builds with warnings as errors and runs every test, runs the
+# whole suite again under the sanitizers, runs each fuzz target for 10 s,
 # builds the Debian package, checks it and runs the programs from it, then builds the Qt-free core for
 # Windows and runs its tests under wine (scripts/test-windows-core.sh). Each step says how long it took.
 set -euo pipefail
@@ -18,6 +19,8 @@ step() {
 
 # Format check: every tracked C++ source as .clang-format says.
 step "format check" ./scripts/check-format.sh
+# Portability check: no system calls outside src/platform and the file layer's system files.
+step "portability check" ./scripts/check-portability.sh
 
 cmake --preset ci
 cmake --build --preset ci

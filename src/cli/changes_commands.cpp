@@ -6,6 +6,7 @@
 #include "cli/cli_command.h"
 #include "cli/cli_host.h"
 #include "cli/image_files.h"
+#include "files/path_text.h"
 #include "link/verification.h"
 
 namespace kavira::cli {

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <set>
 
+#include "files/path_text.h"
 #include "link/verification.h"
 #include "platform/journal_folder.h"
 
@@ -95,7 +96,7 @@ int RunChangesWalk(LinkSession& session, const JournalHeader& area, const fs::pa
     journalNote = "nothing was written, so no undo journal was kept";
   } else {
     journalNote =
-        "the undo journal " + path.string() + " holds the " + Blocks(kept) + " that may have changed";
+        "the undo journal " + PathToUtf8(path) + " holds the " + Blocks(kept) + " that may have changed";
   }
   if (!journalFailure.empty()) {
     return session.complain(journalFailure + "; the write stopped before that block was sent; " + journalNote,
@@ -111,7 +112,7 @@ int RunChangesWalk(LinkSession& session, const JournalHeader& area, const fs::pa
   session.note("wrote " + Blocks(report.written) + ", " + std::to_string(equal) +
                (old != nullptr ? " equal in OLD" : " already equal") + "; " +
                (kept == 0 ? std::string("no undo journal (nothing was overwritten)")
-                          : "undo journal: " + path.string()));
+                          : "undo journal: " + PathToUtf8(path)));
   if (!report.readBackOk) {
     return session.complain("the blocks written do not all read back as written (see the differences above)",
                             kExitFailure);

@@ -1,14 +1,14 @@
 // kaviraob-cli firmware install|verify FILE: a firmware update file into the controller.
-#include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
 #include <iostream>
 
 #include "cli/cli_command.h"
 #include "cli/link_session.h"
 #include "files/file_io.h"
+#include "files/path_text.h"
 #include "files/update_file.h"
+#include "platform/console.h"
 #include "platform/translation.h"
 
 namespace kavira::cli {
@@ -55,7 +55,7 @@ bool AskOnTerminal(std::string_view question, bool yes, bool quiet) {
     return true;
   }
   std::cerr << question << " [t/N] " << std::flush;
-  if (!::isatty(STDIN_FILENO)) {
+  if (!IsTerminal(StdStream::In)) {
     std::cerr << "nie\nkaviraob-cli firmware: no terminal to answer on; --yes answers every question with Yes"
               << std::endl;
     return false;
@@ -63,9 +63,7 @@ bool AskOnTerminal(std::string_view question, bool yes, bool quiet) {
   std::string answer;
   char c = 0;
   for (;;) {
-    const ssize_t n = ::read(STDIN_FILENO, &c, 1);
-    if (n < 0 && errno == EINTR && !SignalArrived()) continue;
-    if (n <= 0) {
+    if (ReadInputByte(c) != InputRead::Byte) {
       std::cerr << std::endl;
       return false;
     }
@@ -82,12 +80,13 @@ bool AskOnTerminal(std::string_view question, bool yes, bool quiet) {
 // The whole update file, checked and decoded; nothing, or the message.
 std::optional<std::string> CheckUpdateFile(const std::string& path, UpdateHead& head, UpdateBody& body) {
   std::error_code ec;
-  if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
+  const std::filesystem::path file = PathFromUtf8(path);
+  if (std::filesystem::status(file, ec).type() == std::filesystem::file_type::not_found) {
     return OneLine(TranslateText(MissingUpdateFile(path).text));
   }
   // Only a regular file is read: a named pipe or a device is refused without waiting on it.
-  std::vector<std::uint8_t> file;
-  const ReadOutcome read = ReadFilePrefix(path, kUpdateFileLimit + 1, file, &ec);
+  std::vector<std::uint8_t> bytes;
+  const ReadOutcome read = ReadFilePrefix(file, kUpdateFileLimit + 1, bytes, &ec);
   if (read != ReadOutcome::Ok) {
     return path + ": " +
            TranslateText(MakeUpdateFailure(read == ReadOutcome::OpenFailed ? UpdateFailure::OpenFailed
@@ -95,11 +94,11 @@ std::optional<std::string> CheckUpdateFile(const std::string& path, UpdateHead& 
                              .text) +
            " (" + ec.message() + ")";
   }
-  if (file.size() > kUpdateFileLimit) {
+  if (bytes.size() > kUpdateFileLimit) {
     return path + ": " + TranslateText(MakeUpdateFailure(UpdateFailure::BadLength).text) + " (larger than " +
            std::to_string(kUpdateFileLimit) + " bytes)";
   }
-  if (const auto failure = DecodeUpdateFile(file, head, body))
+  if (const auto failure = DecodeUpdateFile(bytes, head, body))
     return path + ": " + OneLine(TranslateText(failure->text));
   return std::nullopt;
 }

@@ -1,4 +1,5 @@
 #include "cli/image_files.h"
+#include "files/path_text.h"
 
 #include <system_error>
 
@@ -12,14 +13,14 @@ namespace {
 std::string Names(const std::vector<fs::path>& paths) {
   std::string list;
   for (std::size_t i = 0; i < paths.size(); ++i)
-    list += (i == 0 ? "" : i + 1 == paths.size() ? " and " : ", ") + paths[i].string();
+    list += (i == 0 ? "" : i + 1 == paths.size() ? " and " : ", ") + PathToUtf8(paths[i]);
   return list;
 }
 
 }  // namespace
 
 fs::path DataFilePath(const std::string& base, DataArea area) {
-  return base + "." + DataFileExtension(area);
+  return PathFromUtf8(base + "." + DataFileExtension(area));
 }
 
 void StripDataExtension(std::string& base) {
@@ -46,7 +47,8 @@ const char* AreaName(DataArea area) {
 
 std::string DescribeFailure(const fs::path& path, const FileFailure& failure) {
   std::string text = OneLine(TranslateText(failure.text));
-  if (text.rfind(path.string(), 0) != 0) text = path.string() + ": " + text;
+  const std::string name = PathToUtf8(path);
+  if (text.rfind(name, 0) != 0) text = name + ": " + text;
   if (!failure.reason.empty()) text += " (" + failure.reason + ")";
   return text;
 }
@@ -72,7 +74,7 @@ std::optional<std::string> CheckSavable(const std::string& base, const std::vect
   for (DataArea area : areas) {
     const fs::path path = DataFilePath(base, area);
     if (const auto problem = CheckSavePath(path))
-      return path.string() + ": cannot be saved (" + problem->text + ")";
+      return PathToUtf8(path) + ": cannot be saved (" + problem->text + ")";
   }
   return std::nullopt;
 }

@@ -1,67 +1,34 @@
 #include "cli/link_session.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <QEventLoop>
 #include <QTimer>
-#include <array>
-#include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <iostream>
 
+#include "platform/console.h"
 #include "platform/port_list.h"
 #include "platform/translation.h"
 
 namespace kavira::cli {
 namespace {
 
-constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
-
-volatile std::sig_atomic_t gSignal = 0;
-int gSignalPipe[2] = {-1, -1};
-struct sigaction gPrevious[kSignals.size()];
-
-extern "C" void OnSessionSignal(int signo) {
-  const int saved = errno;
-  gSignal = signo;
-  const char c = static_cast<char>(signo);
-  [[maybe_unused]] const ssize_t n = ::write(gSignalPipe[1], &c, 1);
-  errno = saved;
-}
-
 ProgressReporter::Mode ProgressMode(const Context& context) {
   if (context.quiet) return ProgressReporter::Mode::None;
-  return ::isatty(STDERR_FILENO) ? ProgressReporter::Mode::Bar : ProgressReporter::Mode::Lines;
+  return IsTerminal(StdStream::Err) ? ProgressReporter::Mode::Bar : ProgressReporter::Mode::Lines;
 }
 
 std::string ErrorText(int error) {
   return std::string(std::strerror(error)) + " (errno " + std::to_string(error) + ")";
 }
 
-std::string SignalName(int signo) {
-  switch (signo) {
-    case SIGINT:
-      return "SIGINT";
-    case SIGTERM:
-      return "SIGTERM";
-    case SIGHUP:
-      return "SIGHUP";
-    default:
-      return "signal " + std::to_string(signo);
-  }
-}
-
 }  // namespace
 
 bool SignalArrived() {
-  return gSignal != 0;
+  return StopRequested();
 }
 
 std::string ArrivedSignalName() {
-  return SignalName(gSignal);
+  return StopRequestName();
 }
 
 LinkSession::LinkSession(const Context& context, std::string command)
@@ -75,34 +42,18 @@ LinkSession::LinkSession(const Context& context, std::string command)
       progress_(std::cerr, ProgressMode(context), "kaviraob-cli " + command_ + ": ") {
   host_.watch(engine_.link());
   host_.beforeNote = [this] { progress_.breakLine(); };
-  host_.differencesOnTerminal = ::isatty(STDOUT_FILENO) != 0;
+  host_.differencesOnTerminal = IsTerminal(StdStream::Out);
   host_.notePrefix = "kaviraob-cli " + command_ + ": ";
   QObject::connect(&ports_, &PortManager::portActivity, &driver_, &EngineDriver::kick);
   QObject::connect(&driver_, &EngineDriver::stepped, [this] { progress_.update(engine_, clock_.now()); });
 
-  // Signals only write a byte into a pipe; the event loop reads it and stops the engine.
-  gSignal = 0;
-  if (::pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
-    signals_ = std::make_unique<QSocketNotifier>(gSignalPipe[0], QSocketNotifier::Read);
-    QObject::connect(signals_.get(), &QSocketNotifier::activated, [this] { onSignal(); });
-    struct sigaction action {};
-    action.sa_handler = OnSessionSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no SA_RESTART: a question waiting on the terminal returns
-    for (std::size_t i = 0; i < kSignals.size(); ++i)
-      sigaction(kSignals[i], &action, &gPrevious[i]);
-  }
+  // A stop request (Ctrl+C, SIGTERM...) stops the engine at its next step.
+  stopWatch_ = std::make_unique<StopWatch>();
+  QObject::connect(stopWatch_.get(), &StopWatch::requested, [this] { onSignal(); });
 }
 
 LinkSession::~LinkSession() {
-  if (signals_) {
-    for (std::size_t i = 0; i < kSignals.size(); ++i)
-      sigaction(kSignals[i], &gPrevious[i], nullptr);
-    signals_.reset();
-    ::close(gSignalPipe[0]);
-    ::close(gSignalPipe[1]);
-    gSignalPipe[0] = gSignalPipe[1] = -1;
-  }
+  stopWatch_.reset();
   engine_.setPort(nullptr);
   ports_.closePort();
 }
@@ -112,9 +63,6 @@ void LinkSession::note(std::string_view message) const {
 }
 
 void LinkSession::onSignal() {
-  char buf[16];
-  while (::read(gSignalPipe[0], buf, sizeof buf) > 0) {
-  }
   if (engine_.link().status != _idle_) engine_.stop();
   if (loop_ != nullptr) loop_->quit();
 }
@@ -144,7 +92,7 @@ int LinkSession::connect() {
       list += (list.empty() ? "" : ", ") + name;
     note("searching for the controller on " + list);
     const int found = ports_.SzukajPortu();
-    if (SignalArrived()) return complain("interrupted by " + SignalName(gSignal), kExitLink);
+    if (SignalArrived()) return complain("interrupted by " + StopRequestName(), kExitLink);
     if (host_.failure()) return complain(host_.failure()->message, host_.failure()->exitCode);
     if (found != 1) {
       return complain(OneLine(TranslateText(kTextNoController)) + " (no answer to the presence probe on " +
@@ -184,7 +132,7 @@ void LinkSession::linger(Millis time) {
 std::optional<int> LinkSession::failed(std::string_view consequence) {
   const std::string after = consequence.empty() ? std::string() : "; " + std::string(consequence);
   if (SignalArrived()) {
-    return complain("interrupted by " + SignalName(gSignal) + "; the link was stopped" + after, kExitLink);
+    return complain("interrupted by " + StopRequestName() + "; the link was stopped" + after, kExitLink);
   }
   if (const auto& f = host_.failure()) return complain(f->message + after, f->exitCode);
   return std::nullopt;

@@ -3,7 +3,6 @@
 // which stop the engine (the port is purged) and end the run.
 #pragma once
 
-#include <QSocketNotifier>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +11,7 @@
 #include "cli/cli_host.h"
 #include "cli/progress.h"
 #include "link/transfer_engine.h"
+#include "platform/console.h"
 #include "platform/engine_driver.h"
 #include "platform/port_manager.h"
 
@@ -19,7 +19,8 @@ class QEventLoop;
 
 namespace kavira::cli {
 
-// Whether SIGINT, SIGTERM or SIGHUP has arrived since a session started, and its name.
+// Whether a stop request (SIGINT, SIGTERM or SIGHUP; Ctrl+C or a console event on Windows) has
+// arrived since a session started, and its name.
 bool SignalArrived();
 std::string ArrivedSignalName();
 
@@ -69,7 +70,7 @@ class LinkSession {
   PortManager ports_;
   EngineDriver driver_;
   ProgressReporter progress_;
-  std::unique_ptr<QSocketNotifier> signals_;
+  std::unique_ptr<StopWatch> stopWatch_;
   QEventLoop* loop_ = nullptr;
 };
 

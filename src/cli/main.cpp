@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "platform/console.h"
 
 #ifndef KAVIRAOB_VERSION
 #define KAVIRAOB_VERSION "unknown"
@@ -52,7 +53,7 @@ void PrintHelp(std::ostream& out) {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationVersion(QStringLiteral(KAVIRAOB_VERSION));
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = kavira::CommandLineArguments(argc, argv);
   Context context;
   OptionReader reader(args);
   while (!reader.done()) {

@@ -3,6 +3,7 @@
 
 #include "cli/cli_command.h"
 #include "files/file_io.h"
+#include "files/path_text.h"
 #include "files/update_packer.h"
 
 namespace kavira::cli {
@@ -74,10 +75,10 @@ int RunPackUpdate(Context&, Args args) {
 
   std::vector<std::uint8_t> hex;
   std::error_code ec;
-  if (std::filesystem::status(*hexPath, ec).type() == std::filesystem::file_type::not_found) {
+  if (std::filesystem::status(PathFromUtf8(*hexPath), ec).type() == std::filesystem::file_type::not_found) {
     return Complain(kName, *hexPath + ": no such file", kExitFile);
   }
-  if (ReadFilePrefix(*hexPath, kHexLimit + 1, hex, &ec) != ReadOutcome::Ok) {
+  if (ReadFilePrefix(PathFromUtf8(*hexPath), kHexLimit + 1, hex, &ec) != ReadOutcome::Ok) {
     return Complain(kName, *hexPath + ": cannot be read (" + ec.message() + ")", kExitFile);
   }
   if (hex.size() > kHexLimit)
@@ -86,7 +87,7 @@ int RunPackUpdate(Context&, Args args) {
   const PackResult packed =
       PackUpdate(std::string_view(reinterpret_cast<const char*>(hex.data()), hex.size()), *version, text);
   if (!packed.ok()) return Complain(kName, *hexPath + ": " + packed.error, kExitFile);
-  if (const auto problem = WriteUpdateFile(*output, packed.bytes))
+  if (const auto problem = WriteUpdateFile(PathFromUtf8(*output), packed.bytes))
     return Complain(kName, *problem, kExitFile);
   std::cerr << "kaviraob-cli pack-update: wrote " << *output << " (" << packed.bytes.size() << " bytes)\n";
   return kExitOk;

@@ -1,9 +1,4 @@
 // kaviraob-cli simulate: a simulated controller on a pseudo-terminal, until interrupted.
-#include <signal.h>
-#include <unistd.h>
-
-#include <array>
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -13,7 +8,9 @@
 #include "cli/cli_command.h"
 #include "cli/image_files.h"
 #include "files/data_files.h"
+#include "files/path_text.h"
 #include "model/hex_text.h"
+#include "platform/console.h"
 #include "platform/pty_simulator.h"
 #include "sim/demo_show.h"
 
@@ -72,21 +69,11 @@ std::optional<std::string> LoadImage(const std::string& base, ControllerImage& i
     std::error_code ec;
     if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) continue;
     if (const auto failure = LoadDataFile(path, area, image)) return DescribeFailure(path, *failure);
-    std::cerr << "kaviraob-cli simulate: loaded " << path.string() << '\n';
+    std::cerr << "kaviraob-cli simulate: loaded " << PathToUtf8(path) << '\n';
     ++loaded;
   }
   if (loaded == 0) return "none of " + base + ".K3s, " + base + ".K3p, " + base + ".K3m exists";
   return std::nullopt;
-}
-
-// SIGINT, SIGTERM and SIGHUP, and the line closing on command, all end the wait by writing here.
-int gWakeFd = -1;
-
-extern "C" void OnSignal(int) {
-  const int saved = errno;
-  const char c = 's';
-  [[maybe_unused]] const ssize_t n = ::write(gWakeFd, &c, 1);
-  errno = saved;
 }
 
 }  // namespace
@@ -139,6 +126,12 @@ int RunSimulate(Context&, Args args) {
     }
   }
   if (demo && imageBase) return Complain(kName, "--demo and --image exclude each other", kExitUsage);
+  if (!PtySimulator::Available()) {
+    return Complain(kName,
+                    "not available on this system: the simulator needs pseudo-terminals, which it does not "
+                    "have; use a controller or a null-modem cable pair instead",
+                    kExitFailure);
+  }
 
   auto controller = std::make_unique<SimController>(options);
   if (demo || imageBase) {
@@ -159,21 +152,10 @@ int RunSimulate(Context&, Args args) {
     };
   }
 
-  std::array<int, 2> wake{};
-  if (::pipe(wake.data()) != 0) return Complain(kName, "cannot make a pipe", kExitFailure);
-  gWakeFd = wake[1];
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  for (int s : {SIGINT, SIGTERM, SIGHUP})
-    sigaction(s, &action, nullptr);
-
+  // A stop request (Ctrl+C, SIGTERM, SIGHUP) and the line closing on command both end the wait.
+  StopWatch stopWatch;
   std::string error;
-  const int wakeFd = wake[1];
-  auto sim = PtySimulator::Start(std::move(controller), &error, [wakeFd] {
-    const char c = 'c';
-    [[maybe_unused]] const ssize_t n = ::write(wakeFd, &c, 1);
-  });
+  auto sim = PtySimulator::Start(std::move(controller), &error, [&stopWatch] { stopWatch.wake(); });
   if (!sim) return Complain(kName, "no pseudo-terminal: " + error, kExitFailure);
 
   std::cout << sim->path() << std::endl;  // the first line, flushed: scripts wait for it
@@ -181,17 +163,10 @@ int RunSimulate(Context&, Args args) {
             << FormatVersionBytes(sim->withController([](SimController& c) { return c.memory().version; }))
             << ") on " << sim->path() << "; Ctrl+C ends\n";
 
-  char c = 0;
-  while (::read(wake[0], &c, 1) < 0 && errno == EINTR) {
-  }
+  stopWatch.wait();
   sim->stop();
   if (sim->lineClosed())
     std::cerr << "kaviraob-cli simulate: the line was closed as the misbehaviour rule said\n";
-  for (int s : {SIGINT, SIGTERM, SIGHUP})
-    signal(s, SIG_DFL);
-  ::close(wake[0]);
-  ::close(wake[1]);
-  gWakeFd = -1;
   return kExitOk;
 }
 

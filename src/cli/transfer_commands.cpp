@@ -6,6 +6,7 @@
 #include "cli/cli_command.h"
 #include "cli/image_files.h"
 #include "cli/link_session.h"
+#include "files/path_text.h"
 
 namespace kavira::cli {
 namespace {
@@ -203,7 +204,7 @@ int RunTransfer(const TransferCommand& c, Context& context, Args args) {
                      " temporary file(s) left in the folder by runs that were killed");
       }
       for (const auto& path : report.replaced)
-        session.note("saved " + path.string());
+        session.note("saved " + PathToUtf8(path));
       if (problem) return session.complain(*problem, kExitFile);
       session.note("read " + what);
       if (SignalArrived()) {

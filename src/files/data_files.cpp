@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "files/file_io.h"
+#include "files/path_text.h"
 
 namespace kavira {
 namespace {
@@ -111,7 +112,7 @@ void DecodeField(ControllerImage& image, const FileField& f, std::span<const std
 }
 
 std::string PathText(const std::filesystem::path& path) {
-  return path.string();
+  return PathToUtf8(path);
 }
 
 FileFailure Failure(FileFailure::Kind kind, std::string text, std::string reason,
@@ -175,7 +176,7 @@ std::string FileFailure::BoxText() const {
   auto names = [](const std::vector<std::filesystem::path>& paths) {
     std::string list;
     for (const auto& p : paths)
-      list += (list.empty() ? "" : ", ") + p.filename().string();
+      list += (list.empty() ? "" : ", ") + PathToUtf8(p.filename());
     return list;
   };
   if (!replaced.empty()) {
@@ -194,7 +195,7 @@ std::optional<FileFailure> LoadDataFile(const std::filesystem::path& path, DataA
   if (status.type() == std::filesystem::file_type::not_found) {
     return Failure(FileFailure::Missing, Format(Texts::kFileMissing, {PathText(path)}), {}, path);
   }
-  if (ec) return Failure(FileFailure::OpenFailed, kTextOpenFailed, ec.message(), path);
+  if (ec) return Failure(FileFailure::OpenFailed, kTextOpenFailed, Utf8Error(ec).message(), path);
   // The whole area is read before anything is stored, so a short or unreadable file changes nothing.
   std::vector<std::uint8_t> bytes;
   std::error_code reason;

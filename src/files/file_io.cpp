@@ -4,6 +4,8 @@
 #include <charconv>
 #include <random>
 
+#include "files/path_text.h"
+
 namespace kavira {
 namespace fs = std::filesystem;
 namespace {
@@ -12,6 +14,8 @@ namespace {
 constexpr std::size_t kLongestTemporaryName = kTemporaryPrefix.size() + 10 + 1 + 10;
 // More links than this in a row count as a loop, as the system counts them.
 constexpr int kMaxLinks = 40;
+// What the lengths of names and paths are counted in.
+constexpr const char* kPathUnits = sizeof(fs::path::value_type) == 1 ? " bytes" : " characters";
 
 class FileErrors final : public std::error_category {
  public:
@@ -61,20 +65,19 @@ std::optional<SaveProblem> CheckLengths(const fs::path& path, FileSystem& system
   const auto tooLong = std::make_error_code(std::errc::filename_too_long);
   const std::size_t name = path.filename().native().size();
   if (name > limits.name) {
-    return Refusal(tooLong, "the file name is " + std::to_string(name) +
-                                " bytes long; the folder takes at most " + std::to_string(limits.name));
+    return Refusal(tooLong, "the file name is " + std::to_string(name) + kPathUnits +
+                                " long; the folder takes at most " + std::to_string(limits.name));
   }
   const std::size_t length = path.native().size();
   if (length > limits.path) {
-    return Refusal(tooLong, "the path is " + std::to_string(length) +
-                                " bytes long; the system takes at most " + std::to_string(limits.path));
+    return Refusal(tooLong, "the path is " + std::to_string(length) + kPathUnits +
+                                " long; the system takes at most " + std::to_string(limits.path));
   }
   // The new file is written next to its target under a temporary name first.
   if (folder.native().size() + 1 + kLongestTemporaryName > limits.path) {
-    return Refusal(tooLong, "the folder's path is " + std::to_string(folder.native().size()) +
-                                " bytes long; saving needs room for " +
-                                std::to_string(1 + kLongestTemporaryName) + " more within the system's " +
-                                std::to_string(limits.path));
+    return Refusal(tooLong, "the folder's path is " + std::to_string(folder.native().size()) + kPathUnits +
+                                " long; saving needs room for " + std::to_string(1 + kLongestTemporaryName) +
+                                " more within the system's " + std::to_string(limits.path));
   }
   return std::nullopt;
 }
@@ -83,7 +86,7 @@ std::optional<SaveProblem> Inspect(const fs::path& path, FileSystem& system, Tar
   if (path.empty()) return Refusal(std::make_error_code(std::errc::no_such_file_or_directory));
   // The given path first: an overlong one would only be reported as missing further on.
   if (auto problem = CheckLengths(path, system)) return problem;
-  if (const auto e = ResolveLinks(path, target.path)) return Refusal(e);
+  if (const auto e = ResolveLinks(path, target.path)) return Refusal(Utf8Error(e));
   if (target.path != path) {
     if (auto problem = CheckLengths(target.path, system)) return problem;
   }
@@ -93,15 +96,15 @@ std::optional<SaveProblem> Inspect(const fs::path& path, FileSystem& system, Tar
   const fs::file_status folderStatus = fs::status(folder, ec);
   if (folderStatus.type() == fs::file_type::not_found) {
     return Refusal(std::make_error_code(std::errc::no_such_file_or_directory),
-                   "the folder " + folder.string() + " does not exist");
+                   "the folder " + PathToUtf8(folder) + " does not exist");
   }
-  if (ec) return Refusal(ec, "the folder " + folder.string() + ": " + ec.message());
+  if (ec) return Refusal(ec, "the folder " + PathToUtf8(folder) + ": " + Utf8Error(ec).message());
   if (!fs::is_directory(folderStatus)) {
-    return Refusal(std::make_error_code(std::errc::not_a_directory), folder.string() + " is not a folder");
+    return Refusal(std::make_error_code(std::errc::not_a_directory), PathToUtf8(folder) + " is not a folder");
   }
 
   const fs::file_status status = fs::symlink_status(target.path, ec);
-  if (ec && !NotFound(ec)) return Refusal(ec);
+  if (ec && !NotFound(ec)) return Refusal(Utf8Error(ec));
   target.kind = KindOf(status);
   switch (target.kind) {
     case FileKind::Regular:
@@ -117,7 +120,7 @@ std::optional<SaveProblem> Inspect(const fs::path& path, FileSystem& system, Tar
   }
   if (target.kind != FileKind::CharDevice) {
     if (const auto e = system.CheckWriteAccess(folder)) {
-      return Refusal(e, "the folder " + folder.string() + ": " + e.message());
+      return Refusal(e, "the folder " + PathToUtf8(folder) + ": " + e.message());
     }
   }
   return std::nullopt;
@@ -161,6 +164,25 @@ FileKind KindOf(const fs::file_status& status) {
 const std::error_category& FileErrorCategory() {
   static const FileErrors category;
   return category;
+}
+
+// Folders and listings need no more than the standard library, on every system.
+std::error_code FileSystem::CreateFolders(const fs::path& folder) {
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) return ec;
+  if (!fs::is_directory(folder, ec)) return ec ? ec : std::make_error_code(std::errc::not_a_directory);
+  return {};
+}
+
+std::error_code FileSystem::ListFiles(const fs::path& folder, std::vector<fs::path>& names) {
+  names.clear();
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code kind;
+    if (it->is_regular_file(kind)) names.push_back(it->path().filename());
+  }
+  return ec;
 }
 
 std::error_code make_error_code(FileError e) {
@@ -231,7 +253,7 @@ std::size_t RemoveOrphanTemporaries(const fs::path& folder, FileSystem& system) 
   std::error_code ec;
   for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end; !ec && it != end;
        it.increment(ec)) {
-    const auto owner = TemporaryFileOwner(it->path().filename().string());
+    const auto owner = TemporaryFileOwner(PathToUtf8(it->path().filename()));
     std::error_code sec;
     if (!owner || it->symlink_status(sec).type() != fs::file_type::regular) continue;
     if (*owner != system.ProcessId() && system.ProcessGone(*owner)) orphans.push_back(it->path());

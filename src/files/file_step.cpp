@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "files/path_text.h"
+
 namespace kavira {
 namespace {
 
@@ -11,8 +13,9 @@ std::optional<FileFailure> Save(DataArea area, const LinkState& link, const Cont
                                 FileDialogState& dialog) {
   const bool inSet = link.wszystko != 0;
   if (!inSet || area == DataArea::Scenes) dialog.pendingSaves.clear();
-  dialog.pendingSaves.push_back({dialog.NazwaPliku, EncodeDataFile(area, image)});
-  if (inSet && area != DataArea::Midi) return CheckSaveFile(dialog.NazwaPliku);
+  const std::filesystem::path path = PathFromUtf8(dialog.NazwaPliku);
+  dialog.pendingSaves.push_back({path, EncodeDataFile(area, image)});
+  if (inSet && area != DataArea::Midi) return CheckSaveFile(path);
   std::vector<FileWrite> files;
   files.swap(dialog.pendingSaves);
   return SaveFileSet(files);
@@ -34,7 +37,9 @@ std::optional<DataArea> DataAreaOf(_obszar obszar) {
 }
 
 std::string ReplaceExtension(std::string_view name, std::string_view ext) {
-  const std::size_t slash = name.rfind('/');
+  // Windows takes either slash between folders; elsewhere a backslash is part of a name.
+  const std::string_view separators = std::filesystem::path::preferred_separator == '/' ? "/" : "/\\";
+  const std::size_t slash = name.find_last_of(separators);
   const std::size_t dot = name.rfind('.');
   std::string result(name);
   if (dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash)) {
@@ -81,7 +86,7 @@ FileStepEnd RunFileStep(const LinkState& link, ControllerImage& image, Host& hos
   dialog.NazwaPliku = *chosen;
 
   const std::optional<FileFailure> failure =
-      save ? Save(*area, link, image, dialog) : LoadDataFile(dialog.NazwaPliku, *area, image);
+      save ? Save(*area, link, image, dialog) : LoadDataFile(PathFromUtf8(dialog.NazwaPliku), *area, image);
   if (failure) {
     host.messageBox(failure->BoxText(), failure->Caption(), Buttons::Ok, Icon::Stop,
                     MessageKind::FileFailure);

@@ -2,12 +2,13 @@
 // need from the system (opening, reading, creating, flushing, renaming and removing files, write
 // permission, name limits, whether a process still runs) goes through FileSystem; the rest of
 // src/files is standard C++ and works with std::filesystem paths only. One implementation per system
-// sits in its own source file (file_system_posix.cpp); tests put a decorator around it to inject
-// faults.
+// sits in its own source file (file_system_posix.cpp, file_system_win.cpp; CMake picks one); tests
+// put a decorator around it to inject faults. The reasons they report read as UTF-8.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <span>
@@ -38,8 +39,8 @@ std::error_code make_error_code(FileError e);
 // The refusal for a path of `kind` where a file was wanted ("it is a named pipe (FIFO), not a file").
 std::error_code NotAFile(FileKind kind);
 
-// The longest file name a folder takes and the longest path the system takes, in bytes, without the
-// terminator.
+// The longest file name a folder takes and the longest path the system takes, without the
+// terminator, in the units of the system's paths (bytes; UTF-16 units on Windows).
 struct NameLimits {
   std::size_t name = 255;
   std::size_t path = 4095;
@@ -99,17 +100,10 @@ class FileSystem {
     return std::make_error_code(std::errc::function_not_supported);
   }
   // Creates `folder` and the missing folders above it (nothing to do when it exists).
-  virtual std::error_code CreateFolders(const std::filesystem::path& folder) {
-    (void)folder;
-    return std::make_error_code(std::errc::function_not_supported);
-  }
+  virtual std::error_code CreateFolders(const std::filesystem::path& folder);
   // The names (without the folder) of the regular files in `folder`.
   virtual std::error_code ListFiles(const std::filesystem::path& folder,
-                                    std::vector<std::filesystem::path>& names) {
-    (void)folder;
-    names.clear();
-    return std::make_error_code(std::errc::function_not_supported);
-  }
+                                    std::vector<std::filesystem::path>& names);
 
   // This process's id, and whether the process `pid` has ended. A process that runs under another
   // user still runs; one that cannot be asked about is taken to run.
@@ -119,6 +113,13 @@ class FileSystem {
 
 // The running system's implementation.
 FileSystem& SystemFileSystem();
+
+// The local time of `t` (the undo journals are named by it).
+std::tm LocalTime(std::time_t t);
+
+// `error` (from the C++ library's file functions) with a message() in UTF-8: on Windows the library
+// words the system's errors in the narrow code page, and they are worded again here.
+std::error_code Utf8Error(std::error_code error);
 
 }  // namespace kavira
 

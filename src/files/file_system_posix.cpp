@@ -129,26 +129,6 @@ class PosixFileSystem final : public FileSystem {
     return {};
   }
 
-  std::error_code CreateFolders(const std::filesystem::path& folder) override {
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (ec) return ec;
-    if (!std::filesystem::is_directory(folder, ec))
-      return ec ? ec : std::make_error_code(std::errc::not_a_directory);
-    return {};
-  }
-
-  std::error_code ListFiles(const std::filesystem::path& folder,
-                            std::vector<std::filesystem::path>& names) override {
-    names.clear();
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-      std::error_code kind;
-      if (it->is_regular_file(kind)) names.push_back(it->path().filename());
-    }
-    return ec;
-  }
-
   std::error_code ReadPrefix(const std::filesystem::path& path, std::size_t limit,
                              std::vector<std::uint8_t>& out, bool& opened) override {
     out.clear();
@@ -244,9 +224,19 @@ class PosixFileSystem final : public FileSystem {
 
 }  // namespace
 
+std::tm LocalTime(std::time_t t) {
+  std::tm local{};
+  localtime_r(&t, &local);
+  return local;
+}
+
 FileSystem& SystemFileSystem() {
   static PosixFileSystem system;
   return system;
+}
+
+std::error_code Utf8Error(std::error_code error) {
+  return error;  // the C library's texts
 }
 
 }  // namespace kavira

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "files/path_text.h"
 #include "model/numbering.h"
 
 namespace kavira {
@@ -35,7 +36,7 @@ std::uint32_t Get32(const std::uint8_t* p) {
 }
 
 std::string Why(const std::filesystem::path& path, const std::string& what, std::error_code e) {
-  return path.string() + ": " + what + ": " + e.message();
+  return PathToUtf8(path) + ": " + what + ": " + e.message();
 }
 
 }  // namespace
@@ -160,23 +161,18 @@ std::optional<Journal> ReadJournal(FileSystem& system, const std::filesystem::pa
     return std::nullopt;
   }
   if (bytes.size() > limit) {
-    if (error != nullptr) *error = path.string() + ": too large for an undo journal";
+    if (error != nullptr) *error = PathToUtf8(path) + ": too large for an undo journal";
     return std::nullopt;
   }
   std::string why;
   auto journal = DecodeJournal(bytes, &why);
-  if (!journal && error != nullptr) *error = path.string() + ": " + why;
+  if (!journal && error != nullptr) *error = PathToUtf8(path) + ": " + why;
   return journal;
 }
 
 std::string JournalStem(std::int64_t created) {
   const auto t = static_cast<std::time_t>(created);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &t);
-#else
-  localtime_r(&t, &local);
-#endif
+  const std::tm local = LocalTime(t);
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%d_%H-%M-%S", &local);
   return text;
@@ -209,12 +205,12 @@ std::unique_ptr<JournalWriter> JournalWriter::Create(FileSystem& system, const s
     }
     return std::unique_ptr<JournalWriter>(new JournalWriter(std::move(file), path));
   }
-  return fail(folder.string() + ": cannot create the undo journal: too many journals named " + stem);
+  return fail(PathToUtf8(folder) + ": cannot create the undo journal: too many journals named " + stem);
 }
 
 std::string JournalWriter::append(std::uint32_t block, ByteView bytes) {
   if (bytes.size() < kBlockBytes)
-    return path_.string() + ": a block of " + std::to_string(bytes.size()) + " bytes";
+    return PathToUtf8(path_) + ": a block of " + std::to_string(bytes.size()) + " bytes";
   std::error_code e = file_->Append(EncodeJournalRecord(block, bytes));
   if (!e && syncEachRecord) e = file_->Sync();
   if (e) return Why(path_, "cannot write the undo journal", e);
@@ -228,7 +224,7 @@ std::vector<std::filesystem::path> ListJournals(FileSystem& system, const std::f
   const std::string ext = std::string(".") + kJournalExtension;
   std::vector<std::filesystem::path> journals;
   for (const auto& name : names) {
-    const std::string text = name.string();
+    const std::string text = PathToUtf8(name);
     // Only the program's own names: a date and time, perhaps a number after it.
     if (text.size() >= 19 + ext.size() && text.ends_with(ext) && text[4] == '-' && text[10] == '_' &&
         std::isdigit(static_cast<unsigned char>(text[0])) != 0) {
@@ -237,8 +233,8 @@ std::vector<std::filesystem::path> ListJournals(FileSystem& system, const std::f
   }
   // "-2" sorts after the bare name of the same second, and "-10" after "-9".
   std::sort(journals.begin(), journals.end(), [](const auto& a, const auto& b) {
-    const std::string x = a.stem().string();
-    const std::string y = b.stem().string();
+    const std::string x = PathToUtf8(a.stem());
+    const std::string y = PathToUtf8(b.stem());
     const std::string xd = x.substr(0, 19);
     const std::string yd = y.substr(0, 19);
     if (xd != yd) return xd < yd;

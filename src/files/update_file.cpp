@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/file_io.h"
+#include "files/path_text.h"
 #include "link/transfer_engine.h"
 
 namespace kavira {
@@ -248,12 +249,12 @@ std::optional<FirmwareImage> LoadUpdate(int ver_only, std::string_view oldFWV, H
            Answer::Yes;
   };
 
-  const std::filesystem::path path = dialog.NazwaPliku;
+  const std::filesystem::path path = PathFromUtf8(dialog.NazwaPliku);
   std::error_code ec;
   if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
     return fail(MissingUpdateFile(dialog.NazwaPliku));
   }
-  if (ec) return fail(MakeUpdateFailure(UpdateFailure::OpenFailed), ec);
+  if (ec) return fail(MakeUpdateFailure(UpdateFailure::OpenFailed), Utf8Error(ec));
   std::vector<std::uint8_t> file;
   switch (ReadFilePrefix(path, kUpdateFileLimit + 1, file, &ec)) {
     case ReadOutcome::OpenFailed:

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "files/file_io.h"
+#include "files/path_text.h"
 #include "model/hex_text.h"
 
 namespace kavira {
@@ -263,11 +264,11 @@ std::optional<std::string> WriteUpdateFile(const std::filesystem::path& path,
     case ReplaceResult::Failure::Refused:
     case ReplaceResult::Failure::NotWritable:
     case ReplaceResult::Failure::CreateFailed:
-      return "cannot create " + path.string() + " (" + r.reason + ")";
+      return "cannot create " + PathToUtf8(path) + " (" + r.reason + ")";
     default:
       break;
   }
-  return "cannot write " + path.string() + " (" + r.reason + ")";
+  return "cannot write " + PathToUtf8(path) + " (" + r.reason + ")";
 }
 
 }  // namespace kavira

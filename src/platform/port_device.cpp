@@ -139,6 +139,15 @@ std::optional<NotAPort> CheckPortPath(const std::string& name) {
 #endif
 }
 
+bool PortAccessDenied(const std::string& name) {
+#ifdef _WIN32
+  (void)name;
+  return false;
+#else
+  return ::access(PortDevicePath(name).c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+#endif
+}
+
 std::string PortLockPath(const std::string& name) {
 #ifdef _WIN32
   (void)name;

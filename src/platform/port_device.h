@@ -28,6 +28,10 @@ struct NotAPort {
 };
 std::optional<NotAPort> CheckPortPath(const std::string& name);
 
+// Whether this user may not open the port's device for reading and writing (its permissions). On
+// Windows always false: a port that refuses access there is held by another program.
+bool PortAccessDenied(const std::string& name);
+
 // The lock file QtSerialPort uses for the port, or "" where there is none (Windows).
 std::string PortLockPath(const std::string& name);
 

@@ -1,7 +1,9 @@
 #include "platform/port_list.h"
 
+#if defined(__linux__)
 #include <grp.h>
 #include <sys/stat.h>
+#endif
 
 #include <QSerialPortInfo>
 #include <algorithm>

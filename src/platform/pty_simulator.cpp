@@ -35,6 +35,10 @@ timespec ToTimespec(std::chrono::nanoseconds d) {
 
 }  // namespace
 
+bool PtySimulator::Available() {
+  return true;
+}
+
 std::unique_ptr<PtySimulator> PtySimulator::Start(std::unique_ptr<SimController> controller,
                                                   std::string* error, std::function<void()> onLineClosed) {
   std::unique_ptr<PtySimulator> sim(new PtySimulator());

@@ -22,6 +22,9 @@ namespace kavira {
 
 class PtySimulator {
  public:
+  // Whether this system has pseudo-terminals at all (Windows has none: use a null-modem pair there).
+  static bool Available();
+
   // Opens a pseudo-terminal and starts serving `controller` on it. Nothing, and a reason in
   // `error`, when the system gives no pseudo-terminal. `onLineClosed` is called from the serving
   // thread when a `close` misbehaviour has closed the line (the thread then ends).

@@ -1,7 +1,5 @@
 #include "platform/qt_serial_port.h"
 
-#include <unistd.h>
-
 #include <QTimer>
 #include <cerrno>
 
@@ -30,8 +28,7 @@ int ErrnoOf(QSerialPort::SerialPortError error, const std::string& name) {
     case QSerialPort::PermissionError:
       // Qt says "permission" both for a device we may not open and for one another program holds
       // (its lock file, or exclusive mode): tell them apart.
-      if (::access(PortDevicePath(name).c_str(), R_OK | W_OK) != 0 && errno == EACCES) return EACCES;
-      return EBUSY;
+      return PortAccessDenied(name) ? EACCES : EBUSY;
     case QSerialPort::OpenError:
       return EBUSY;
     case QSerialPort::NotOpenError:

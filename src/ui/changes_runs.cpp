@@ -1,4 +1,5 @@
 #include "ui/changes_runs.h"
+#include "files/path_text.h"
 
 #include <ctime>
 #include <set>
@@ -57,8 +58,8 @@ void ChangesRuns::undoChosen() {
   FileRequest request;
   request.title = Texts::kChooseJournal;
   request.filterIndex = 5;
-  request.initialName = (folder / "").string();
-  if (const auto chosen = host_.chooseFile(request)) undo(std::filesystem::path(*chosen));
+  request.initialName = PathToUtf8(folder / "");
+  if (const auto chosen = host_.chooseFile(request)) undo(PathFromUtf8(*chosen));
 }
 
 void ChangesRuns::undo(const std::filesystem::path& path) {
@@ -69,7 +70,7 @@ void ChangesRuns::undo(const std::filesystem::path& path) {
                      Icon::Stop, MessageKind::FileFailure);
     return;
   }
-  const std::string question = std::string(Texts::kUndoQuestion) + "\n" + path.string() + "\n" +
+  const std::string question = std::string(Texts::kUndoQuestion) + "\n" + PathToUtf8(path) + "\n" +
                                Format(Texts::kBlocksWritten, {std::to_string(journal->records.size())});
   if (host_.messageBox(question, Texts::kCaptionQuestion, Buttons::YesNo, Icon::Question,
                        MessageKind::Question) != Answer::Yes) {
@@ -94,7 +95,7 @@ void ChangesRuns::ended(const ChangesReport& report) {
           Format(Texts::kBlocksEqual, {std::to_string(report.equal)}) + "\n";
   const bool kept = journal_ && journal_->records() > 0;
   text +=
-      kept ? Format(Texts::kUndoJournal, {journal_->path().string()}) : std::string(Texts::kNoJournalKept);
+      kept ? Format(Texts::kUndoJournal, {PathToUtf8(journal_->path())}) : std::string(Texts::kNoJournalKept);
   const bool ok = report.readBackOk;
   closeJournal();
   // The older journals go only now that a newer write has succeeded.
@@ -113,7 +114,7 @@ void ChangesRuns::linkIdle() {
       cutShort ? std::string(engine_.changes().kind == WalkKind::Undo ? Texts::kUndoStopped
                                                                       : Texts::kChangesStopped) +
                      "\n" + Format(Texts::kBlocksWritten, {std::to_string(engine_.changes().written)}) +
-                     "\n" + Format(Texts::kUndoJournal, {journal_->path().string()})
+                     "\n" + Format(Texts::kUndoJournal, {PathToUtf8(journal_->path())})
                : std::string();
   closeJournal();
   if (cutShort)

@@ -102,6 +102,9 @@ TEST(JournalTest, WriterNamesByTimeAvoidsCollisionsAndKeepsTheLastFifty) {
   const auto j = ReadJournal(fs, b->path(), &error);
   ASSERT_TRUE(j) << error;
   EXPECT_EQ(j->records.size(), 1U);
+  // Journals are pruned after they are closed (Windows cannot remove a file that is open).
+  a.reset();
+  b.reset();
 
   // A folder that cannot be made: nothing is created.
   test::WriteAll(dir.path() / "file", Bytes{1});

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Fails when POSIX or Windows system headers, POSIX calls or system #ifs appear outside the places
+# that may hold them: the platform adapters (src/platform) and the file layer's system-specific
+# files (src/files/file_system_*.cpp). Everything else must build for every system unchanged.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+allowed='^src/(platform/|files/file_system_[a-z]+\.cpp$)'
+files=$(git ls-files 'src/*.cpp' 'src/*.h' | grep -Ev "$allowed" || true)
+
+headers='#[[:space:]]*include[[:space:]]*<(unistd|fcntl|termios|pty|poll|signal|grp|pwd|dlfcn|io|windows|direct|dirent)\.h>|#[[:space:]]*include[[:space:]]*<sys/|#[[:space:]]*include[[:space:]]*<csignal>'
+calls='(^|[^[:alnum:]_.>])::(open|close|read|write|fsync|fdatasync|rename|unlink|kill|getpid|isatty|_isatty|pipe|pipe2|poll|select|sigaction|signal|raise|fork|fchown|fchmod|chmod|stat|lstat|fstat|access|mkfifo|mkdtemp|mkstemp|truncate|ftruncate|dup|dup2|tcsetattr|tcgetattr|posix_openpt)[[:space:]]*\(|(^|[^[:alnum:]_.>:])(sigaction|pipe2|isatty|getpid|fsync|posix_openpt)[[:space:]]*\(|STD(IN|OUT|ERR)_FILENO|\bE(INTR|AGAIN)\b'
+conditions='#[[:space:]]*(if|ifdef|ifndef|elif)\b.*\b(_WIN32|_WIN64|WIN32|__linux__|__unix__|__APPLE__|_POSIX_VERSION|__MINGW32__|_MSC_VER)\b'
+paths='\.c_str\(\)[^;]*\b(open|fopen|stat|access)\b|\bpath\(\)\.string\(\)|\.filename\(\)\.string\(\)'
+
+found=0
+report() {
+  local what=$1 pattern=$2
+  local hits
+  hits=$(grep -nE "$pattern" $files 2>/dev/null | grep -v 'portability: allowed' || true)
+  if [ -n "$hits" ]; then
+    echo "check-portability: $what outside the platform adapters and the file layer's system files:" >&2
+    echo "$hits" | sed 's/^/  /' >&2
+    found=1
+  fi
+}
+report "system headers" "$headers"
+report "POSIX calls and names" "$calls"
+report "system #ifs" "$conditions"
+report "narrow-string paths (use PathFromUtf8 / PathToUtf8)" "$paths"
+
+if [ "$found" -ne 0 ]; then
+  echo "check-portability: FAILED. Move the system calls behind src/platform or src/files/file_system.h." >&2
+  exit 1
+fi
+echo "check-portability: $(echo "$files" | wc -w) files outside the adapters use no system calls"
