@@ -1,5 +1,6 @@
-// Opens one editing dialog over a demo image, to look at it or to take its picture:
-//   dialog_preview scene|midi|settings [picture.png]
+// Opens one editing dialog over a demo image, or the main window against a simulated controller, to look
+// at it or to take its picture:
+//   dialog_preview scene|midi|settings|window [picture.png]
 // With a file name the dialog is shown, saved as a picture and the program ends.
 #include <QApplication>
 #include <QPixmap>
@@ -11,7 +12,12 @@
 #include "link/host.h"
 #include "model/controller_image.h"
 #include "model/numbering.h"
+#include "platform/port_list.h"
+#include "platform/pty_simulator.h"
 #include "platform/translation.h"
+#include "sim/demo_show.h"
+#include "sim/sim_controller.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/midi_dialog.h"
 #include "ui/scene_editor_dialog.h"
@@ -70,9 +76,42 @@ std::unique_ptr<ControllerImage> DemoImage() {
   return image;
 }
 
+// The main window, 800 x 600, against a simulated controller holding the demo show: after the search
+// has found it and read its version, half-way through a read of everything.
+int PreviewWindow(const QString& picture) {
+  auto controller = std::make_unique<SimController>();
+  auto show = std::make_unique<ControllerImage>();
+  FillDemoShow(*show);
+  controller->memory().loadImage(*show);
+  std::string error;
+  auto sim = PtySimulator::Start(std::move(controller), &error);
+  if (!sim) {
+    std::fprintf(stderr, "dialog_preview: cannot start the simulated controller: %s\n", error.c_str());
+    return 1;
+  }
+  MainWindow window(SystemPortList({sim->path()}));
+  window.resize(800, 600);
+  window.show();
+  window.SetSBparts();
+  window.startUp();
+  if (picture.isEmpty()) return QApplication::exec();
+  int rc = 1;
+  QTimer::singleShot(2500, [&] {
+    window.engine().startBlocks({_read_, 0, 1023, true});
+    QTimer::singleShot(1500, [&] {
+      rc = window.grab().save(picture) ? 0 : 1;
+      window.engine().stop();
+      QApplication::quit();
+    });
+  });
+  QApplication::exec();
+  return rc;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  Q_INIT_RESOURCE(pictures);  // the main window's pictures live in a static library
   QApplication app(argc, argv);
   // KAVIRA_LANG=en shows the dialog in English.
   if (qgetenv("KAVIRA_LANG") == "en") SetLanguage(Language::English);
@@ -81,6 +120,7 @@ int main(int argc, char** argv) {
   auto image = DemoImage();
   PreviewHost host;
   std::unique_ptr<QDialog> dialog;
+  if (which == QLatin1String("window")) return PreviewWindow(picture);
   if (which == QLatin1String("scene")) {
     dialog = std::make_unique<SceneEditorDialog>(*image, host);
   } else if (which == QLatin1String("midi")) {
@@ -88,7 +128,7 @@ int main(int argc, char** argv) {
   } else if (which == QLatin1String("settings")) {
     dialog = std::make_unique<SettingsDialog>(*image, host);
   } else {
-    std::fprintf(stderr, "usage: dialog_preview scene|midi|settings [picture.png]\n");
+    std::fprintf(stderr, "usage: dialog_preview scene|midi|settings|window [picture.png]\n");
     return 2;
   }
   if (picture.isEmpty()) return dialog->exec();
