@@ -28,9 +28,9 @@ struct MenuDef {
 };
 
 inline constexpr const char* kMenuBarName = "KaviraOB<->PC";
-inline constexpr const char* kAkcjeMenu = "Akcje";
+inline constexpr const char* kActionMenu = "Akcje";
 inline constexpr const char* kPortMenu = "Port";
-inline constexpr const char* kWyborMenu = "Wybór";
+inline constexpr const char* kAreaMenu = "Wybór";
 inline constexpr const char* kLanguageMenu = "Language";
 
 // Commands of the entries added after the original ones (the window program's own, not the core's).
@@ -50,7 +50,7 @@ class Menus {
   // The action of a command identifier (the first one with it).
   QAction* command(int id) const;
   // Entry at `position` of the "Akcje" menu, separators counted.
-  QAction* akcjeEntry(int position) const;
+  QAction* actionEntry(int position) const;
   // The action `a` highlights in "Akcje", or nothing when `a` is not one of its entries.
   std::optional<_akcja> highlightOf(const QAction* a) const;
   // Shows every entry's text in the current language.
