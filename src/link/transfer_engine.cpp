@@ -309,7 +309,7 @@ void TransferEngine::stepSending() {
     default:
       DataCnt = link_.akcja == _write_ ? 0 : static_cast<int>(kBlockBytes);
   }
-  pendingError_ = port_->startRead(static_cast<std::size_t>(DataCnt + CtrlCnt));
+  pendingError_ = port_->startRead(static_cast<std::size_t>(DataCnt) + static_cast<std::size_t>(CtrlCnt));
 }
 
 void TransferEngine::stepReceiving() {

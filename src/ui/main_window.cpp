@@ -126,7 +126,7 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
   // When a dialog, a message box or a menu closes, the client area is painted again, and with it the
   // status bar shows the link's state as it is now.
   qApp->installEventFilter(this);
-  setStatusText(kPartFirmware, engine_.link().HFirmWareVer);
+  MainWindow::setStatusText(kPartFirmware, engine_.link().HFirmWareVer);
   refreshStatus();
 }
 

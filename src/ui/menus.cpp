@@ -108,7 +108,7 @@ const MenuDef* FindMenu(const std::string& name) {
   return nullptr;
 }
 
-Menus::Menus(QMenuBar* bar, const std::vector<std::string>& ports) : bar_(bar), ports_(ports) {
+Menus::Menus(QMenuBar* bar, std::vector<std::string> ports) : bar_(bar), ports_(std::move(ports)) {
   // The area menu exists before "Akcje", which hangs it under six of its entries.
   menus_[kAreaMenu] = build(kAreaMenu, bar);
   const MenuDef* def = FindMenu(kMenuBarName);
@@ -142,7 +142,7 @@ void Menus::retranslate() {
   }
 }
 
-void Menus::checkLanguage(int id) {
+void Menus::checkLanguage(int id) const {
   for (QAction* a : menu(kLanguageMenu)->actions())
     a->setChecked(a->data().toInt() == id);
 }
@@ -219,7 +219,7 @@ QAction* Menus::portEntry(int index) const {
   return index >= 0 && index + 1 < list.size() ? list[index + 1] : nullptr;
 }
 
-void Menus::checkPort(int index) {
+void Menus::checkPort(int index) const {
   const auto list = menu(kPortMenu)->actions();
   for (int i = 1; i < list.size(); ++i)
     list[i]->setChecked(i - 1 == index);

@@ -44,7 +44,7 @@ class Menus {
  public:
   // Builds the area menu "Wybór" first, then the bar with every other menu; `ports` are the entries of
   // "Port" after "&Auto" (identifiers 201 + index). Each command action carries its identifier as data.
-  Menus(QMenuBar* bar, const std::vector<std::string>& ports);
+  Menus(QMenuBar* bar, std::vector<std::string> ports);
 
   QMenu* menu(const std::string& name) const;
   // The action of a command identifier (the first one with it).
@@ -56,9 +56,9 @@ class Menus {
   // Shows every entry's text in the current language.
   void retranslate();
   // The check mark of the language menu on the entry with this command.
-  void checkLanguage(int id);
+  void checkLanguage(int id) const;
   // The check mark of the port menu on entry `index` (-1: none).
-  void checkPort(int index);
+  void checkPort(int index) const;
   QAction* portEntry(int index) const;
 
  private:
