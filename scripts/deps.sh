@@ -8,7 +8,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n qt6-l10n-tools qt6-tools-dev libgtest-dev fonts-dejavu-core
   dpkg-dev file lintian desktop-file-utils appstream
-  clang libclang-rt-dev clang-format)
+  clang libclang-rt-dev clang-format clang-tidy)
 if [ "${1:-}" = "--windows" ]; then
   shift
   packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest)

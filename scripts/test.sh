@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What CI runs. Installs what is missing, checks the sources' format and that system calls stay in the
-# adapters (scripts/check-portability.sh), builds with warnings as errors and runs every test, runs the
+# adapters (scripts/check-portability.sh), builds with warnings as errors and runs every test, runs
+# clang-tidy over src/ (scripts/check-tidy.sh), runs the
 # whole suite again under the sanitizers, runs each fuzz target for 10 s,
 # builds the Debian package, checks it and runs the programs from it, then builds the Qt-free core for
 # Windows and runs its tests under wine (scripts/test-windows-core.sh). Each step says how long it took.
@@ -25,6 +26,9 @@ step "portability check" ./scripts/check-portability.sh
 cmake --preset ci
 cmake --build --preset ci
 ctest --preset ci
+
+# clang-tidy over src/ with .clang-tidy's checks, on the ci tree just built.
+step "clang-tidy" ./scripts/check-tidy.sh build/ci
 
 # Sanitizers: the whole test suite again, under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitizers() { cmake --preset asan && cmake --build --preset asan && ctest --preset asan; }

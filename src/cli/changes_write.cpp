@@ -23,10 +23,6 @@ std::string Blocks(std::size_t n) {
 
 }  // namespace
 
-fs::path PathFromUtf8(const std::string& text) {
-  return fs::path(std::u8string(text.begin(), text.end()));
-}
-
 fs::path JournalFolder(const std::optional<std::string>& option) {
   return option ? PathFromUtf8(*option) : DefaultJournalFolder();
 }

@@ -12,9 +12,6 @@
 
 namespace kavira::cli {
 
-// A path the user typed, taken as UTF-8.
-std::filesystem::path PathFromUtf8(const std::string& text);
-
 // The journal folder: --journal-dir, or the window program's.
 std::filesystem::path JournalFolder(const std::optional<std::string>& option);
 

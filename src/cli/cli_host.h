@@ -42,7 +42,7 @@ class CliHost final : public Host {
   // The link whose frames the boxes are about (the engine, once it exists).
   void watch(const LinkState& link) { link_ = &link; }
 
-  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+  Answer messageBox(std::string_view polish, std::string_view caption, Buttons buttons, Icon icon,
                     MessageKind kind) override;
   void setStatusText(int part, std::string_view text) override;
   void setProgress(int) override {}

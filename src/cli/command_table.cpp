@@ -33,8 +33,8 @@ std::span<const Command> CommandTable() {
 }
 
 const Command* FindCommand(std::string_view name) {
-  const auto it = std::find_if(std::begin(kCommands), std::end(kCommands),
-                               [&](const Command& c) { return c.name == name; });
+  const auto* const it = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                      [&](const Command& c) { return c.name == name; });
   return it == std::end(kCommands) ? nullptr : &*it;
 }
 

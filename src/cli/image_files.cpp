@@ -83,6 +83,7 @@ std::optional<std::string> SaveImageFiles(const std::string& base, const std::ve
                                           const ControllerImage& image, const ReplaceOptions& options,
                                           SaveReport& report) {
   std::vector<FileWrite> files;
+  files.reserve(areas.size());
   for (DataArea area : areas)
     files.push_back({DataFilePath(base, area), EncodeDataFile(area, image)});
   ReplaceResult result = ReplaceFiles(files, options);

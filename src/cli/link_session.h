@@ -47,7 +47,7 @@ class LinkSession {
 
   // Keeps the port open a while longer, for a frame that gets no answer to leave the line (and any
   // adapter's buffer) before the port closes.
-  void linger(Millis time);
+  static void linger(Millis time);
 
   // After a run: the exit code and its message printed when the run was interrupted or failed, with
   // what that means for the user's work (`consequence`, e.g. "no file was saved").

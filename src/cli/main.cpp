@@ -68,14 +68,15 @@ int main(int argc, char** argv) {
     if (reader.flag("--help") || reader.flag("-h")) {
       PrintHelp(std::cout);
       return kExitOk;
-    } else if (reader.flag("--version")) {
+    }
+    if (reader.flag("--version")) {
       std::cout << "kaviraob-cli " << KAVIRAOB_VERSION << '\n';
       return kExitOk;
-    } else if (!reader.current().empty() && reader.current()[0] == '-') {
-      return Complain("", "unknown option '" + reader.current() + "' (see --help)", kExitUsage);
-    } else {
-      break;
     }
+    if (!reader.current().empty() && reader.current()[0] == '-') {
+      return Complain("", "unknown option '" + reader.current() + "' (see --help)", kExitUsage);
+    }
+    break;
   }
   if (reader.done()) {
     PrintHelp(std::cerr);

@@ -44,7 +44,8 @@ int RunPackUpdate(Context&, Args args) {
     if (reader.flag("--help") || reader.flag("-h")) {
       PrintHelp();
       return kExitOk;
-    } else if (reader.is("--version")) {
+    }
+    if (reader.is("--version")) {
       const auto v = reader.value();
       version = v ? ParseFirmwareVersion(*v) : std::nullopt;
       if (!version) {

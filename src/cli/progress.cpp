@@ -1,5 +1,6 @@
 #include "cli/progress.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ostream>
 
@@ -20,7 +21,7 @@ std::string Bare(const std::string& statusText) {
 }
 
 std::string Clock(double seconds) {
-  const long s = static_cast<long>(seconds + 0.5);
+  const long s = std::lround(seconds);
   char buf[32];
   std::snprintf(buf, sizeof buf, "%ld:%02ld", s / 60, s % 60);
   return buf;

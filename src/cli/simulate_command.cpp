@@ -91,7 +91,8 @@ int RunSimulate(Context&, Args args) {
     if (reader.flag("--help") || reader.flag("-h")) {
       PrintUsage();
       return kExitOk;
-    } else if (reader.flag("--demo")) {
+    }
+    if (reader.flag("--demo")) {
       demo = true;
     } else if (reader.flag("--no-pacing")) {
       options.pacing = false;

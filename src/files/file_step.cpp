@@ -53,7 +53,7 @@ std::string ReplaceExtension(std::string_view name, std::string_view ext) {
 
 FileStepEnd RunFileStep(const LinkState& link, ControllerImage& image, Host& host, FileDialogState& dialog) {
   host.setStatusText(kPartArea, kTextFile);
-  host.enableMenuEntry(kEntryPowtorz, false);
+  host.enableMenuEntry(kEntryRepeat, false);
 
   const std::optional<DataArea> area = DataAreaOf(link.obszar);
   if (!area) {

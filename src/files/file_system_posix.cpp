@@ -1,8 +1,8 @@
 // FileSystem on POSIX systems: every system call of the file layer is here.
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <algorithm>
 #include <cerrno>
@@ -136,7 +136,7 @@ class PosixFileSystem final : public FileSystem {
     Fd fd;
     if (const auto e = OpenChecked(path, O_RDONLY, FileKind::Regular, fd)) return e;
     opened = true;
-    constexpr std::size_t kChunk = 64 * 1024;
+    constexpr std::size_t kChunk = std::size_t{64} * 1024;
     while (out.size() < limit) {
       const std::size_t have = out.size();
       const std::size_t want = std::min(kChunk, limit - have);

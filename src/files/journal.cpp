@@ -18,7 +18,7 @@ constexpr std::size_t kFixedHeader = 1 + 1 + 2 + 2 + 8 + 1;
 constexpr std::size_t kMaxFirmwareText = 64;
 // A journal holds each block of one walk once; an undo of an undo at most that again. Anything far
 // larger is no journal.
-constexpr std::size_t kMaxRecords = 4 * kBlockCount;
+constexpr std::size_t kMaxRecords = std::size_t{4} * kBlockCount;
 
 void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
   out.push_back(static_cast<std::uint8_t>(v & 0xFFU));

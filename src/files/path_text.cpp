@@ -93,17 +93,17 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 // Both branches compile on every system; only the one for the system's paths runs.
 fs::path PathFromUtf8(std::string_view text) {
   if constexpr (sizeof(NativeChar) == 1) {
-    return fs::path(fs::path::string_type(text.begin(), text.end()));
+    return {fs::path::string_type(text.begin(), text.end())};
   } else {
     const std::u16string wide = Utf8ToUtf16(text);
-    return fs::path(fs::path::string_type(wide.begin(), wide.end()));
+    return {fs::path::string_type(wide.begin(), wide.end())};
   }
 }
 
 std::string PathToUtf8(const fs::path& path) {
   const fs::path::string_type& native = path.native();
   if constexpr (sizeof(NativeChar) == 1) {
-    return std::string(native.begin(), native.end());
+    return {native.begin(), native.end()};
   } else {
     return Utf16ToUtf8(std::u16string(native.begin(), native.end()));
   }

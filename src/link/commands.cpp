@@ -43,9 +43,9 @@ void Commands::changesArea(int id, const std::function<void(const BlockWalk&)>& 
 std::optional<BlockWalk> Commands::chooseArea(int id, _akcja action, bool recordCancel) {
   const LinkState& link = engine_.link();
   const bool file = IsFileAction(action);
-  BlockWalk walk{action, 0, 0, id == kIdWszystko};
+  BlockWalk walk{action, 0, 0, id == kIdEverything};
   switch (id) {
-    case kIdUstawienia:
+    case kIdSettings:
       walk.from = walk.to = kSettingsUnit;
       break;
     case kIdMidi:

@@ -13,22 +13,22 @@ namespace kavira {
 
 // Command identifiers of the menus.
 enum CommandId : int {
-  kIdOpisProgramu = 100,
-  kIdOProgramie = 101,
-  kIdSceny = 102,
-  kIdUstawienia = 103,
+  kIdProgramHelp = 100,
+  kIdAbout = 101,
+  kIdScenes = 102,
+  kIdSettings = 103,
   kIdMidi = 104,
-  kIdZatrzymaj = 105,
-  kIdKoniec = 106,
-  kIdPowtorz = 107,
-  kIdWyszukiwanie = 109,
-  kIdInstalowanie = 110,
-  kIdWeryfikacjaFw = 111,
-  kIdWszystko = 112,
+  kIdStop = 105,
+  kIdQuit = 106,
+  kIdRepeat = 107,
+  kIdFirmwareSearch = 109,
+  kIdFirmwareInstall = 110,
+  kIdFirmwareVerify = 111,
+  kIdEverything = 112,
   kIdRestart = 113,
-  kIdEdycjaScen = 114,
-  kIdEdycjaMidi = 115,
-  kIdEdycjaUstawien = 116,
+  kIdEditScenes = 114,
+  kIdEditMidi = 115,
+  kIdEditSettings = 116,
   kIdChangesWrite = 117,  // the "Zapis zmian do sterownika" entry (its areas are those of "Wybór")
   kIdUndoLast = 118,      // "Cofnij ostatni zapis"
   kIdUndoJournal = 119,   // "Cofnij zapis z dziennika..."

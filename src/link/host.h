@@ -39,8 +39,8 @@ inline constexpr int kPartArea = 1;
 inline constexpr int kPartAction = 2;
 
 // Positions in the "Akcje" menu that the engine greys and enables.
-inline constexpr int kEntryPowtorz = 0;
-inline constexpr int kEntryZatrzymaj = 9;
+inline constexpr int kEntryRepeat = 0;
+inline constexpr int kEntryStop = 9;
 
 // The five filters of the file dialogs, by filter index 1-5.
 struct FileFilter {

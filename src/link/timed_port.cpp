@@ -127,7 +127,7 @@ void TimedPort::deliver(std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) return;
   // Keep the driver's input queue bounded, as a real port's would be: a line that floods us with
   // garbage cannot grow memory without limit.
-  constexpr std::size_t kInputLimit = 64 * 1024;
+  constexpr std::size_t kInputLimit = std::size_t{64} * 1024;
   input_.insert(input_.end(), bytes.begin(), bytes.end());
   if (input_.size() > kInputLimit) {
     input_.erase(input_.begin(), input_.end() - static_cast<std::ptrdiff_t>(kInputLimit));

@@ -121,7 +121,7 @@ void TransferEngine::selectAction(_akcja highlighted) {
 void TransferEngine::beginRun(_status first) {
   if (link_.status != _idle_) {
     // A run is replaced: its pending write or read is aborted.
-    host_.enableMenuEntry(kEntryZatrzymaj, false);
+    host_.enableMenuEntry(kEntryStop, false);
     if (port_ != nullptr) port_->purge();
   }
   pendingError_ = 0;
@@ -184,7 +184,7 @@ void TransferEngine::startVersion() {
 }
 
 void TransferEngine::restart() {
-  host_.enableMenuEntry(kEntryZatrzymaj, false);
+  host_.enableMenuEntry(kEntryStop, false);
   if (port_ != nullptr) port_->purge();
   link_.obszar = _reset_;
   link_.wszystko = 0;
@@ -196,7 +196,7 @@ void TransferEngine::stop() {
   link_.wszystko = 0;
   pendingError_ = 0;
   quietWait_ = false;
-  host_.enableMenuEntry(kEntryZatrzymaj, false);
+  host_.enableMenuEntry(kEntryStop, false);
   if (port_ != nullptr) port_->purge();
   host_.repaint();
   if (link_.PBpos != 0) {
@@ -209,7 +209,7 @@ void TransferEngine::goIdle() {
   link_.status = _idle_;
   // A run that ends on a failure ends an "&Wszystko" sequence too.
   link_.wszystko = 0;
-  host_.enableMenuEntry(kEntryZatrzymaj, false);
+  host_.enableMenuEntry(kEntryStop, false);
   host_.repaint();
 }
 
@@ -248,7 +248,7 @@ void TransferEngine::stepInit() {
       OutBuffer = BuildBlockFrame(image_, link_.Adres, write);
       DataCnt = write ? static_cast<int>(kBlockBytes) : 0;
       startSending(OutBuffer.view());
-      host_.enableMenuEntry(kEntryPowtorz, true);
+      host_.enableMenuEntry(kEntryRepeat, true);
       return;
     }
     case _version_:
@@ -309,7 +309,7 @@ void TransferEngine::stepSending() {
     default:
       DataCnt = link_.akcja == _write_ ? 0 : static_cast<int>(kBlockBytes);
   }
-  pendingError_ = port_->startRead(static_cast<std::size_t>(DataCnt + CtrlCnt));
+  pendingError_ = port_->startRead(static_cast<std::size_t>(DataCnt) + static_cast<std::size_t>(CtrlCnt));
 }
 
 void TransferEngine::stepReceiving() {
@@ -456,10 +456,10 @@ void TransferEngine::loopBlocks() {
     link_.status = _idle_;
     link_.wszystko = 0;
     if (link_.akcja == _verify_) ShowVerifyOutcome(host_, link_.VerifyOK);
-    host_.enableMenuEntry(kEntryZatrzymaj, false);
+    host_.enableMenuEntry(kEntryStop, false);
   } else {
     link_.status = _init_;
-    host_.enableMenuEntry(kEntryZatrzymaj, true);
+    host_.enableMenuEntry(kEntryStop, true);
     const std::uint32_t units = link_.AdresDo - link_.AdresOd + 1;
     link_.PBpos = units != 0 ? static_cast<int>((link_.Adres - 2 * link_.AdresOd) * 50U / units) : 0;
   }
@@ -576,7 +576,7 @@ void TransferEngine::initChanges() {
   host_.setStatusText(kPartArea, AreaText(link_.obszar));
   DataCnt = link_.akcja == _write_ ? static_cast<int>(kBlockBytes) : 0;
   startSending(OutBuffer.view());
-  host_.enableMenuEntry(kEntryZatrzymaj, true);
+  host_.enableMenuEntry(kEntryStop, true);
 }
 
 void TransferEngine::changesReply(ByteView data) {
@@ -640,7 +640,7 @@ void TransferEngine::loopChanges() {
     link_.wszystko = 0;
     report_.finished = true;
     report_.readBackOk = link_.VerifyOK != 0;
-    host_.enableMenuEntry(kEntryZatrzymaj, false);
+    host_.enableMenuEntry(kEntryStop, false);
     host_.repaint();
     host_.setProgress(link_.PBpos);
     if (changesEnded) changesEnded(report_);

@@ -148,7 +148,7 @@ BlockVerdict VerifyBlock(const ControllerImage& image, std::uint32_t block, Byte
 
 LineVerdict VerifyLine(const pgmline_& line, std::uint32_t upgline, ByteView data, Host& host,
                        int& VerifyOK) {
-  const std::size_t n = std::min<std::size_t>({line.cnt, kFirmwareLineMax, data.size()});
+  const auto n = std::min<std::size_t>({line.cnt, kFirmwareLineMax, data.size()});
   for (std::size_t k = 0; k < n; ++k) {
     if (line.code[k] == data[k]) continue;
     VerifyOK = 0;

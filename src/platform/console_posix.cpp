@@ -1,7 +1,6 @@
 // The console on POSIX systems: isatty(), read() on descriptor 0, and SIGINT, SIGTERM and SIGHUP
 // caught by a handler that only writes a byte into a pipe (the one thing a handler may safely do).
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
@@ -31,7 +30,7 @@ extern "C" void OnStopSignal(int signo) {
 }  // namespace
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
-  return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+  return {argv + std::min(argc, 1), argv + argc};
 }
 
 bool IsTerminal(StdStream stream) {
@@ -89,7 +88,9 @@ StopWatch::~StopWatch() {
   gPipe[0] = gPipe[1] = -1;
 }
 
-void StopWatch::wait() {
+// The POSIX stop watch keeps its pipe in the signal handler's globals; the Windows one has state of
+// its own, so these stay members.
+void StopWatch::wait() {  // NOLINT(readability-convert-member-functions-to-static)
   if (gPipe[0] < 0) {
     ::pause();
     return;
@@ -103,7 +104,7 @@ void StopWatch::wait() {
   ::fcntl(gPipe[0], F_SETFL, flags);
 }
 
-void StopWatch::wake() {
+void StopWatch::wake() {  // NOLINT(readability-convert-member-functions-to-static)
   const char c = 'w';
   [[maybe_unused]] const ssize_t n = ::write(gPipe[1], &c, 1);
 }

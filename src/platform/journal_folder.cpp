@@ -12,8 +12,8 @@ std::filesystem::path DefaultJournalFolder() {
   const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   QCoreApplication::setApplicationName(own);
   const QByteArray utf8 = (data + QStringLiteral("/journals")).toUtf8();
-  return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.constData()),
-                                             static_cast<std::size_t>(utf8.size())));
+  return {std::u8string(reinterpret_cast<const char8_t*>(utf8.constData()),
+                        static_cast<std::size_t>(utf8.size()))};
 }
 
 }  // namespace kavira

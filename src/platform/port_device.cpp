@@ -4,10 +4,10 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <array>
 #include <cerrno>
@@ -28,7 +28,7 @@ std::string Trimmed(std::string s) {
     s.pop_back();
   const auto first =
       std::find_if_not(s.begin(), s.end(), [&](char c) { return blank(static_cast<unsigned char>(c)); });
-  return std::string(first, s.end());
+  return {first, s.end()};
 }
 
 #ifndef _WIN32
@@ -162,7 +162,7 @@ std::string PortLockPath(const std::string& name) {
   for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp",
                              "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
     if (::access(folder, R_OK) != 0) continue;
-    const std::string path = folder + file;
+    std::string path = folder + file;
     if (::access(path.c_str(), F_OK) == 0 || ::access(folder, W_OK) == 0) return path;
   }
   return {};

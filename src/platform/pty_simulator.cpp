@@ -2,9 +2,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <algorithm>
 #include <array>
@@ -14,10 +14,6 @@
 #include <vector>
 
 namespace kavira {
-namespace {
-// Bytes a serial port's receive FIFO gathers before it hands them over.
-constexpr std::size_t kFifoTrigger = 14;
-}  // namespace
 
 namespace {
 

@@ -145,7 +145,7 @@ Language CurrentLanguage() {
 }
 
 QString TranslateQ(std::string_view text) {
-  const QString source = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  QString source = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   if (CurrentLanguage() == Language::Polish) return source;
   // The longest run of whole lines that is a catalogue text or a composition of one is translated;
   // a line that belongs to none stays as it is.

@@ -89,7 +89,7 @@ class SimController {
   };
   struct FrameFacts;
 
-  void handle(const DecodedFrame& frame, SteadyTime now);
+  void handle(const DecodedFrame& decoded, SteadyTime now);
   Answer serve(const FrameFacts& facts, ByteView frame, bool store);
   MisbehaviourRule* matchRule(const FrameFacts& facts, bool data, bool ack);
   void schedule(const std::vector<std::uint8_t>& bytes, SteadyTime start);

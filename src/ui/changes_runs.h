@@ -33,7 +33,7 @@ class ChangesRuns {
   void linkIdle();
 
  private:
-  bool begin(const JournalHeader& header);
+  bool begin(const JournalHeader& area);
   void undo(const std::filesystem::path& path);
   void ended(const ChangesReport& report);
   void closeJournal();

@@ -99,7 +99,7 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
     if (a->menu() == nullptr)
       connect(a, &QAction::triggered, this, [this, a] { command(a->data().toInt()); });
   }
-  connect(menus_->menu(kAkcjeMenu), &QMenu::hovered, this, [this](QAction* a) {
+  connect(menus_->menu(kActionMenu), &QMenu::hovered, this, [this](QAction* a) {
     if (const auto h = menus_->highlightOf(a)) {
       engine_.selectAction(*h);
       if (engine_.link().status == _idle_) changesChosen_ = a->data().toInt() == kIdChangesWrite;
@@ -110,7 +110,7 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
   // Esc stops whatever runs, even while "&Zatrzymaj" is greyed.
   auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(esc, &QShortcut::activated, this, [this] {
-    command(kIdZatrzymaj);
+    command(kIdStop);
     update();
   });
 
@@ -126,7 +126,7 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
   // When a dialog, a message box or a menu closes, the client area is painted again, and with it the
   // status bar shows the link's state as it is now.
   qApp->installEventFilter(this);
-  setStatusText(kPartFirmware, engine_.link().HFirmWareVer);
+  MainWindow::setStatusText(kPartFirmware, engine_.link().HFirmWareVer);
   refreshStatus();
 }
 
@@ -157,10 +157,10 @@ void MainWindow::onSearchFinished(bool found) {
 
 void MainWindow::command(int id) {
   switch (id) {
-    case kIdSceny:
-    case kIdUstawienia:
+    case kIdScenes:
+    case kIdSettings:
     case kIdMidi:
-    case kIdWszystko:
+    case kIdEverything:
       commands_.chooseRange = [this](std::uint32_t& from, std::uint32_t& to) {
         return chooseRange(from, to);
       };
@@ -186,24 +186,24 @@ void MainWindow::command(int id) {
       }
       driver_.kick();
       return;
-    case kIdZatrzymaj:
+    case kIdStop:
       commands_.stop();
       return;
-    case kIdKoniec:
+    case kIdQuit:
       exitProgram();
       return;
-    case kIdPowtorz:
+    case kIdRepeat:
       commands_.repeat();
       driver_.kick();
       return;
-    case kIdWyszukiwanie:
+    case kIdFirmwareSearch:
       QDesktopServices::openUrl(QUrl(QString::fromUtf8(kDownloadPage)));
       return;
-    case kIdInstalowanie:
-    case kIdWeryfikacjaFw:
+    case kIdFirmwareInstall:
+    case kIdFirmwareVerify:
       commands_.portOpen = [this] { return ports_.port() != nullptr; };
       if (commands_.firmwareAllowed()) {
-        InitUpdate(id == kIdWeryfikacjaFw ? 1 : 0, engine_, *this, fileDialog_);
+        InitUpdate(id == kIdFirmwareVerify ? 1 : 0, engine_, *this, fileDialog_);
         driver_.kick();
       }
       return;
@@ -211,25 +211,25 @@ void MainWindow::command(int id) {
       commands_.restart();
       driver_.kick();
       return;
-    case kIdEdycjaScen:
+    case kIdEditScenes:
       editScenes();
       return;
-    case kIdEdycjaMidi:
+    case kIdEditMidi:
       if (engine_.link().status == _idle_) {
         MidiDialog d(*image_, *this, this);
         runDialog(d);
       }
       return;
-    case kIdEdycjaUstawien:
+    case kIdEditSettings:
       if (engine_.link().status == _idle_) {
         SettingsDialog d(*image_, *this, this);
         runDialog(d);
       }
       return;
-    case kIdOpisProgramu:
+    case kIdProgramHelp:
       help();
       return;
-    case kIdOProgramie:
+    case kIdAbout:
       about();
       return;
     case kIdAuto:
@@ -377,7 +377,7 @@ void MainWindow::setProgress(int position) {
 }
 
 void MainWindow::enableMenuEntry(int position, bool enabled) {
-  if (QAction* a = menus_->akcjeEntry(position)) a->setEnabled(enabled);
+  if (QAction* a = menus_->actionEntry(position)) a->setEnabled(enabled);
 }
 
 void MainWindow::repaint() {

@@ -21,66 +21,66 @@ constexpr E Sep() {
 }
 
 constexpr std::array kBar{
-    Pop(QT_TRANSLATE_NOOP("Menus", "&Akcja"), kAkcjeMenu),
+    Pop(QT_TRANSLATE_NOOP("Menus", "&Akcja"), kActionMenu),
     Pop(QT_TRANSLATE_NOOP("Menus", "&Wybór portu"), kPortMenu),
     Pop(QT_TRANSLATE_NOOP("Menus", "Aktualizacja &FirmWare"), "Aktualizacja"),
-    Cmd(QT_TRANSLATE_NOOP("Menus", "&Koniec pracy"), kIdKoniec),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Koniec pracy"), kIdQuit),
     Pop(QT_TRANSLATE_NOOP("Menus", "&Pomoc"), "Pomoc"),
     // Added after the original menus: the language of the program.
     Pop(QT_TRANSLATE_NOOP("Menus", "&Język / Language"), kLanguageMenu),
 };
 // Positions matter: 0 "&Powtórz" and 9 "&Zatrzymaj" are greyed by position, and highlighting
 // positions 2, 3, 5, 6 and 7 records the action that the area menu under them starts.
-constexpr std::array kAkcje{
-    Cmd(QT_TRANSLATE_NOOP("Menus", "&Powtórz"), kIdPowtorz, true),
+constexpr std::array kActionEntries{
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Powtórz"), kIdRepeat, true),
     Sep(),
-    Pop(QT_TRANSLATE_NOOP("Menus", "&Odczyt ze sterownika"), kWyborMenu, _read_),
-    Pop(QT_TRANSLATE_NOOP("Menus", "Odczyt z &pliku"), kWyborMenu, _fread_),
+    Pop(QT_TRANSLATE_NOOP("Menus", "&Odczyt ze sterownika"), kAreaMenu, _read_),
+    Pop(QT_TRANSLATE_NOOP("Menus", "Odczyt z &pliku"), kAreaMenu, _fread_),
     Pop(QT_TRANSLATE_NOOP("Menus", "&Edycja"), "Edycje"),
-    Pop(QT_TRANSLATE_NOOP("Menus", "&Weryfikacja"), kWyborMenu, _verify_),
-    Pop(QT_TRANSLATE_NOOP("Menus", "Zapis &do pliku"), kWyborMenu, _fsave_),
-    Pop(QT_TRANSLATE_NOOP("Menus", "Zapis do &sterownika"), kWyborMenu, _write_),
+    Pop(QT_TRANSLATE_NOOP("Menus", "&Weryfikacja"), kAreaMenu, _verify_),
+    Pop(QT_TRANSLATE_NOOP("Menus", "Zapis &do pliku"), kAreaMenu, _fsave_),
+    Pop(QT_TRANSLATE_NOOP("Menus", "Zapis do &sterownika"), kAreaMenu, _write_),
     Sep(),
-    Cmd(QT_TRANSLATE_NOOP("Menus", "&Zatrzymaj"), kIdZatrzymaj, true),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Zatrzymaj"), kIdStop, true),
     Cmd(QT_TRANSLATE_NOOP("Menus", "&Restart sterownika"), kIdRestart),
     Sep(),
-    Cmd(QT_TRANSLATE_NOOP("Menus", "&Koniec pracy"), kIdKoniec),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Koniec pracy"), kIdQuit),
     // The changes-only write and its undo come after the original entries.
     Sep(),
-    Pop(QT_TRANSLATE_NOOP("Menus", "Zapis z&mian do sterownika"), kWyborMenu, _write_, kIdChangesWrite),
+    Pop(QT_TRANSLATE_NOOP("Menus", "Zapis z&mian do sterownika"), kAreaMenu, _write_, kIdChangesWrite),
     Cmd(QT_TRANSLATE_NOOP("Menus", "&Cofnij ostatni zapis"), kIdUndoLast),
     Cmd(QT_TRANSLATE_NOOP("Menus", "Cofnij zapis z dzie&nnika..."), kIdUndoJournal),
 };
-constexpr std::array kPort{
+constexpr std::array kPortEntries{
     Cmd(QT_TRANSLATE_NOOP("Menus", "&Auto"), kIdAuto)};  // then one entry per listed port
-constexpr std::array kAktualizacja{
-    Cmd(QT_TRANSLATE_NOOP("Menus", "&Wyszukiwanie"), kIdWyszukiwanie),
-    Cmd(QT_TRANSLATE_NOOP("Menus", "&Instalowanie"), kIdInstalowanie),
-    Cmd(QT_TRANSLATE_NOOP("Menus", "We&ryfikacja"), kIdWeryfikacjaFw),
+constexpr std::array kFirmwareEntries{
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Wyszukiwanie"), kIdFirmwareSearch),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Instalowanie"), kIdFirmwareInstall),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "We&ryfikacja"), kIdFirmwareVerify),
 };
 // "&Podręcznik" (the program's own manual) comes after the original entries.
-constexpr std::array kPomoc{Cmd(QT_TRANSLATE_NOOP("Menus", "Opis &Programu"), kIdOpisProgramu),
-                            Cmd(QT_TRANSLATE_NOOP("Menus", "&O programie"), kIdOProgramie),
-                            Cmd(QT_TRANSLATE_NOOP("Menus", "&Podręcznik"), kIdManual)};
+constexpr std::array kHelpEntries{Cmd(QT_TRANSLATE_NOOP("Menus", "Opis &Programu"), kIdProgramHelp),
+                                  Cmd(QT_TRANSLATE_NOOP("Menus", "&O programie"), kIdAbout),
+                                  Cmd(QT_TRANSLATE_NOOP("Menus", "&Podręcznik"), kIdManual)};
 // The languages are named in their own language, the same in every translation.
 constexpr std::array kLanguage{Cmd("Polski", kIdPolish), Cmd("English", kIdEnglish)};
-constexpr std::array kEdycje{
-    Cmd(QT_TRANSLATE_NOOP("Menus", "&Scen"), kIdEdycjaScen),
-    Cmd(QT_TRANSLATE_NOOP("Menus", "&Ustawień"), kIdEdycjaUstawien),
-    Cmd(QT_TRANSLATE_NOOP("Menus", "&MIDI"), kIdEdycjaMidi),
+constexpr std::array kEditEntries{
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Scen"), kIdEditScenes),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Ustawień"), kIdEditSettings),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&MIDI"), kIdEditMidi),
 };
-constexpr std::array kWybor{
-    Cmd(QT_TRANSLATE_NOOP("Menus", "&Sceny"), kIdSceny),
-    Cmd(QT_TRANSLATE_NOOP("Menus", "&Ustawienia"), kIdUstawienia),
+constexpr std::array kAreaEntries{
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Sceny"), kIdScenes),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Ustawienia"), kIdSettings),
     Cmd(QT_TRANSLATE_NOOP("Menus", "Przypisania &MIDI"), kIdMidi),
-    Cmd(QT_TRANSLATE_NOOP("Menus", "&Wszystko"), kIdWszystko),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Wszystko"), kIdEverything),
 };
 
 const std::array kTable{
-    MenuDef{kMenuBarName, kBar}, MenuDef{kAkcjeMenu, kAkcje},
-    MenuDef{kPortMenu, kPort},   MenuDef{"Aktualizacja", kAktualizacja},
-    MenuDef{"Pomoc", kPomoc},    MenuDef{"Edycje", kEdycje},
-    MenuDef{kWyborMenu, kWybor}, MenuDef{kLanguageMenu, kLanguage},
+    MenuDef{kMenuBarName, kBar},      MenuDef{kActionMenu, kActionEntries},
+    MenuDef{kPortMenu, kPortEntries}, MenuDef{"Aktualizacja", kFirmwareEntries},
+    MenuDef{"Pomoc", kHelpEntries},   MenuDef{"Edycje", kEditEntries},
+    MenuDef{kAreaMenu, kAreaEntries}, MenuDef{kLanguageMenu, kLanguage},
 };
 
 constexpr const char* kSourceProperty = "kaviraSource";
@@ -108,9 +108,9 @@ const MenuDef* FindMenu(const std::string& name) {
   return nullptr;
 }
 
-Menus::Menus(QMenuBar* bar, const std::vector<std::string>& ports) : bar_(bar), ports_(ports) {
+Menus::Menus(QMenuBar* bar, std::vector<std::string> ports) : bar_(bar), ports_(std::move(ports)) {
   // The area menu exists before "Akcje", which hangs it under six of its entries.
-  menus_[kWyborMenu] = build(kWyborMenu, bar);
+  menus_[kAreaMenu] = build(kAreaMenu, bar);
   const MenuDef* def = FindMenu(kMenuBarName);
   for (const MenuEntry& e : def->entries) {
     if (e.kind == MenuEntry::Popup) {
@@ -142,7 +142,7 @@ void Menus::retranslate() {
   }
 }
 
-void Menus::checkLanguage(int id) {
+void Menus::checkLanguage(int id) const {
   for (QAction* a : menu(kLanguageMenu)->actions())
     a->setChecked(a->data().toInt() == id);
 }
@@ -174,7 +174,7 @@ QMenu* Menus::build(const std::string& name, QWidget* parent) {
         menu->addAction(a);
         break;
     }
-    if (name == kAkcjeMenu) highlights_[a] = e.highlight;
+    if (name == kActionMenu) highlights_[a] = e.highlight;
   }
   if (name == kPortMenu) {
     for (std::size_t i = 0; i < ports_.size(); ++i) {
@@ -203,8 +203,8 @@ QAction* Menus::command(int id) const {
   return nullptr;
 }
 
-QAction* Menus::akcjeEntry(int position) const {
-  const auto list = menu(kAkcjeMenu)->actions();
+QAction* Menus::actionEntry(int position) const {
+  const auto list = menu(kActionMenu)->actions();
   return position >= 0 && position < list.size() ? list[position] : nullptr;
 }
 
@@ -219,7 +219,7 @@ QAction* Menus::portEntry(int index) const {
   return index >= 0 && index + 1 < list.size() ? list[index + 1] : nullptr;
 }
 
-void Menus::checkPort(int index) {
+void Menus::checkPort(int index) const {
   const auto list = menu(kPortMenu)->actions();
   for (int i = 1; i < list.size(); ++i)
     list[i]->setChecked(i - 1 == index);

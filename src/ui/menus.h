@@ -28,9 +28,9 @@ struct MenuDef {
 };
 
 inline constexpr const char* kMenuBarName = "KaviraOB<->PC";
-inline constexpr const char* kAkcjeMenu = "Akcje";
+inline constexpr const char* kActionMenu = "Akcje";
 inline constexpr const char* kPortMenu = "Port";
-inline constexpr const char* kWyborMenu = "Wybór";
+inline constexpr const char* kAreaMenu = "Wybór";
 inline constexpr const char* kLanguageMenu = "Language";
 
 // Commands of the entries added after the original ones (the window program's own, not the core's).
@@ -44,21 +44,21 @@ class Menus {
  public:
   // Builds the area menu "Wybór" first, then the bar with every other menu; `ports` are the entries of
   // "Port" after "&Auto" (identifiers 201 + index). Each command action carries its identifier as data.
-  Menus(QMenuBar* bar, const std::vector<std::string>& ports);
+  Menus(QMenuBar* bar, std::vector<std::string> ports);
 
   QMenu* menu(const std::string& name) const;
   // The action of a command identifier (the first one with it).
   QAction* command(int id) const;
   // Entry at `position` of the "Akcje" menu, separators counted.
-  QAction* akcjeEntry(int position) const;
+  QAction* actionEntry(int position) const;
   // The action `a` highlights in "Akcje", or nothing when `a` is not one of its entries.
   std::optional<_akcja> highlightOf(const QAction* a) const;
   // Shows every entry's text in the current language.
   void retranslate();
   // The check mark of the language menu on the entry with this command.
-  void checkLanguage(int id);
+  void checkLanguage(int id) const;
   // The check mark of the port menu on entry `index` (-1: none).
-  void checkPort(int index);
+  void checkPort(int index) const;
   QAction* portEntry(int index) const;
 
  private:

@@ -146,7 +146,7 @@ void MidiDialog::showRows() {
 bool MidiDialog::readRows() {
   for (int k = 0; k < kRows; ++k) {
     const Row& r = rows_[static_cast<std::size_t>(k)];
-    const auto n = static_cast<std::size_t>(pocz_ + k);
+    const auto n = static_cast<std::size_t>(pocz_) + static_cast<std::size_t>(k);
     const unsigned program = ReadUnsigned(r.program->text()).value_or(0);
     const std::optional<unsigned> sceneRead = ReadUnsigned(r.scene->text());
     const unsigned scene = sceneRead.value_or(0);

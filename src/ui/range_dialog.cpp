@@ -49,8 +49,8 @@ RangeDialog::RangeDialog(std::uint32_t& AdresOd, std::uint32_t& AdresDo, Host& h
     grid->addWidget(heading(tr("Program")), row, 1);
     grid->addWidget(heading(tr("Scena ")), row, 2);
     grid->addWidget(new QLabel(block == 0 ? tr("Sceny od :") : tr("Sceny do :"), this), row + 1, 0);
-    grid->addWidget(fields_[block * 2], row + 1, 1);
-    grid->addWidget(fields_[block * 2 + 1], row + 1, 2);
+    grid->addWidget(fields_[row], row + 1, 1);  // the program field of the block, then its scene field
+    grid->addWidget(fields_[row + 1], row + 1, 2);
   }
 
   all_ = new QPushButton(tr("Wszystkie"), this);
@@ -102,7 +102,10 @@ bool RangeDialog::confirm() {
   unsigned v[4];
   for (int i = 0; i < 4; ++i)
     v[i] = ReadUnsigned(fields_[i]->text()).value_or(0);
-  const unsigned PgmOd = v[0], ScROd = v[1], PgmDo = v[2], ScRDo = v[3];
+  const unsigned PgmOd = v[0];
+  const unsigned ScROd = v[1];
+  const unsigned PgmDo = v[2];
+  const unsigned ScRDo = v[3];
   auto refuse = [this](int i, const QString& text) {
     BadDataAlert(this, fields_[i], text.toStdString(), host_);
     return false;

@@ -335,7 +335,7 @@ bool SceneEditorDialog::commit() {
 
 void SceneEditorDialog::stepProgram(int delta) {
   const unsigned p = ReadUnsigned(ui_->programField->text()).value_or(0);
-  unsigned n = p;
+  unsigned n = 0;
   if (delta > 0) {
     n = p >= kProgramCount ? static_cast<unsigned>(kProgramCount) : p + 1;
   } else {
@@ -346,7 +346,7 @@ void SceneEditorDialog::stepProgram(int delta) {
 
 void SceneEditorDialog::stepScene(int delta) {
   const unsigned s = ReadUnsigned(ui_->sceneField->text()).value_or(0);
-  unsigned n = s;
+  unsigned n = 0;
   if (delta > 0) {
     const unsigned p = ReadUnsigned(ui_->programField->text()).value_or(0);
     if (p < 1 || p > kProgramCount) {

@@ -222,7 +222,7 @@ void SettingsDialog::onKeySwitched(SpecialKey key, bool on) {
 void SettingsDialog::showRows() {
   for (int k = 0; k < kProgramRows; ++k) {
     const ProgramRow& r = programs_[static_cast<std::size_t>(k)];
-    const auto p = static_cast<std::size_t>(pocz_ + k);
+    const auto p = static_cast<std::size_t>(pocz_) + static_cast<std::size_t>(k);
     r.number->setText(QString::number(p + 1));
     r.end->setText(PgmEndsCp_[p] == 0 ? QString() : QString::number(PgmEndsCp_[p]));
     const RunningMode mode = ModeOfSpeed(PgmSpeedCp_[p]);
@@ -235,7 +235,7 @@ void SettingsDialog::showRows() {
   }
   for (int k = 0; k < kCollectionRows; ++k) {
     const CollectionRow& r = collections_[static_cast<std::size_t>(k)];
-    const auto c = static_cast<std::size_t>(nrp_ + k);
+    const auto c = static_cast<std::size_t>(nrp_) + static_cast<std::size_t>(k);
     r.number->setText(QString::number(c + 1));
     for (std::size_t a = 0; a < kAreaCount; ++a) {
       const std::uint8_t entry = ShowsCp_[a][c];
@@ -247,7 +247,7 @@ void SettingsDialog::showRows() {
 bool SettingsDialog::readRows() {
   for (int k = 0; k < kProgramRows; ++k) {
     const ProgramRow& r = programs_[static_cast<std::size_t>(k)];
-    const auto p = static_cast<std::size_t>(pocz_ + k);
+    const auto p = static_cast<std::size_t>(pocz_) + static_cast<std::size_t>(k);
     const std::optional<unsigned> end = ReadOptional(r.end, SceneCount(static_cast<unsigned>(p)));
     if (!end) {
       BadDataAlert(this, r.end, kInvalidValueText, host_);
@@ -273,7 +273,7 @@ bool SettingsDialog::readRows() {
   }
   for (int k = 0; k < kCollectionRows; ++k) {
     const CollectionRow& r = collections_[static_cast<std::size_t>(k)];
-    const auto c = static_cast<std::size_t>(nrp_ + k);
+    const auto c = static_cast<std::size_t>(nrp_) + static_cast<std::size_t>(k);
     for (std::size_t a = 0; a < kAreaCount; ++a) {
       // Empty, 0 and anything that is not a number all leave the collection slot empty.
       const unsigned program = ReadUnsigned(r.area[a]->text()).value_or(0);

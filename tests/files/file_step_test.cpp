@@ -87,7 +87,7 @@ TEST_F(FileStep, AllSavesThenLoadsTheThreeFilesUnderOneName) {
   EXPECT_EQ(link().wszystko, 0);
   EXPECT_EQ(link().status, _idle_);
   EXPECT_EQ(host_.status[kPartArea], "\tPlik");
-  EXPECT_FALSE(host_.menu.at(kEntryPowtorz));
+  EXPECT_FALSE(host_.menu.at(kEntryRepeat));
 
   image_ = ControllerImage{};
   Run(_fread_, 0, true, {At("Próba generalna żółta.K3s"), kOffered, kOffered});

@@ -40,7 +40,7 @@ TEST_F(CommandsTest, ControllerActionWithoutAPortWarnsAndChangesNothing) {
   portIsOpen = false;
   for (_akcja a : {_read_, _verify_, _write_}) {
     engine.selectAction(a);
-    commands.area(kIdSceny);
+    commands.area(kIdScenes);
     EXPECT_EQ(engine.link().status, _idle_) << "akcja " << a;
   }
   ASSERT_EQ(host.boxes.size(), 3U);
@@ -55,7 +55,7 @@ TEST_F(CommandsTest, ControllerActionWithoutAPortWarnsAndChangesNothing) {
 TEST_F(CommandsTest, FileActionsNeedNoPortAndNoRange) {
   portIsOpen = false;
   engine.selectAction(_fread_);
-  commands.area(kIdSceny);
+  commands.area(kIdScenes);
   EXPECT_EQ(engine.link().status, _file_);
   EXPECT_EQ(engine.link().obszar, _dane_);
   EXPECT_EQ(rangeDialogs, 0);
@@ -69,9 +69,9 @@ TEST_F(CommandsTest, AreaCommandsSetTheirRange) {
     std::uint32_t from, to, adres;
   };
   const Case cases[] = {
-      {kIdUstawienia, _sync_, 1022, 1022, 2044},
+      {kIdSettings, _sync_, 1022, 1022, 2044},
       {kIdMidi, _midi_, 1023, 1023, 2046},
-      {kIdSceny, _dane_, 0, 1021, 0},  // brought back into the scenes after the MIDI run
+      {kIdScenes, _dane_, 0, 1021, 0},  // brought back into the scenes after the MIDI run
   };
   engine.selectAction(_read_);
   for (const auto& c : cases) {
@@ -91,17 +91,17 @@ TEST_F(CommandsTest, AreaCommandsSetTheirRange) {
 
   // A last unit below the first is brought up to the last scene.
   engine.recordAreaCommand({_read_, 30, 10});
-  commands.area(kIdSceny);
+  commands.area(kIdScenes);
   EXPECT_EQ(rangeSeen, (std::pair<std::uint32_t, std::uint32_t>{30, 1021}));
 }
 
 TEST_F(CommandsTest, CancelledRangeStartsNothingButRepeatWouldRunIt) {
   engine.selectAction(_verify_);
-  commands.area(kIdUstawienia);
+  commands.area(kIdSettings);
   runUntilIdle();
   host.boxes.clear();
   rangeAnswer = false;
-  commands.area(kIdSceny);
+  commands.area(kIdScenes);
   EXPECT_EQ(engine.link().status, _idle_);
   EXPECT_EQ(engine.link().obszar, _dane_);
   EXPECT_EQ(engine.link().exakcja, _verify_);
@@ -118,7 +118,7 @@ TEST_F(CommandsTest, EverythingTakesTheWholeMemoryWithoutADialog) {
     SCOPED_TRACE(testing::Message() << "akcja " << a);
     commands.stop();
     engine.selectAction(a);
-    commands.area(kIdWszystko);
+    commands.area(kIdEverything);
     EXPECT_EQ(engine.link().status, a == _read_ ? _init_ : _file_);
     EXPECT_EQ(engine.link().wszystko, 1);
     EXPECT_EQ(engine.link().AdresOd, 0U);
@@ -149,7 +149,7 @@ TEST_F(CommandsTest, EveryWayOfEndingAnAllRunEndsIt) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     engine.selectAction(_write_);
-    commands.area(kIdWszystko);
+    commands.area(kIdEverything);
     runUntil([&] { return engine.link().Adres == 3; });
     c.end();
     EXPECT_EQ(engine.link().wszystko, 0);
@@ -158,7 +158,7 @@ TEST_F(CommandsTest, EveryWayOfEndingAnAllRunEndsIt) {
     rangeDialogs = 0;
     rangeChosen = {{5, 5}};
     const std::size_t before = port.written.size();
-    commands.area(kIdSceny);
+    commands.area(kIdScenes);
     runUntilIdle();
     EXPECT_EQ(rangeDialogs, 1);
     EXPECT_EQ(blocksFrom(before), (std::vector<std::uint32_t>{10, 11}));
@@ -174,7 +174,7 @@ TEST_F(CommandsTest, RepeatWalksTheLastAreaCommandAgain) {
 
   engine.selectAction(_read_);
   rangeChosen = {{10, 12}};
-  commands.area(kIdSceny);
+  commands.area(kIdScenes);
   runUntilIdle();
   FirmwareImage lines(1500);
   for (std::uint32_t i = 0; i < lines.size(); ++i) {
@@ -210,7 +210,7 @@ TEST_F(CommandsTest, BusyLinkIgnoresStartingCommands) {
   commands.area(kIdMidi);
   runUntil([&] { return engine.link().status == _rcving_; });
   rangeDialogs = 0;
-  commands.area(kIdSceny);
+  commands.area(kIdScenes);
   commands.repeat();
   EXPECT_FALSE(commands.firmwareAllowed());
   EXPECT_EQ(engine.link().status, _rcving_);
@@ -230,7 +230,7 @@ TEST_F(CommandsTest, FirmwareNeedsAPortAndLeavesTheVerifyOutcomeAlone) {
   controller.memory->PgmFade[0] = 1;
   host.answers = {Answer::No};
   engine.selectAction(_verify_);
-  commands.area(kIdUstawienia);
+  commands.area(kIdSettings);
   runUntilIdle();
   ASSERT_EQ(engine.link().VerifyOK, 0);
   EXPECT_TRUE(commands.firmwareAllowed());

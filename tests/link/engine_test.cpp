@@ -45,7 +45,7 @@ TEST_F(EngineTest, ScenesWriteOverARangeSendsItsBlocksInOrder) {
   EXPECT_EQ(engine.link().Adres, 20U);
   runUntil([&] { return engine.link().Adres == 21; });
   EXPECT_EQ(engine.link().PBpos, 4);  // 1 x 50 / 11
-  EXPECT_TRUE(host.menu[kEntryZatrzymaj]);
+  EXPECT_TRUE(host.menu[kEntryStop]);
   runUntilIdle();
   ASSERT_EQ(port.written.size(), 22U);
   for (std::size_t i = 0; i < port.written.size(); ++i) {
@@ -54,8 +54,8 @@ TEST_F(EngineTest, ScenesWriteOverARangeSendsItsBlocksInOrder) {
   }
   EXPECT_EQ(engine.link().Adres, 42U);
   EXPECT_EQ(controller.memory->Sceny[10][0], 0x5A);
-  EXPECT_TRUE(host.menu[kEntryPowtorz]);
-  EXPECT_FALSE(host.menu[kEntryZatrzymaj]);
+  EXPECT_TRUE(host.menu[kEntryRepeat]);
+  EXPECT_FALSE(host.menu[kEntryStop]);
   EXPECT_EQ(host.progress.back(), 0);
   EXPECT_TRUE(host.boxes.empty());
 }
@@ -153,7 +153,7 @@ TEST_F(EngineTest, CancelEndsTheRunAndAnAllSequence) {
   runUntilIdle();
   EXPECT_EQ(port.written.size(), 5U);
   EXPECT_EQ(engine.link().wszystko, 0);
-  EXPECT_FALSE(host.menu[kEntryZatrzymaj]);
+  EXPECT_FALSE(host.menu[kEntryStop]);
   ASSERT_EQ(host.boxes.size(), 1U);
 }
 
@@ -263,7 +263,7 @@ TEST_F(EngineTest, RestartAwaitsNoAnswer) {
   runUntilIdle();
   ASSERT_EQ(port.written.size(), 1U);
   EXPECT_EQ(port.written[0], (Bytes{0x0F, 0x03, 0xEE}));
-  EXPECT_FALSE(host.menu[kEntryZatrzymaj]);
+  EXPECT_FALSE(host.menu[kEntryStop]);
   EXPECT_EQ(host.status[kPartArea], "\tN/A");
 }
 
@@ -328,7 +328,7 @@ TEST_F(EngineTest, FirmwareInstallWritesReadsBackThenReadsTheVersion) {
   EXPECT_EQ(host.boxes[0].caption, "Sukces !");
   EXPECT_FALSE(engine.link().pgmlines.has_value());
   EXPECT_EQ(engine.link().obszar, _version_);
-  EXPECT_FALSE(host.menu.count(kEntryZatrzymaj) && host.menu[kEntryZatrzymaj]);
+  EXPECT_FALSE(host.menu.count(kEntryStop) && host.menu[kEntryStop]);
 }
 
 TEST_F(EngineTest, FirmwareDifferenceRetryIgnoreAbort) {
@@ -412,7 +412,7 @@ TEST_F(EngineTest, VerifyRunEndsWithItsOutcome) {
   runUntilIdle();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(port.written.size(), 6U + 6U + 3U);
-  EXPECT_FALSE(host.menu[kEntryZatrzymaj]);
+  EXPECT_FALSE(host.menu[kEntryStop]);
 }
 
 }  // namespace

@@ -22,17 +22,17 @@ TEST_F(WindowTest, ChangesWriteAndUndoThroughTheMenus) {
   const char* added[] = {"", "Zapis z&mian do sterownika", "&Cofnij ostatni zapis",
                          "Cofnij zapis z dzie&nnika..."};
   for (int i = 0; i < 4; ++i) {
-    QAction* a = window->menus().akcjeEntry(13 + i);
+    QAction* a = window->menus().actionEntry(13 + i);
     ASSERT_NE(a, nullptr) << i;
     EXPECT_EQ(a->text(), QString::fromUtf8(added[i]));
   }
-  EXPECT_EQ(window->menus().akcjeEntry(14)->menu(), window->menus().menu(kWyborMenu));
+  EXPECT_EQ(window->menus().actionEntry(14)->menu(), window->menus().menu(kAreaMenu));
 
   auto show = controllerImage();
   window->image() = *show;
   window->image().Sceny[0][0] ^= 0x10;  // block 0
   highlight(14);
-  trigger(kIdWszystko);
+  trigger(kIdEverything);
   waitIdle();
   ASSERT_EQ(host.boxes.size(), 1U);
   const std::string prefix =
@@ -44,7 +44,7 @@ TEST_F(WindowTest, ChangesWriteAndUndoThroughTheMenus) {
 
   // Highlighting an original entry brings back its own walk: a whole verify, no write.
   highlight(5);
-  trigger(kIdUstawienia);
+  trigger(kIdSettings);
   waitIdle();
   ASSERT_EQ(host.boxes.size(), 2U);
   EXPECT_EQ(host.boxes[1].text, "Weryfikacja zakończona sukcesem !");
@@ -73,7 +73,7 @@ TEST_F(WindowTest, ChangesWriteAndUndoThroughTheMenus) {
   host.boxes.clear();
   host.answers = {Answer::Cancel};
   highlight(14);
-  trigger(kIdWszystko);
+  trigger(kIdEverything);
   waitIdle();
   ASSERT_TRUE(waitFor([&] { return host.boxes.size() >= 2; }, 5000));
   EXPECT_EQ(host.boxes[0].buttons, Buttons::RetryCancel);

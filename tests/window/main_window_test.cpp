@@ -13,8 +13,8 @@
 #include <filesystem>
 
 #include "find_child.h"
-#include "ui/message_box.h"
 #include "same_image.h"
+#include "ui/message_box.h"
 #include "ui/range_dialog.h"
 #include "ui/status_bar.h"
 #include "window_fixture.h"
@@ -67,36 +67,36 @@ TEST_F(WindowTest, StartUpFindsTheControllerAndShowsItsVersion) {
 }
 
 TEST_F(WindowTest, MenusHaveTheirEntriesWhereTheProgramGreysThem) {
-  const char* akcje[] = {"&Powtórz",
-                         "",
-                         "&Odczyt ze sterownika",
-                         "Odczyt z &pliku",
-                         "&Edycja",
-                         "&Weryfikacja",
-                         "Zapis &do pliku",
-                         "Zapis do &sterownika",
-                         "",
-                         "&Zatrzymaj",
-                         "&Restart sterownika",
-                         "",
-                         "&Koniec pracy"};
+  const char* entries[] = {"&Powtórz",
+                           "",
+                           "&Odczyt ze sterownika",
+                           "Odczyt z &pliku",
+                           "&Edycja",
+                           "&Weryfikacja",
+                           "Zapis &do pliku",
+                           "Zapis do &sterownika",
+                           "",
+                           "&Zatrzymaj",
+                           "&Restart sterownika",
+                           "",
+                           "&Koniec pracy"};
   for (int i = 0; i < 13; ++i) {
     SCOPED_TRACE(testing::Message() << "entry " << i);
-    QAction* a = window->menus().akcjeEntry(i);
+    QAction* a = window->menus().actionEntry(i);
     EXPECT_NE(a, nullptr);
     if (a == nullptr) continue;
-    EXPECT_EQ(a->text(), QString::fromUtf8(akcje[i]));
-    EXPECT_EQ(a->isSeparator(), akcje[i][0] == 0);
+    EXPECT_EQ(a->text(), QString::fromUtf8(entries[i]));
+    EXPECT_EQ(a->isSeparator(), entries[i][0] == 0);
   }
-  EXPECT_FALSE(window->menus().akcjeEntry(0)->isEnabled());
-  EXPECT_FALSE(window->menus().akcjeEntry(9)->isEnabled());
-  EXPECT_TRUE(window->menus().akcjeEntry(10)->isEnabled());
+  EXPECT_FALSE(window->menus().actionEntry(0)->isEnabled());
+  EXPECT_FALSE(window->menus().actionEntry(9)->isEnabled());
+  EXPECT_TRUE(window->menus().actionEntry(10)->isEnabled());
   // One area menu under the five action entries.
-  QMenu* wybor = window->menus().menu(kWyborMenu);
+  QMenu* areaMenu = window->menus().menu(kAreaMenu);
   for (int i : {2, 3, 5, 6, 7})
-    EXPECT_EQ(window->menus().akcjeEntry(i)->menu(), wybor) << i;
+    EXPECT_EQ(window->menus().actionEntry(i)->menu(), areaMenu) << i;
   QStringList areas;
-  for (QAction* a : wybor->actions())
+  for (QAction* a : areaMenu->actions())
     areas << a->text();
   EXPECT_EQ(areas, (QStringList{"&Sceny", "&Ustawienia", "Przypisania &MIDI", "&Wszystko"}));
   QStringList bar;
@@ -111,16 +111,16 @@ TEST_F(WindowTest, MenusHaveTheirEntriesWhereTheProgramGreysThem) {
 TEST_F(WindowTest, WholeReadVerifyAndWriteThroughTheMenus) {
   auto show = controllerImage();
   highlight(2);  // "&Odczyt ze sterownika"
-  trigger(kIdWszystko);
+  trigger(kIdEverything);
   waitIdle();
   EXPECT_TRUE(test::SameImage(window->image(), *show));
-  EXPECT_TRUE(window->menus().akcjeEntry(0)->isEnabled());   // "&Powtórz"
-  EXPECT_FALSE(window->menus().akcjeEntry(9)->isEnabled());  // "&Zatrzymaj"
+  EXPECT_TRUE(window->menus().actionEntry(0)->isEnabled());   // "&Powtórz"
+  EXPECT_FALSE(window->menus().actionEntry(9)->isEnabled());  // "&Zatrzymaj"
   EXPECT_EQ(window->statusBarWidget()->progressBar()->value(), 0);
   EXPECT_TRUE(host.boxes.empty());
 
   highlight(5);  // "&Weryfikacja"
-  trigger(kIdWszystko);
+  trigger(kIdEverything);
   waitIdle();
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Weryfikacja zakończona sukcesem !");
@@ -139,7 +139,7 @@ TEST_F(WindowTest, WholeReadVerifyAndWriteThroughTheMenus) {
   };
   highlight(7);  // "Zapis do &sterownika"
   const auto before = framesReceived();
-  trigger(kIdSceny);
+  trigger(kIdScenes);
   waitIdle();
   EXPECT_EQ(framesReceived() - before, 4U);
   auto held = controllerImage();
@@ -151,7 +151,7 @@ TEST_F(WindowTest, WholeReadVerifyAndWriteThroughTheMenus) {
 
   // "&Powtórz" writes the same range again, without the dialog.
   dialogs = nullptr;
-  trigger(kIdPowtorz);
+  trigger(kIdRepeat);
   waitIdle();
   EXPECT_EQ(framesReceived() - before, 8U);
 }
@@ -168,7 +168,7 @@ TEST_F(WindowTest, StatusBarFollowsTheLinkWhenTheRangeDialogCloses) {
   };
   const auto frames = framesReceived();
   highlight(2);  // "&Odczyt ze sterownika"
-  trigger(kIdSceny);
+  trigger(kIdScenes);
   EXPECT_TRUE(waitFor([&] { return bar->partText(kPartArea) == "\tSceny"; }, 5000));
   EXPECT_EQ(bar->partText(kPartAction), "\tGotowe");
   EXPECT_EQ(framesReceived(), frames);
@@ -179,7 +179,7 @@ TEST_F(WindowTest, ControllerActionsNeedAnOpenPortFileActionsDoNot) {
   window->ports().closePort();
   window->engine().setPort(nullptr);
   highlight(2);
-  trigger(kIdUstawienia);
+  trigger(kIdSettings);
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Musisz wybrać dostępny port szeregowy !");
   EXPECT_EQ(window->engine().link().status, _idle_);
@@ -188,7 +188,7 @@ TEST_F(WindowTest, ControllerActionsNeedAnOpenPortFileActionsDoNot) {
   const std::string name = ::testing::TempDir() + "kaviraob-window-settings.K3p";
   host.files = {name};
   highlight(6);  // "Zapis &do pliku"
-  trigger(kIdUstawienia);
+  trigger(kIdSettings);
   waitIdle();
   ASSERT_EQ(host.fileRequests.size(), 1U);
   EXPECT_TRUE(host.fileRequests[0].save);
@@ -200,14 +200,14 @@ TEST_F(WindowTest, ControllerActionsNeedAnOpenPortFileActionsDoNot) {
 
 TEST_F(WindowTest, StopAndEscapeEndARunningTransfer) {
   highlight(2);
-  trigger(kIdWszystko);
+  trigger(kIdEverything);
   ASSERT_TRUE(waitFor([&] { return window->engine().link().Adres >= 4; }));
-  trigger(kIdZatrzymaj);
+  trigger(kIdStop);
   EXPECT_EQ(window->engine().link().status, _idle_);
   EXPECT_EQ(window->engine().link().wszystko, 0);
-  EXPECT_FALSE(window->menus().akcjeEntry(9)->isEnabled());
+  EXPECT_FALSE(window->menus().actionEntry(9)->isEnabled());
 
-  trigger(kIdWszystko);
+  trigger(kIdEverything);
   ASSERT_TRUE(waitFor([&] { return window->engine().link().Adres >= 4; }));
   QTest::keyClick(window.get(), Qt::Key_Escape);
   EXPECT_EQ(window->engine().link().status, _idle_);
@@ -216,7 +216,7 @@ TEST_F(WindowTest, StopAndEscapeEndARunningTransfer) {
 
 TEST_F(WindowTest, HighlightingDuringATransferChangesNothingInIt) {
   highlight(2);
-  trigger(kIdWszystko);
+  trigger(kIdEverything);
   ASSERT_TRUE(waitFor([&] { return window->engine().link().Adres >= 2; }));
   highlight(7);  // passing over "Zapis do &sterownika" on the way to "&Zatrzymaj"
   highlight(9);
@@ -230,7 +230,7 @@ TEST_F(WindowTest, HighlightingDuringATransferChangesNothingInIt) {
 
 TEST_F(WindowTest, AreaCommandsAndEditorsWaitForAnIdleLink) {
   highlight(2);
-  trigger(kIdWszystko);
+  trigger(kIdEverything);
   ASSERT_TRUE(waitFor([&] { return window->engine().link().Adres >= 2; }));
   int opened = 0;
   bool clientHidden = false;
@@ -241,19 +241,19 @@ TEST_F(WindowTest, AreaCommandsAndEditorsWaitForAnIdleLink) {
     area = window->statusBarWidget()->partText(kPartArea);
     return 0;
   };
-  trigger(kIdSceny);  // ignored while busy
-  trigger(kIdPowtorz);
-  trigger(kIdEdycjaMidi);
-  trigger(kIdEdycjaUstawien);
+  trigger(kIdScenes);  // ignored while busy
+  trigger(kIdRepeat);
+  trigger(kIdEditMidi);
+  trigger(kIdEditSettings);
   EXPECT_EQ(opened, 0);
-  trigger(kIdEdycjaScen);  // the scene editor opens in any state
+  trigger(kIdEditScenes);  // the scene editor opens in any state
   EXPECT_EQ(opened, 1);
   EXPECT_TRUE(clientHidden);
   EXPECT_EQ(area, "\tEdycja");
   EXPECT_FALSE(window->client()->isHidden());
   waitIdle();
-  trigger(kIdEdycjaMidi);
-  trigger(kIdEdycjaUstawien);
+  trigger(kIdEditMidi);
+  trigger(kIdEditSettings);
   EXPECT_EQ(opened, 3);
 }
 
@@ -283,24 +283,24 @@ TEST_F(WindowTest, RestartAndHelpAndExit) {
   const auto frames = sim->withController([](SimController& c) { return c.received(); });
   EXPECT_EQ(frames.back().bytes, (std::vector<std::uint8_t>{0x0F, 0x03, 0xEE}));
 
-  trigger(kIdOpisProgramu);
+  trigger(kIdProgramHelp);
   ASSERT_EQ(host.boxes.size(), 1U);
   EXPECT_EQ(host.boxes[0].text, "Plik pomocy nie jest na razie dostępny !");
   EXPECT_EQ(host.boxes[0].caption, "Brak dostępu !");
 
-  trigger(kIdOProgramie);
+  trigger(kIdAbout);
   ASSERT_EQ(host.boxes.size(), 2U);
   EXPECT_EQ(host.boxes[1].caption, "O programie");
 
   host.answers = {Answer::No};
-  trigger(kIdKoniec);
+  trigger(kIdQuit);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(
       host.boxes.back().text,
       "UWAGA !!!\nWszystkie zmiany nie zapisane do pliku\nlub do sterownika zostaną utracone !!!\nCzy na "
       "pewno chcesz zakończyć ?");
   host.answers = {Answer::Yes};
-  trigger(kIdKoniec);
+  trigger(kIdQuit);
   EXPECT_FALSE(window->isVisible());
 }
 

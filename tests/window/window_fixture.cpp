@@ -61,8 +61,8 @@ void WindowTest::waitIdle() {
 }
 
 void WindowTest::highlight(int position) {
-  QMenu* akcje = window->menus().menu(kAkcjeMenu);
-  emit akcje->hovered(window->menus().akcjeEntry(position));
+  QMenu* actions = window->menus().menu(kActionMenu);
+  emit actions->hovered(window->menus().actionEntry(position));
 }
 
 void WindowTest::trigger(int id) {
