@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_host.h"
 #include "link/transfer_engine.h"
 #include "platform/engine_driver.h"
 #include "platform/pty_simulator.h"
@@ -41,31 +42,6 @@
 namespace {
 
 using namespace kavira;
-
-class BenchHost final : public Host {
- public:
-  Answer messageBox(std::string_view text, std::string_view, Buttons buttons, Icon, MessageKind) override {
-    const std::string t(text);
-    if (t.rfind("Weryfikacja zakończona sukcesem", 0) != 0) {
-      std::fprintf(stderr, "unexpected box: %s\n", t.c_str());
-      ++failures;
-    }
-    return buttons == Buttons::RetryCancel ? Answer::Cancel : Answer::Ok;
-  }
-  void setStatusText(int, std::string_view) override {}
-  void setProgress(int) override {}
-  void enableMenuEntry(int, bool) override {}
-  void repaint() override {}
-  std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
-  int failures = 0;
-};
-
-double CpuSeconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 // How often this process has gone to sleep and been woken again: unlike the CPU seconds, which a
 // loaded (or virtual) machine inflates, a steady count.
@@ -89,12 +65,8 @@ struct Walk {
 int Serve(int latencyMs, int fifoTrigger) {
   SimOptions options{Millis(latencyMs), true};
   options.fifoTrigger = static_cast<std::size_t>(fifoTrigger);
-  auto controller = std::make_unique<SimController>(options);
-  auto show = std::make_unique<ControllerImage>();
-  FillDemoShow(*show);
-  controller->memory().loadImage(*show);
   std::string error;
-  auto sim = PtySimulator::Start(std::move(controller), &error);
+  auto sim = PtySimulator::Start(DemoController(options), &error);
   if (!sim) {
     std::fprintf(stderr, "transfer_bench: %s\n", error.c_str());
     return 1;
@@ -165,7 +137,7 @@ int main(int argc, char** argv) {
   }
 
   SteadyClock clock;
-  BenchHost host;
+  BenchHost host("Weryfikacja zakończona sukcesem");
   auto image = std::make_unique<ControllerImage>();
   FillDemoShow(*image);
   TransferEngine engine(*image, host, clock);

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_host.h"
 #include "files/journal.h"
 #include "link/transfer_engine.h"
 #include "link/verification.h"
@@ -28,25 +29,6 @@ constexpr double kByteSeconds = 11.0 / 38400.0;
 constexpr double kRead = 6 + 134;   // a read request and its reply
 constexpr double kWrite = 134 + 3;  // a write frame and its acknowledgement
 
-class QuietHost final : public Host {
- public:
-  Answer messageBox(std::string_view text, std::string_view, Buttons buttons, Icon, MessageKind) override {
-    std::fprintf(stderr, "unexpected box: %s\n", std::string(text).c_str());
-    ++failures;
-    return buttons == Buttons::RetryCancel ? Answer::Cancel : Answer::Ok;
-  }
-  void setStatusText(int, std::string_view) override {}
-  void setProgress(int) override {}
-  void enableMenuEntry(int, bool) override {}
-  void repaint() override {}
-  std::optional<std::string> chooseFile(const FileRequest&) override { return std::nullopt; }
-  int failures = 0;
-};
-
-double Cpu() {
-  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
-}
-
 }  // namespace
 
 int RunChangesBench(int latencyMs, bool quick) {
@@ -60,7 +42,7 @@ int RunChangesBench(int latencyMs, bool quick) {
   }
   const std::string path = sim.readLine().trimmed().toStdString();
   SteadyClock clock;
-  QuietHost host;
+  BenchHost host;
   // The controller holds the demo show; `edited` has one scene changed in both its blocks.
   auto show = std::make_unique<ControllerImage>();
   FillDemoShow(*show);
@@ -108,7 +90,7 @@ int RunChangesBench(int latencyMs, bool quick) {
       }
       journal->syncEachRecord = sync;
     }
-    const double cpu0 = Cpu();
+    const double cpu0 = CpuSeconds();
     QElapsedTimer t;
     t.start();
     start();
@@ -123,7 +105,7 @@ int RunChangesBench(int latencyMs, bool quick) {
     // The target's yardstick: reading the area plus writing the changed blocks.
     const double readWrite = (reads * kRead + w * kWrite) * kByteSeconds + (reads + w) * latencyMs / 1000.0;
     std::printf("%-26s %7.0f %9.2f %9.2f %7.3f %7.2f %7.3f\n", name, w, wall, bound, wall / bound,
-                Cpu() - cpu0, wall / readWrite);
+                CpuSeconds() - cpu0, wall / readWrite);
     std::fflush(stdout);
   };
 

@@ -79,12 +79,8 @@ std::unique_ptr<ControllerImage> DemoImage() {
 // The main window, 800 x 600, against a simulated controller holding the demo show: after the search
 // has found it and read its version, half-way through a read of everything.
 int PreviewWindow(const QString& picture) {
-  auto controller = std::make_unique<SimController>();
-  auto show = std::make_unique<ControllerImage>();
-  FillDemoShow(*show);
-  controller->memory().loadImage(*show);
   std::string error;
-  auto sim = PtySimulator::Start(std::move(controller), &error);
+  auto sim = PtySimulator::Start(DemoController(), &error);
   if (!sim) {
     std::fprintf(stderr, "dialog_preview: cannot start the simulated controller: %s\n", error.c_str());
     return 1;

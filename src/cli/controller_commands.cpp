@@ -72,7 +72,7 @@ int RunRestart(Context& context, Args args) {
   if (const auto code = session.failed()) return *code;
   // The request gets no answer: give it time to cross the line (3 bytes take under 1 ms at 38400
   // baud; USB adapters hold bytes a little longer) before the port closes.
-  session.linger(kRestartLinger);
+  LinkSession::linger(kRestartLinger);
   session.note("restart request sent");
   return kExitOk;
 }

@@ -138,4 +138,12 @@ void FillDemoShow(ControllerImage& image) {
   image.SlowMode = 0;
 }
 
+std::unique_ptr<SimController> DemoController(SimOptions options) {
+  auto controller = std::make_unique<SimController>(options);
+  auto show = std::make_unique<ControllerImage>();
+  FillDemoShow(*show);
+  controller->memory().loadImage(*show);
+  return controller;
+}
+
 }  // namespace kavira

@@ -19,12 +19,8 @@ namespace {
 
 // A simulated controller holding the demonstration show, on a pseudo-terminal of its own.
 std::unique_ptr<PtySimulator> StartSimulator() {
-  auto controller = std::make_unique<SimController>();
-  auto show = std::make_unique<ControllerImage>();
-  FillDemoShow(*show);
-  controller->memory().loadImage(*show);
   std::string error;
-  auto sim = PtySimulator::Start(std::move(controller), &error);
+  auto sim = PtySimulator::Start(DemoController(), &error);
   if (!sim) std::fprintf(stderr, "kaviraob: cannot start the simulated controller: %s\n", error.c_str());
   return sim;
 }
