@@ -53,7 +53,8 @@ for f in usr/bin/kaviraob usr/bin/kaviraob-cli \
   [ -s "$root/$f" ] || fail "the package lacks /$f"
 done
 grep -q "<id>$id</id>" "${metainfos[0]}" || fail "the metainfo's id is not $id"
-strings -e l "$root/usr/bin/kaviraob" | grep -qxF "$id" || fail "kaviraob does not name its desktop file $id"
+# grep reads to the end (no -q): with pipefail, strings killed by a grep that stopped early would fail.
+strings -e l "$root/usr/bin/kaviraob" | grep -xF "$id" >/dev/null || fail "kaviraob does not name its desktop file $id"
 echo "application id $id"
 
 step "desktop-file-validate"
