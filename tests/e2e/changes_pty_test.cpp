@@ -10,10 +10,7 @@
 
 #include "../files/temp_dir.h"
 #include "files/journal.h"
-#include "link/transfer_engine.h"
-#include "platform/engine_driver.h"
-#include "platform/pty_simulator.h"
-#include "platform/qt_serial_port.h"
+#include "pty_engine_fixture.h"
 #include "scripted_host.h"
 #include "sim/demo_show.h"
 
@@ -22,24 +19,11 @@ namespace {
 
 using test::ScriptedHost;
 
-class ChangesPtyTest : public ::testing::Test {
+class ChangesPtyTest : public test::PtyEngineTest {
  protected:
   void SetUp() override {
-    FillDemoShow(*show);
-    auto controller = std::make_unique<SimController>(SimOptions{Millis(0), false});
-    controller->memory().loadImage(*show);
-    std::string error;
-    sim = PtySimulator::Start(std::move(controller), &error);
-    ASSERT_TRUE(sim) << error;
-    ASSERT_EQ(port.open(sim->path()).stage, OpenStage::Opened);
-    engine.setPort(&port);
-    QObject::connect(&port, &QtSerialPort::activity, &driver, &EngineDriver::kick);
+    PtyEngineTest::SetUp();
     *image = *show;
-  }
-  void TearDown() override {
-    engine.setPort(nullptr);
-    port.close();
-    if (sim) sim->stop();
   }
 
   // Starts a journal and hands it to the engine as its write-ahead hook.
@@ -52,15 +36,6 @@ class ChangesPtyTest : public ::testing::Test {
     engine.beforeWrite = [this](std::uint32_t block, ByteView previous) {
       return journal->append(block, previous);
     };
-  }
-
-  void run() {
-    QElapsedTimer t;
-    t.start();
-    driver.kick();
-    while (engine.link().status != _idle_ && t.elapsed() < 60000)
-      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    ASSERT_EQ(engine.link().status, _idle_) << "the run did not end";
   }
 
   // The blocks of the write frames the simulator received, in order.
@@ -99,14 +74,6 @@ class ChangesPtyTest : public ::testing::Test {
   }
 
   test::TempDir dir;
-  std::unique_ptr<ControllerImage> show = std::make_unique<ControllerImage>();
-  std::unique_ptr<PtySimulator> sim;
-  SteadyClock clock;
-  QtSerialPort port{clock};
-  ScriptedHost host;
-  std::unique_ptr<ControllerImage> image = std::make_unique<ControllerImage>();
-  TransferEngine engine{*image, host, clock};
-  EngineDriver driver{engine, clock};
   std::unique_ptr<JournalWriter> journal;
 };
 

@@ -7,10 +7,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "link/transfer_engine.h"
-#include "platform/engine_driver.h"
-#include "platform/pty_simulator.h"
-#include "platform/qt_serial_port.h"
+#include "pty_engine_fixture.h"
 #include "same_image.h"
 #include "scripted_host.h"
 #include "sim/demo_show.h"
@@ -20,36 +17,8 @@ namespace {
 
 using test::ScriptedHost;
 
-class EnginePtyTest : public ::testing::Test {
+class EnginePtyTest : public test::PtyEngineTest {
  protected:
-  void SetUp() override {
-    auto controller = std::make_unique<SimController>(options);
-    FillDemoShow(*show);
-    controller->memory().loadImage(*show);
-    std::string error;
-    sim = PtySimulator::Start(std::move(controller), &error);
-    ASSERT_TRUE(sim) << error;
-    ASSERT_EQ(port.open(sim->path()).stage, OpenStage::Opened);
-    engine.setPort(&port);
-    QObject::connect(&port, &QtSerialPort::activity, &driver, &EngineDriver::kick);
-  }
-  void TearDown() override {
-    engine.setPort(nullptr);
-    port.close();
-    if (sim) sim->stop();
-  }
-
-  // Runs the event loop until the link is idle again.
-  void run() {
-    QElapsedTimer t;
-    t.start();
-    driver.kick();
-    while (engine.link().status != _idle_ && t.elapsed() < 60000) {
-      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    ASSERT_EQ(engine.link().status, _idle_) << "the run did not end";
-  }
-
   void rule(const char* text) {
     std::string error;
     const auto r = ParseMisbehaviour(text, &error);
@@ -72,16 +41,6 @@ class EnginePtyTest : public ::testing::Test {
     sim->withController([&](SimController& c) { c.memory().storeInto(*i); });
     return i;
   }
-
-  SimOptions options{Millis(0), false};
-  std::unique_ptr<ControllerImage> show = std::make_unique<ControllerImage>();
-  std::unique_ptr<PtySimulator> sim;
-  SteadyClock clock;
-  QtSerialPort port{clock};
-  ScriptedHost host;
-  std::unique_ptr<ControllerImage> image = std::make_unique<ControllerImage>();
-  TransferEngine engine{*image, host, clock};
-  EngineDriver driver{engine, clock};
 };
 
 TEST_F(EnginePtyTest, EveryWalk) {
