@@ -6,7 +6,7 @@
 # --windows installs instead what the windows-core preset needs: the mingw-w64 cross compiler, wine64
 # to run its programs, and GoogleTest's sources to build for it.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n qt6-l10n-tools qt6-tools-dev libgtest-dev fonts-dejavu-core
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n qt6-l10n-tools qt6-tools-dev libcli11-dev libgtest-dev fonts-dejavu-core
   dpkg-dev file lintian desktop-file-utils appstream
   clang libclang-rt-dev clang-format clang-tidy)
 if [ "${1:-}" = "--windows" ]; then

@@ -12,47 +12,35 @@
 namespace kavira::cli {
 namespace {
 
-constexpr std::string_view kUndoHelp =
-    "Usage: kaviraob-cli [GLOBAL OPTIONS] undo JOURNAL [--journal-dir DIR]\n"
-    "\n"
+constexpr std::string_view kUndoAbout =
     "Writes back what a 'write --changed' (or an undo) overwrote: the blocks kept in the undo journal\n"
     "JOURNAL, byte for byte. It is a changes-only walk like any other: each block of the journal is\n"
     "read, only those the controller does not hold as the journal does are written, and those are\n"
     "read back and compared. It keeps a journal of its own, so an undo can be undone too. A damaged\n"
     "journal is refused (a record cut off at its very end, by a write that was stopped, is left\n"
     "out). The journals are in the window program's data folder + /journals, e.g.\n"
-    "~/.local/share/kaviraob/journals, unless 'write' was given --journal-dir.\n"
-    "\n"
-    "Options:\n"
-    "  --journal-dir DIR  the folder of the undo's own journal (default: the window program's)\n"
-    "  -h, --help         this text\n";
+    "~/.local/share/kaviraob/journals, unless 'write' was given --journal-dir.\n";
 
-constexpr std::string_view kJournalHelp =
-    "Usage: kaviraob-cli journal JOURNAL\n"
-    "\n"
+constexpr std::string_view kJournalAbout =
     "Lists what an undo journal holds: when it was kept, the controller's firmware version, the area\n"
     "written, whether the blocks were read from the controller or taken from an OLD image (--since),\n"
     "and one line per block in the controller's terms (program and scene, settings, MIDI).\n"
     "Exit status 4 when the journal is damaged.\n";
 
-constexpr std::string_view kDiffHelp =
-    "Usage: kaviraob-cli diff A B\n"
-    "\n"
+constexpr std::string_view kDiffAbout =
     "Compares two images saved as data files (A.K3s, A.K3p, A.K3m and B's) and prints each\n"
     "difference on standard output in the words 'verify' uses, with A in the place of the data files\n"
     "and B in the place of the controller: what a write of A would change on a controller holding B.\n"
     "An area is compared when A or B has its file (both must then have it).\n"
     "Exit status 1 when there is any difference.\n";
 
-bool WantsHelp(Args args, std::string_view help) {
-  for (const std::string& a : args) {
-    if (a == "--help" || a == "-h") {
-      std::cout << help;
-      return true;
-    }
-  }
-  return false;
-}
+constexpr std::string_view kJournalArgument[] = {"JOURNAL"};
+constexpr std::string_view kDiffArguments[] = {"A", "B"};
+
+constexpr OptionSpec kUndoOptions[] = {
+    {"--journal-dir", "DIR", "the folder of the undo's own journal (default: the window program's)",
+     "--journal-dir needs a folder"},
+};
 
 std::string CreatedText(std::int64_t created) {
   const std::string stem = JournalStem(created);  // YYYY-MM-DD_HH-MM-SS
@@ -62,34 +50,13 @@ std::string CreatedText(std::int64_t created) {
   return text;
 }
 
-}  // namespace
-
-int RunUndo(Context& context, Args args) {
-  std::optional<std::string> journalPath;
-  std::optional<std::string> journalDir;
-  OptionReader reader(args);
-  while (!reader.done()) {
-    const int common = TakeCommonOption(reader, context, "undo", [] {
-      std::cout << kUndoHelp << "\nGlobal options (also accepted here):\n" << GlobalOptionsHelp();
-    });
-    if (common == kTakenCommon) continue;
-    if (common != kNotCommon) return common;
-    if (reader.is("--journal-dir")) {
-      journalDir = reader.value();
-      if (!journalDir || journalDir->empty())
-        return Complain("undo", "--journal-dir needs a folder", kExitUsage);
-    } else if (!reader.current().empty() && reader.current()[0] == '-') {
-      return Complain("undo", "unknown option '" + reader.current() + "' (see --help)", kExitUsage);
-    } else if (journalPath) {
-      return Complain("undo", "unexpected argument '" + reader.current() + "': one JOURNAL only", kExitUsage);
-    } else {
-      journalPath = reader.current();
-      reader.next();
-    }
-  }
-  if (!journalPath) return Complain("undo", "which JOURNAL? (see --help)", kExitUsage);
+int RunUndo(Context& context, const ParsedCommand& parsed) {
+  if (!parsed.extras.empty()) return RefuseArgument("undo", parsed.extras.front(), ": one JOURNAL only");
+  if (parsed.positionals.empty()) return Complain("undo", "which JOURNAL? (see --help)", kExitUsage);
+  const std::string& journalPath = parsed.positionals.front();
+  const std::optional<std::string> journalDir = parsed.last("--journal-dir");
   std::string error;
-  const auto journal = ReadJournal(SystemFileSystem(), PathFromUtf8(*journalPath), &error);
+  const auto journal = ReadJournal(SystemFileSystem(), PathFromUtf8(journalPath), &error);
   if (!journal) return Complain("undo", error + "; nothing was written", kExitFile);
   LinkSession session(context, "undo");
   if (journal->tailDropped)
@@ -99,9 +66,9 @@ int RunUndo(Context& context, Args args) {
   return RunChangesWalk(session, area, JournalFolder(journalDir), nullptr, &*journal);
 }
 
-int RunJournal(Context&, Args args) {
-  if (WantsHelp(args, kJournalHelp)) return kExitOk;
-  if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
+int RunJournal(Context&, const ParsedCommand& parsed) {
+  const auto& args = parsed.positionals;
+  if (args.size() != 1 || args[0].empty() || !parsed.extras.empty())
     return Complain("journal", "one JOURNAL, please (see --help)", kExitUsage);
   std::string error;
   const auto journal = ReadJournal(SystemFileSystem(), PathFromUtf8(args[0]), &error);
@@ -121,9 +88,9 @@ int RunJournal(Context&, Args args) {
   return kExitOk;
 }
 
-int RunDiff(Context&, Args args) {
-  if (WantsHelp(args, kDiffHelp)) return kExitOk;
-  if (args.size() != 2 || args[0].empty() || args[1].empty() || args[0][0] == '-' || args[1][0] == '-')
+int RunDiff(Context&, const ParsedCommand& parsed) {
+  const auto& args = parsed.positionals;
+  if (args.size() != 2 || args[0].empty() || args[1].empty() || !parsed.extras.empty())
     return Complain("diff", "two images, please: diff A B (see --help)", kExitUsage);
   std::string a = args[0];
   std::string b = args[1];
@@ -165,5 +132,46 @@ int RunDiff(Context&, Args args) {
             << '\n';
   return differences > 0 ? kExitFailure : kExitOk;
 }
+
+}  // namespace
+
+const CommandSpec kUndoCommand{
+    .name = "undo",
+    .summary = "write back what a 'write --changed' overwrote, from its undo journal",
+    .usage = "kaviraob-cli [GLOBAL OPTIONS] undo JOURNAL [--journal-dir DIR]",
+    .about = kUndoAbout,
+    .arguments = kJournalArgument,
+    .options = kUndoOptions,
+    .globalOptions = true,
+    .after = {},
+    .examples = "  kaviraob-cli undo ~/.local/share/kaviraob/journals/2026-12-08_21-14-03.K3j\n",
+    .run = RunUndo,
+};
+
+const CommandSpec kJournalCommand{
+    .name = "journal",
+    .summary = "list the blocks an undo journal holds",
+    .usage = "kaviraob-cli journal JOURNAL",
+    .about = kJournalAbout,
+    .arguments = kJournalArgument,
+    .options = {},
+    .globalOptions = false,
+    .after = {},
+    .examples = "  kaviraob-cli journal ~/.local/share/kaviraob/journals/2026-12-08_21-14-03.K3j\n",
+    .run = RunJournal,
+};
+
+const CommandSpec kDiffCommand{
+    .name = "diff",
+    .summary = "print the differences between two sets of data files, as verify words them",
+    .usage = "kaviraob-cli diff A B",
+    .about = kDiffAbout,
+    .arguments = kDiffArguments,
+    .options = {},
+    .globalOptions = false,
+    .after = {},
+    .examples = "  kaviraob-cli diff show show-as-written\n",
+    .run = RunDiff,
+};
 
 }  // namespace kavira::cli

@@ -1,10 +1,9 @@
-// The subcommands of kaviraob-cli. Each lives in its own file and has one line in the table of
-// command_table.cpp; main() parses the global options and dispatches.
+// The commands of kaviraob-cli. Each command is declared once, as a CommandSpec in its own file:
+// its arguments, its options, the texts of its --help and the function that runs it. The command
+// line is parsed by CLI11 from those declarations (command_line.cpp), and --help is made from them.
 #pragma once
 
-#include <algorithm>
-#include <functional>
-#include <iosfwd>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -21,14 +20,6 @@ struct Context {
   bool quiet = false;              // --quiet: no progress output
 };
 
-using Args = std::span<const std::string>;
-
-struct Command {
-  std::string_view name;
-  std::string_view summary;  // one line for the command list
-  int (*run)(Context& context, Args args);
-};
-
 // Exit codes.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;  // differences found, or the work was declined
@@ -38,69 +29,69 @@ inline constexpr int kExitFile = 4;  // a file is missing, unreadable, malformed
 
 inline constexpr int kMaxRetries = 1000;
 
-std::span<const Command> CommandTable();
-const Command* FindCommand(std::string_view name);
-
-// Option parsing shared by the commands: "--name VALUE" or "--name=VALUE".
-class OptionReader {
- public:
-  explicit OptionReader(Args args) : args_(args) {}
-
-  bool done() const { return i_ >= args_.size(); }
-  // The current argument, for the caller to compare; next() moves on.
-  const std::string& current() const { return args_[i_]; }
-  // Whether the current argument is the option `name` (with or without "=VALUE"); if so moves on.
-  bool is(std::string_view name);
-  // Whether the current argument is the flag `name` exactly; if so moves on.
-  bool flag(std::string_view name);
-  // The value of the option just taken by is(); nothing (and an error set) when it is missing.
-  std::optional<std::string> value();
-  void next() { ++i_; }
-  // The arguments not yet taken.
-  Args rest() const { return args_.subspan(std::min(i_, args_.size())); }
-  std::string error;  // what went wrong, for the usage message
-
- private:
-  Args args_;
-  std::size_t i_ = 0;
-  std::string option_;
-  std::optional<std::string> inlineValue_;
+// One option. A flag has no placeholder; any other option takes one value ("--image BASE" or
+// "--image=BASE") and may be given more than once (the command decides what that means).
+struct OptionSpec {
+  std::string_view names;         // "--image", or "-o,--output" with its short name
+  std::string_view placeholder;   // "BASE"; empty for a flag
+  std::string_view description;   // one paragraph for --help
+  std::string_view missing = {};  // the usage error when the value is missing or empty; without it,
+                                  // "NAME needs a value" and an empty value is the command's to judge
 };
 
-// A decimal number within [low, high], or nothing.
-std::optional<long> ParseNumber(std::string_view text, long low, long high);
+// What the command line gave one command (or, for the global options, the program itself).
+class ParsedCommand {
+ public:
+  // The values of an option, by its long name ("--image"), in the order given.
+  const std::vector<std::string>& values(std::string_view name) const;
+  // The last value of an option, if it was given.
+  std::optional<std::string> last(std::string_view name) const;
+  bool given(std::string_view name) const { return !values(name).empty(); }
+
+  std::vector<std::string> positionals;  // the declared arguments given, in order
+  std::vector<std::string> extras;       // what nothing declared took, in order
+
+  std::map<std::string, std::vector<std::string>, std::less<>> options;
+};
+
+struct CommandSpec {
+  std::string_view name;
+  std::string_view summary;                     // one line for the command list
+  std::string_view usage;                       // what follows "Usage: " (one or more lines)
+  std::string_view about;                       // the paragraphs after the usage line
+  std::span<const std::string_view> arguments;  // the positional arguments' names: "AREA"
+  std::span<const OptionSpec> options;
+  bool globalOptions;         // the global options are accepted after the command's name too
+  std::string_view after;     // printed after the option tables (AREA, RULE)
+  std::string_view examples;  // under "Examples:"
+  int (*run)(Context& context, const ParsedCommand& parsed);
+};
+
+// Parses the arguments (without the program's name) and runs the command they name.
+int RunCommandLine(const std::vector<std::string>& args);
 
 // "kaviraob-cli COMMAND: message" on standard error; returns `code`.
 int Complain(std::string_view command, std::string_view message, int code);
 
-// The global options (--port, --retries, --fast-ack, --quiet), taken before the command or, for the
-// commands that talk to a controller, among its own options.
-enum class GlobalOption { NotOne, Taken, Bad };
-GlobalOption TakeGlobalOption(OptionReader& reader, Context& context);
+// A decimal number within [low, high], or nothing.
+std::optional<long> ParseNumber(std::string_view text, long low, long high);
 
-// What every command that talks to a controller accepts after its name: the global options and
-// --help (which calls `help`). kNotCommon when the current argument is none of them (the command
-// looks at it), kTakenCommon when it was taken, otherwise the exit code to end with.
-inline constexpr int kNotCommon = -2;
-inline constexpr int kTakenCommon = -1;
-int TakeCommonOption(OptionReader& reader, Context& context, std::string_view command,
-                     const std::function<void()>& help);
+// The usage error for an argument a command did not take: "unknown option '--x' (see --help)" for
+// one that starts with '-', otherwise "unexpected argument 'x'" followed by `extra` (": one AREA only").
+int RefuseArgument(std::string_view command, const std::string& argument, std::string_view extra);
 
-// The lines of --help that describe the global options.
-std::string_view GlobalOptionsHelp();
-
-// The commands.
-int RunPorts(Context& context, Args args);
-int RunSimulate(Context& context, Args args);
-int RunVersion(Context& context, Args args);
-int RunRestart(Context& context, Args args);
-int RunRead(Context& context, Args args);
-int RunWrite(Context& context, Args args);
-int RunVerify(Context& context, Args args);
-int RunFirmware(Context& context, Args args);
-int RunPackUpdate(Context& context, Args args);
-int RunUndo(Context& context, Args args);
-int RunJournal(Context& context, Args args);
-int RunDiff(Context& context, Args args);
+// The commands, in the order of the command list.
+extern const CommandSpec kVersionCommand;
+extern const CommandSpec kReadCommand;
+extern const CommandSpec kWriteCommand;
+extern const CommandSpec kVerifyCommand;
+extern const CommandSpec kRestartCommand;
+extern const CommandSpec kFirmwareCommand;
+extern const CommandSpec kPortsCommand;
+extern const CommandSpec kSimulateCommand;
+extern const CommandSpec kPackUpdateCommand;
+extern const CommandSpec kUndoCommand;
+extern const CommandSpec kJournalCommand;
+extern const CommandSpec kDiffCommand;
 
 }  // namespace kavira::cli

@@ -10,39 +10,15 @@ namespace {
 
 constexpr Millis kRestartLinger{100};
 
-// The command's options: only --help and the global options. -1 to go on, else the exit code.
-int ReadOptions(std::string_view name, std::string_view help, Context& context, Args args) {
-  OptionReader reader(args);
-  while (!reader.done()) {
-    const int common = TakeCommonOption(reader, context, name, [&] {
-      std::cout << help << "\nGlobal options (also accepted here):\n" << GlobalOptionsHelp();
-    });
-    if (common == kTakenCommon) continue;
-    if (common != kNotCommon) return common;
-    return Complain(name, "unexpected argument '" + reader.current() + "' (see --help)", kExitUsage);
-  }
-  return -1;
+// Both take nothing but the global options.
+int RefuseArguments(std::string_view name, const ParsedCommand& parsed) {
+  if (parsed.extras.empty()) return -1;
+  return Complain(name, "unexpected argument '" + parsed.extras.front() + "' (see --help)", kExitUsage);
 }
 
-}  // namespace
-
-int RunVersion(Context& context, Args args) {
-  constexpr std::string_view kName = "version";
-  const int parsed =
-      ReadOptions(kName,
-                  "Usage: kaviraob-cli [GLOBAL OPTIONS] version\n"
-                  "\n"
-                  "Prints the controller's firmware version as the window program's status bar\n"
-                  "shows it after \"FW : \", e.g. 1.05A (?.??X when the controller reports a\n"
-                  "version that cannot be shown).\n"
-                  "\n"
-                  "Examples:\n"
-                  "  kaviraob-cli version\n"
-                  "  kaviraob-cli --port /dev/ttyUSB0 version\n",
-                  context, args);
-  if (parsed >= 0) return parsed;
-
-  LinkSession session(context, std::string(kName));
+int RunVersion(Context& context, const ParsedCommand& parsed) {
+  if (const int code = RefuseArguments("version", parsed); code >= 0) return code;
+  LinkSession session(context, "version");
   if (const int code = session.connect(); code != kExitOk) return code;
   session.engine().startVersion();
   session.run();
@@ -51,21 +27,9 @@ int RunVersion(Context& context, Args args) {
   return kExitOk;
 }
 
-int RunRestart(Context& context, Args args) {
-  constexpr std::string_view kName = "restart";
-  const int parsed =
-      ReadOptions(kName,
-                  "Usage: kaviraob-cli [GLOBAL OPTIONS] restart\n"
-                  "\n"
-                  "Sends the controller the restart request (0F 03 EE). The controller does not\n"
-                  "answer it, so success means the request left the port.\n"
-                  "\n"
-                  "Example:\n"
-                  "  kaviraob-cli --port /dev/ttyUSB0 restart\n",
-                  context, args);
-  if (parsed >= 0) return parsed;
-
-  LinkSession session(context, std::string(kName));
+int RunRestart(Context& context, const ParsedCommand& parsed) {
+  if (const int code = RefuseArguments("restart", parsed); code >= 0) return code;
+  LinkSession session(context, "restart");
   if (const int code = session.connect(); code != kExitOk) return code;
   session.engine().restart();
   session.run();
@@ -76,5 +40,40 @@ int RunRestart(Context& context, Args args) {
   session.note("restart request sent");
   return kExitOk;
 }
+
+}  // namespace
+
+const CommandSpec kVersionCommand{
+    .name = "version",
+    .summary = "print the controller's firmware version",
+    .usage = "kaviraob-cli [GLOBAL OPTIONS] version",
+    .about =
+        "Prints the controller's firmware version as the window program's status bar\n"
+        "shows it after \"FW : \", e.g. 1.05A (?.??X when the controller reports a\n"
+        "version that cannot be shown).\n",
+    .arguments = {},
+    .options = {},
+    .globalOptions = true,
+    .after = {},
+    .examples =
+        "  kaviraob-cli version\n"
+        "  kaviraob-cli --port /dev/ttyUSB0 version\n",
+    .run = RunVersion,
+};
+
+const CommandSpec kRestartCommand{
+    .name = "restart",
+    .summary = "send the controller the restart request",
+    .usage = "kaviraob-cli [GLOBAL OPTIONS] restart",
+    .about =
+        "Sends the controller the restart request (0F 03 EE). The controller does not\n"
+        "answer it, so success means the request left the port.\n",
+    .arguments = {},
+    .options = {},
+    .globalOptions = true,
+    .after = {},
+    .examples = "  kaviraob-cli --port /dev/ttyUSB0 restart\n",
+    .run = RunRestart,
+};
 
 }  // namespace kavira::cli

@@ -16,31 +16,23 @@ namespace {
 
 constexpr std::string_view kName = "firmware";
 
-void PrintHelp() {
-  std::cout << "Usage: kaviraob-cli [GLOBAL OPTIONS] firmware install FILE [--yes]\n"
-               "       kaviraob-cli [GLOBAL OPTIONS] firmware verify FILE [--yes]\n"
-               "\n"
-               "install: writes every line of the update file into the controller, reads every line\n"
-               "back and compares it, then reads the controller's new firmware version.\n"
-               "verify:  only reads the lines back and compares them, then reads the version.\n"
-               "\n"
-               "The whole file is checked and decoded before anything is sent; a damaged file never\n"
-               "reaches the controller. Then the controller's version is read and the window program's\n"
-               "questions are asked on the terminal (t = yes): the confirmation of an install, the\n"
-               "warning before installing the same or an older version, and the note that a file for\n"
-               "verification has another version. Without a terminal every question is answered No.\n"
-               "A line that differs is read again up to --retries times; a line that still differs\n"
-               "is printed and the run ends with exit status 1 (the update must be installed again).\n"
-               "\n"
-               "Options:\n"
-               "  --yes, -y     answer every question with Yes\n"
-               "  -h, --help    this text\n"
-               "\nGlobal options (also accepted here):\n"
-            << GlobalOptionsHelp()
-            << "\nExamples:\n"
-               "  kaviraob-cli firmware install qz418-1.06.upg\n"
-               "  kaviraob-cli --port /dev/ttyUSB0 firmware verify qz418-1.06.upg --yes\n";
-}
+constexpr std::string_view kFirmwareAbout =
+    "install: writes every line of the update file into the controller, reads every line\n"
+    "back and compares it, then reads the controller's new firmware version.\n"
+    "verify:  only reads the lines back and compares them, then reads the version.\n"
+    "\n"
+    "The whole file is checked and decoded before anything is sent; a damaged file never\n"
+    "reaches the controller. Then the controller's version is read and the window program's\n"
+    "questions are asked on the terminal (t = yes): the confirmation of an install, the\n"
+    "warning before installing the same or an older version, and the note that a file for\n"
+    "verification has another version. Without a terminal every question is answered No.\n"
+    "A line that differs is read again up to --retries times; a line that still differs\n"
+    "is printed and the run ends with exit status 1 (the update must be installed again).\n";
+
+constexpr std::string_view kFirmwareArguments[] = {"ACTION", "FILE"};
+constexpr OptionSpec kFirmwareOptions[] = {
+    {"-y,--yes", "", "answer every question with Yes"},
+};
 
 bool IsYes(std::string answer) {
   for (char& c : answer)
@@ -103,42 +95,22 @@ std::optional<std::string> CheckUpdateFile(const std::string& path, UpdateHead& 
   return std::nullopt;
 }
 
-}  // namespace
-
-int RunFirmware(Context& context, Args args) {
-  std::optional<bool> verifyOnly;
-  std::optional<std::string> path;
-  bool yes = false;
-  OptionReader reader(args);
-  while (!reader.done()) {
-    const int common = TakeCommonOption(reader, context, kName, PrintHelp);
-    if (common == kTakenCommon) continue;
-    if (common != kNotCommon) return common;
-    if (reader.flag("--yes") || reader.flag("-y")) {
-      yes = true;
-    } else if (!reader.current().empty() && reader.current()[0] == '-') {
-      return Complain(kName, "unknown option '" + reader.current() + "' (see --help)", kExitUsage);
-    } else if (!verifyOnly) {
-      if (reader.current() != "install" && reader.current() != "verify") {
-        return Complain(kName, "'" + reader.current() + "': install or verify?", kExitUsage);
-      }
-      verifyOnly = reader.current() == "verify";
-      reader.next();
-    } else if (!path) {
-      path = reader.current();
-      reader.next();
-    } else {
-      return Complain(kName, "unexpected argument '" + reader.current() + "': one FILE only", kExitUsage);
-    }
-  }
-  if (!verifyOnly) return Complain(kName, "install or verify? (see --help)", kExitUsage);
-  if (!path || path->empty()) return Complain(kName, "which update FILE?", kExitUsage);
+int RunFirmware(Context& context, const ParsedCommand& parsed) {
+  const auto& args = parsed.positionals;
+  if (!parsed.extras.empty()) return RefuseArgument(kName, parsed.extras.front(), ": one FILE only");
+  if (args.empty()) return Complain(kName, "install or verify? (see --help)", kExitUsage);
+  if (args[0] != "install" && args[0] != "verify")
+    return Complain(kName, "'" + args[0] + "': install or verify?", kExitUsage);
+  const bool verifyOnly = args[0] == "verify";
+  if (args.size() < 2 || args[1].empty()) return Complain(kName, "which update FILE?", kExitUsage);
+  const std::string& path = args[1];
+  const bool yes = parsed.given("--yes");
 
   // The file is checked whole before anything is sent (the loader below reads it again for its
   // questions and its checks, and finds it as it was).
   UpdateHead head;
   UpdateBody body;
-  if (const auto problem = CheckUpdateFile(*path, head, body)) return Complain(kName, *problem, kExitFile);
+  if (const auto problem = CheckUpdateFile(path, head, body)) return Complain(kName, *problem, kExitFile);
 
   LinkSession session(context, std::string(kName));
   if (const int code = session.connect(); code != kExitOk) return code;
@@ -152,10 +124,10 @@ int RunFirmware(Context& context, Args args) {
 
   CliHost& host = session.host();
   host.phase = CliHost::Phase::UpdateFile;
-  host.updateFile = *path;
+  host.updateFile = path;
   host.ask = [yes, quiet = context.quiet](std::string_view q) { return AskOnTerminal(q, yes, quiet); };
   FileDialogState dialog;
-  const bool started = InitUpdate(*verifyOnly ? 1 : 0, engine, host, dialog);
+  const bool started = InitUpdate(verifyOnly ? 1 : 0, engine, host, dialog);
   host.phase = CliHost::Phase::Link;
   if (const auto code = session.failed()) return *code;
   if (!started) return session.complain("not confirmed; nothing was sent to the controller", kExitFailure);
@@ -163,7 +135,7 @@ int RunFirmware(Context& context, Args args) {
   session.run();
   std::string consequence;
   const LinkState& link = engine.link();
-  if (link.obszar == _upg_ && !*verifyOnly) {
+  if (link.obszar == _upg_ && !verifyOnly) {
     consequence = link.akcja == _write_ ? "the update is incomplete: install it again"
                                         : "the update was written but not verified: run 'firmware verify'";
   }
@@ -178,9 +150,28 @@ int RunFirmware(Context& context, Args args) {
     return session.complain("the update ended at line " + std::to_string(link.upgline) + " before its end",
                             kExitLink);
   }
-  session.note(std::string(*verifyOnly ? "verified " : "installed ") + std::to_string(body.lncnt) +
+  session.note(std::string(verifyOnly ? "verified " : "installed ") + std::to_string(body.lncnt) +
                " lines; the controller reports firmware " + OldFirmwareVersion(link));
   return kExitOk;
 }
+
+}  // namespace
+
+const CommandSpec kFirmwareCommand{
+    .name = "firmware",
+    .summary = "install or verify a firmware update file",
+    .usage =
+        "kaviraob-cli [GLOBAL OPTIONS] firmware install FILE [--yes]\n"
+        "       kaviraob-cli [GLOBAL OPTIONS] firmware verify FILE [--yes]",
+    .about = kFirmwareAbout,
+    .arguments = kFirmwareArguments,
+    .options = kFirmwareOptions,
+    .globalOptions = true,
+    .after = {},
+    .examples =
+        "  kaviraob-cli firmware install qz418-1.06.upg\n"
+        "  kaviraob-cli --port /dev/ttyUSB0 firmware verify qz418-1.06.upg --yes\n",
+    .run = RunFirmware,
+};
 
 }  // namespace kavira::cli

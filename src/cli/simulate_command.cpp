@@ -19,37 +19,31 @@ namespace {
 
 constexpr std::string_view kName = "simulate";
 
-void PrintUsage() {
-  std::cout << "Usage: kaviraob-cli simulate [OPTIONS]\n"
-               "\n"
-               "Serves a simulated controller on a pseudo-terminal. The first line of standard output is\n"
-               "the path to open (give it to the other programs with --port PATH); the simulator serves\n"
-               "until it is interrupted (Ctrl+C, SIGTERM).\n"
-               "\n"
-               "Options:\n"
-               "  --demo                  fill the memory with a demonstration show\n"
-               "  --image BASE            load the memory from BASE.K3s, BASE.K3p and BASE.K3m (those that\n"
-               "                          exist; at least one must)\n"
-               "  --version M.mm[X]       the firmware version it reports (default 1.05A)\n"
-               "  --latency MS            time from a frame to its answer (default 1)\n"
-               "  --no-pacing             answer at once instead of at 38400 baud\n"
-               "  --byte-at-a-time        hand every answer byte over on its own, as a port without a\n"
-               "                          receive FIFO does (default: in chunks of up to 14 bytes)\n"
-               "  --misbehave RULE        misbehave as RULE says (may be given more than once)\n"
-               "  --verbose               log every frame and its answer on standard error\n"
-               "\n"
-               "RULE is KIND:TARGET=N[:count=C][:delay=MS]. TARGET is frame (the N-th frame received,\n"
-               "counting from 1, and the ones after it), block (read and write requests for block N,\n"
-               "0-2047) or line (firmware line address N, e.g. 0x1A2B0). The rule spoils the first C\n"
-               "frames it matches (default 1); delay postpones the answer. Numbers may be hexadecimal\n"
-               "(0x...). KIND is one of:\n"
-            << MisbehaviourHelp()
-            << "\n"
-               "Examples:\n"
-               "  kaviraob-cli simulate --demo\n"
-               "  kaviraob-cli simulate --demo --misbehave nak:block=2044:count=2 --misbehave "
-               "late:frame=5:delay=900\n";
-}
+constexpr OptionSpec kSimulateOptions[] = {
+    {"--demo", "", "fill the memory with a demonstration show"},
+    {"--image", "BASE",
+     "load the memory from BASE.K3s, BASE.K3p and BASE.K3m (those that exist; at least one must)",
+     "--image needs a base name"},
+    {"--version", "M.mm[X]", "the firmware version it reports (default 1.05A)",
+     "--version wants M.mm with an optional letter, e.g. 1.05A"},
+    {"--latency", "MS", "time from a frame to its answer (default 1)",
+     "--latency wants milliseconds, 0-60000"},
+    {"--no-pacing", "", "answer at once instead of at 38400 baud"},
+    {"--byte-at-a-time", "",
+     "hand every answer byte over on its own, as a port without a receive FIFO does (default: in chunks of "
+     "up to 14 bytes)"},
+    {"--misbehave", "RULE", "misbehave as RULE says (may be given more than once)"},
+    {"--verbose", "", "log every frame and its answer on standard error"},
+};
+
+// After the options: what a misbehaviour rule says.
+const std::string kRuleHelp =
+    "RULE is KIND:TARGET=N[:count=C][:delay=MS]. TARGET is frame (the N-th frame received,\n"
+    "counting from 1, and the ones after it), block (read and write requests for block N,\n"
+    "0-2047) or line (firmware line address N, e.g. 0x1A2B0). The rule spoils the first C\n"
+    "frames it matches (default 1); delay postpones the answer. Numbers may be hexadecimal\n"
+    "(0x...). KIND is one of:\n" +
+    MisbehaviourHelp();
 
 std::string Hex(ByteView bytes) {
   constexpr std::size_t kShown = 8;
@@ -76,57 +70,44 @@ std::optional<std::string> LoadImage(const std::string& base, ControllerImage& i
   return std::nullopt;
 }
 
-}  // namespace
+// The simulated controller the options describe; nothing, or the exit code of a usage error.
+std::optional<int> ReadOptions(const ParsedCommand& parsed, SimOptions& options,
+                               std::vector<MisbehaviourRule>& rules, std::optional<VersionBytes>& version) {
+  if (!parsed.extras.empty()) return RefuseArgument(kName, parsed.extras.front(), " (see --help)");
+  if (parsed.values("--image").size() > 1)
+    return Complain(kName, "--image given twice: one BASE only", kExitUsage);
+  if (parsed.given("--no-pacing")) options.pacing = false;
+  if (parsed.given("--byte-at-a-time")) options.fifoTrigger = 1;
+  for (const std::string& text : parsed.values("--version")) {
+    version = ParseVersionBytes(text);
+    if (!version)
+      return Complain(kName, "--version wants M.mm with an optional letter, e.g. 1.05A", kExitUsage);
+  }
+  for (const std::string& text : parsed.values("--latency")) {
+    const auto ms = ParseNumber(text, 0, 60000);
+    if (!ms) return Complain(kName, "--latency wants milliseconds, 0-60000", kExitUsage);
+    options.latency = Millis(*ms);
+  }
+  for (const std::string& text : parsed.values("--misbehave")) {
+    std::string error;
+    const auto rule = ParseMisbehaviour(text, &error);
+    if (!rule)
+      return Complain(kName, std::string("--misbehave ").append(text).append(": ").append(error), kExitUsage);
+    rules.push_back(*rule);
+  }
+  if (parsed.given("--demo") && parsed.given("--image"))
+    return Complain(kName, "--demo and --image exclude each other", kExitUsage);
+  return std::nullopt;
+}
 
-int RunSimulate(Context&, Args args) {
+int RunSimulate(Context&, const ParsedCommand& parsed) {
   SimOptions options;
-  bool demo = false;
-  bool verbose = false;
-  std::optional<std::string> imageBase;
   std::optional<VersionBytes> version;
   std::vector<MisbehaviourRule> rules;
-
-  OptionReader reader(args);
-  while (!reader.done()) {
-    if (reader.flag("--help") || reader.flag("-h")) {
-      PrintUsage();
-      return kExitOk;
-    }
-    if (reader.flag("--demo")) {
-      demo = true;
-    } else if (reader.flag("--no-pacing")) {
-      options.pacing = false;
-    } else if (reader.flag("--byte-at-a-time")) {
-      options.fifoTrigger = 1;
-    } else if (reader.flag("--verbose")) {
-      verbose = true;
-    } else if (reader.is("--image")) {
-      if (imageBase) return Complain(kName, "--image given twice: one BASE only", kExitUsage);
-      imageBase = reader.value();
-      if (!imageBase || imageBase->empty()) return Complain(kName, "--image needs a base name", kExitUsage);
-    } else if (reader.is("--version")) {
-      const auto text = reader.value();
-      if (!text) return Complain(kName, reader.error, kExitUsage);
-      version = ParseVersionBytes(*text);
-      if (!version)
-        return Complain(kName, "--version wants M.mm with an optional letter, e.g. 1.05A", kExitUsage);
-    } else if (reader.is("--latency")) {
-      const auto text = reader.value();
-      const auto ms = text ? ParseNumber(*text, 0, 60000) : std::nullopt;
-      if (!ms) return Complain(kName, "--latency wants milliseconds, 0-60000", kExitUsage);
-      options.latency = Millis(*ms);
-    } else if (reader.is("--misbehave")) {
-      const auto text = reader.value();
-      if (!text) return Complain(kName, reader.error, kExitUsage);
-      std::string error;
-      const auto rule = ParseMisbehaviour(*text, &error);
-      if (!rule) return Complain(kName, "--misbehave " + *text + ": " + error, kExitUsage);
-      rules.push_back(*rule);
-    } else {
-      return Complain(kName, "unknown option '" + reader.current() + "' (see --help)", kExitUsage);
-    }
-  }
-  if (demo && imageBase) return Complain(kName, "--demo and --image exclude each other", kExitUsage);
+  if (const auto code = ReadOptions(parsed, options, rules, version)) return *code;
+  const bool demo = parsed.given("--demo");
+  const bool verbose = parsed.given("--verbose");
+  const std::optional<std::string> imageBase = parsed.last("--image");
   if (!PtySimulator::Available()) {
     return Complain(kName,
                     "not available on this system: the simulator needs pseudo-terminals, which it does not "
@@ -170,5 +151,26 @@ int RunSimulate(Context&, Args args) {
     std::cerr << "kaviraob-cli simulate: the line was closed as the misbehaviour rule said\n";
   return kExitOk;
 }
+
+}  // namespace
+
+const CommandSpec kSimulateCommand{
+    .name = "simulate",
+    .summary = "serve a simulated controller on a pseudo-terminal",
+    .usage = "kaviraob-cli simulate [OPTIONS]",
+    .about =
+        "Serves a simulated controller on a pseudo-terminal. The first line of standard output is\n"
+        "the path to open (give it to the other programs with --port PATH); the simulator serves\n"
+        "until it is interrupted (Ctrl+C, SIGTERM).\n",
+    .arguments = {},
+    .options = kSimulateOptions,
+    .globalOptions = false,
+    .after = kRuleHelp,
+    .examples =
+        "  kaviraob-cli simulate --demo\n"
+        "  kaviraob-cli simulate --demo --misbehave nak:block=2044:count=2 --misbehave "
+        "late:frame=5:delay=900\n",
+    .run = RunSimulate,
+};
 
 }  // namespace kavira::cli

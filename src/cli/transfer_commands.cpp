@@ -17,24 +17,17 @@ struct TransferCommand {
   std::string_view help;
 };
 
-constexpr std::string_view kReadHelp =
-    "Usage: kaviraob-cli [GLOBAL OPTIONS] read AREA --image BASE\n"
-    "\n"
+constexpr std::string_view kReadAbout =
     "Reads AREA of the controller's memory into the image and saves the files of the areas read:\n"
     "BASE.K3s (scenes), BASE.K3p (program settings), BASE.K3m (MIDI assignments). A range of scenes\n"
     "keeps the other scenes of an existing BASE.K3s (which is loaded first); a file that the read\n"
     "fills whole is not loaded. The files are replaced as one set: all of them or, when any cannot\n"
     "be written, none. A read that fails or is interrupted saves nothing; a signal that comes once\n"
     "the save has begun lets it finish first.\n";
-constexpr std::string_view kWriteHelp =
-    "Usage: kaviraob-cli [GLOBAL OPTIONS] write AREA --image BASE\n"
-    "\n"
+constexpr std::string_view kWriteAbout =
     "Writes AREA of the image in BASE.K3s, BASE.K3p and BASE.K3m into the controller. The files of\n"
     "the areas written must exist. Each block must be acknowledged; a refused block is sent again\n"
     "up to --retries times. --fast-ack makes a whole write several times faster.\n"
-    "\n"
-    "  or:  kaviraob-cli [GLOBAL OPTIONS] write AREA --image BASE --changed [--since OLD]\n"
-    "                                                       [--journal-dir DIR]\n"
     "\n"
     "--changed writes only what changed: every block of AREA is read and compared with the image by\n"
     "the rules of 'verify'; a block that differs is written at once, one the controller already holds\n"
@@ -50,9 +43,7 @@ constexpr std::string_view kWriteHelp =
     "controller differs from OLD but BASE equals OLD are not looked at and stay as they are, and\n"
     "the journal holds OLD's blocks (it says that they were not read from the controller). Use it\n"
     "only when OLD is what you last wrote or read, and nobody changed the controller since.\n";
-constexpr std::string_view kVerifyHelp =
-    "Usage: kaviraob-cli [GLOBAL OPTIONS] verify AREA --image BASE\n"
-    "\n"
+constexpr std::string_view kVerifyAbout =
     "Compares AREA of the controller with the image in BASE.K3s, BASE.K3p and BASE.K3m (the files of\n"
     "the areas compared must exist). Each difference is printed on standard output as one line, in\n"
     "the words of the window program, e.g.\n"
@@ -61,7 +52,6 @@ constexpr std::string_view kVerifyHelp =
     "Exit status 1 when there is any difference.\n";
 
 constexpr std::string_view kAreaHelp =
-    "\n"
     "AREA:\n"
     "  scenes            every scene (1022 scenes, 2044 blocks)\n"
     "  scenes=P:S-P:S    scenes from program P scene S to program P scene S, as the controller\n"
@@ -69,181 +59,225 @@ constexpr std::string_view kAreaHelp =
     "                    scenes=P is all of program P, scenes=P:S one scene\n"
     "  settings          program ends, speeds, fades, collections, special keys (2 blocks)\n"
     "  midi              MIDI key assignments (2 blocks)\n"
-    "  all               everything above in one walk (2048 blocks)\n"
-    "\n"
-    "Options:\n"
-    "  --image BASE      the data files BASE.K3s, BASE.K3p and BASE.K3m (BASE.K3s and the\n"
-    "                    others stand for BASE too)\n"
-    "  -h, --help        this text\n";
-constexpr std::string_view kChangedHelp =
-    "  --changed         (write) write only the blocks that differ, keeping an undo journal\n"
-    "  --since OLD       (write --changed) the controller holds OLD: write where BASE and OLD\n"
-    "                    differ, without reading first (see above for what this trusts)\n"
-    "  --journal-dir DIR (write --changed) the folder of the undo journals (default: the window\n"
-    "                    program's data folder + /journals, e.g. ~/.local/share/kaviraob/journals);\n"
-    "                    the last 50 journals are kept\n";
+    "  all               everything above in one walk (2048 blocks)\n";
 
-void PrintHelp(const TransferCommand& c) {
-  std::cout << c.help << kAreaHelp << (c.action == _write_ ? kChangedHelp : std::string_view())
-            << "\nGlobal options (also accepted here):\n"
-            << GlobalOptionsHelp();
-  std::cout << "\nExamples:\n";
-  if (c.action == _read_) {
-    std::cout << "  kaviraob-cli --port /dev/ttyUSB0 read all --image backup/2024-05-01\n"
-                 "  kaviraob-cli read scenes=3:1-3:32 --image show     # program 3 only\n";
-  } else if (c.action == _write_) {
-    std::cout << "  kaviraob-cli --port /dev/ttyUSB0 --fast-ack write all --image backup/2024-05-01\n"
-                 "  kaviraob-cli write settings --image show\n"
-                 "  kaviraob-cli --fast-ack write all --image show --changed\n"
-                 "  kaviraob-cli write scenes=3 --image show --changed --since show-as-written\n";
-  } else {
-    std::cout << "  kaviraob-cli --port /dev/ttyUSB0 verify all --image backup/2024-05-01\n"
-                 "  kaviraob-cli verify scenes=48 --image show > differences.txt\n";
-  }
-}
+constexpr std::string_view kAreaArgument[] = {"AREA"};
 
-int RunTransfer(const TransferCommand& c, Context& context, Args args) {
-  std::optional<AreaSpec> area;
-  std::optional<std::string> base;
+constexpr OptionSpec kImageOption{
+    "--image", "BASE",
+    "the data files BASE.K3s, BASE.K3p and BASE.K3m (BASE.K3s and the others stand for BASE too)",
+    "--image needs a base name, e.g. --image show"};
+constexpr OptionSpec kImageOptions[] = {kImageOption};
+constexpr OptionSpec kWriteOptions[] = {
+    kImageOption,
+    {"--changed", "", "write only the blocks that differ, keeping an undo journal"},
+    {"--since", "OLD",
+     "(with --changed) the controller holds OLD: write where BASE and OLD differ, without reading first "
+     "(see above for what this trusts)",
+     "--since needs the base name of the image the controller holds"},
+    {"--journal-dir", "DIR",
+     "(with --changed) the folder of the undo journals (default: the window program's data folder + "
+     "/journals, e.g. ~/.local/share/kaviraob/journals); the last 50 journals are kept",
+     "--journal-dir needs a folder"},
+};
+
+// What a read, a write or a verify was asked to do.
+struct TransferArgs {
+  AreaSpec area;
+  std::string base;
   bool changed = false;
   std::optional<std::string> since;
   std::optional<std::string> journalDir;
-  OptionReader reader(args);
-  while (!reader.done()) {
-    const int common = TakeCommonOption(reader, context, c.name, [&] { PrintHelp(c); });
-    if (common == kTakenCommon) continue;
-    if (common != kNotCommon) return common;
-    if (reader.is("--image")) {
-      if (base) return Complain(c.name, "--image given twice: one BASE only", kExitUsage);
-      base = reader.value();
-      if (!base || base->empty())
-        return Complain(c.name, "--image needs a base name, e.g. --image show", kExitUsage);
-    } else if (c.action == _write_ && reader.flag("--changed")) {
-      changed = true;
-    } else if (c.action == _write_ && reader.is("--since")) {
-      if (since) return Complain(c.name, "--since given twice: one OLD only", kExitUsage);
-      since = reader.value();
-      if (!since || since->empty())
-        return Complain(c.name, "--since needs the base name of the image the controller holds", kExitUsage);
-    } else if (c.action == _write_ && reader.is("--journal-dir")) {
-      journalDir = reader.value();
-      if (!journalDir || journalDir->empty())
-        return Complain(c.name, "--journal-dir needs a folder", kExitUsage);
-    } else if (!reader.current().empty() && reader.current()[0] == '-') {
-      return Complain(c.name, "unknown option '" + reader.current() + "' (see --help)", kExitUsage);
-    } else if (area) {
-      return Complain(c.name, "unexpected argument '" + reader.current() + "': one AREA only", kExitUsage);
-    } else {
-      std::string error;
-      area = ParseArea(reader.current(), &error);
-      if (!area) return Complain(c.name, error, kExitUsage);
-      reader.next();
-    }
-  }
-  if (!area) return Complain(c.name, "which AREA? scenes, scenes=P:S-P:S, settings, midi or all", kExitUsage);
-  if (!base)
-    return Complain(c.name, "--image BASE is needed: the data files BASE.K3s, .K3p, .K3m", kExitUsage);
-  if (!changed && (since || journalDir))
-    return Complain(c.name, std::string(since ? "--since" : "--journal-dir") + " goes with --changed",
-                    kExitUsage);
-  StripDataExtension(*base);
+};
 
-  LinkSession session(context, std::string(c.name));
-  const std::vector<DataArea> areas = area->dataAreas();
-  // Every file is checked before anything is sent. A read loads only the scenes file of a range of
-  // scenes, the one file it fills in part.
+// The command line's AREA and options; nothing, or the exit code of a usage error.
+std::optional<int> ReadArgs(std::string_view name, const ParsedCommand& parsed, TransferArgs& args) {
+  if (!parsed.extras.empty()) return RefuseArgument(name, parsed.extras.front(), ": one AREA only");
+  const auto& images = parsed.values("--image");
+  if (images.size() > 1) return Complain(name, "--image given twice: one BASE only", kExitUsage);
+  if (parsed.values("--since").size() > 1)
+    return Complain(name, "--since given twice: one OLD only", kExitUsage);
+  if (parsed.positionals.empty())
+    return Complain(name, "which AREA? scenes, scenes=P:S-P:S, settings, midi or all", kExitUsage);
+  std::string error;
+  const auto area = ParseArea(parsed.positionals.front(), &error);
+  if (!area) return Complain(name, error, kExitUsage);
+  if (images.empty())
+    return Complain(name, "--image BASE is needed: the data files BASE.K3s, .K3p, .K3m", kExitUsage);
+  args.area = *area;
+  args.base = images.front();
+  args.changed = parsed.given("--changed");
+  args.since = parsed.last("--since");
+  args.journalDir = parsed.last("--journal-dir");
+  if (!args.changed && (args.since || args.journalDir)) {
+    return Complain(name, std::string(args.since ? "--since" : "--journal-dir") + " goes with --changed",
+                    kExitUsage);
+  }
+  StripDataExtension(args.base);
+  return std::nullopt;
+}
+
+// After a read: the files of the areas read, replaced as one set.
+int SaveRead(LinkSession& session, const TransferArgs& args, const std::string& what) {
+  const std::vector<DataArea> areas = args.area.dataAreas();
+  // A signal from here on lets the save finish: the data has been read, and stopping half way
+  // would only lose it. It still ends the run with status 3 when it came before any file was
+  // replaced.
+  bool signalBeforeReplacing = false;
+  ReplaceOptions options;
+  options.beforeReplacing = [&] { signalBeforeReplacing = SignalArrived(); };
+  SaveReport report;
+  const auto problem = SaveImageFiles(args.base, areas, session.image(), options, report);
+  if (report.orphansRemoved > 0) {
+    session.note("removed " + std::to_string(report.orphansRemoved) +
+                 " temporary file(s) left in the folder by runs that were killed");
+  }
+  for (const auto& path : report.replaced)
+    session.note("saved " + PathToUtf8(path));
+  if (problem) return session.complain(*problem, kExitFile);
+  session.note("read " + what);
+  if (SignalArrived()) {
+    return session.complain(
+        ArrivedSignalName() +
+            " arrived during the save; the save was finished first, so the files are complete",
+        signalBeforeReplacing ? kExitLink : kExitOk);
+  }
+  return kExitOk;
+}
+
+int ReportVerify(LinkSession& session, const std::string& what) {
+  std::cout.flush();
+  const std::size_t differences = session.host().differences();
+  if (differences > 0) {
+    session.note("verified " + what + ": " + std::to_string(differences) +
+                 (differences == 1 ? " difference" : " differences"));
+    return kExitFailure;
+  }
+  session.note("verified " + what + ": no difference");
+  return kExitOk;
+}
+
+// Every file is checked before anything is sent. A read loads only the scenes file of a range of
+// scenes, the one file it fills in part. The exit code of a problem, or nothing.
+std::optional<int> LoadFiles(_akcja action, const TransferArgs& args, LinkSession& session,
+                             std::unique_ptr<ControllerImage>& old) {
+  const std::vector<DataArea> areas = args.area.dataAreas();
   std::vector<DataArea> loaded = areas;
-  if (c.action == _read_) {
-    const bool someScenes = area->from > 0 || area->to + 1 < kSceneCount;
+  if (action == _read_) {
+    const bool someScenes = args.area.from > 0 || args.area.to + 1 < kSceneCount;
     std::erase_if(loaded, [&](DataArea a) { return a != DataArea::Scenes || !someScenes; });
   }
-  if (const auto problem = LoadImageFiles(*base, loaded, c.action != _read_, session.image())) {
+  if (const auto problem = LoadImageFiles(args.base, loaded, action != _read_, session.image()))
     return session.complain(*problem, kExitFile);
+  if (action == _read_) {
+    if (const auto problem = CheckSavable(args.base, areas)) return session.complain(*problem, kExitFile);
   }
-  if (c.action == _read_) {
-    if (const auto problem = CheckSavable(*base, areas)) return session.complain(*problem, kExitFile);
-  }
-  std::unique_ptr<ControllerImage> old;
-  if (since) {
-    StripDataExtension(*since);
+  if (args.since) {
+    std::string since = *args.since;
+    StripDataExtension(since);
     old = std::make_unique<ControllerImage>();
-    if (const auto problem = LoadImageFiles(*since, areas, true, *old))
-      return session.complain("--since " + *since + ": " + *problem, kExitFile);
+    if (const auto problem = LoadImageFiles(since, areas, true, *old))
+      return session.complain("--since " + since + ": " + *problem, kExitFile);
   }
+  return std::nullopt;
+}
+
+int RunTransfer(std::string_view name, _akcja action, Context& context, const ParsedCommand& parsed) {
+  TransferArgs args;
+  if (const auto code = ReadArgs(name, parsed, args)) return *code;
+  LinkSession session(context, std::string(name));
+  std::unique_ptr<ControllerImage> old;
+  if (const auto code = LoadFiles(action, args, session, old)) return *code;
   if (const int code = session.connect(); code != kExitOk) return code;
-  if (changed) {
+  const AreaSpec& area = args.area;
+  if (args.changed) {
     JournalHeader header;
-    header.from = area->from;
-    header.to = area->to;
-    header.all = area->all;
-    return RunChangesWalk(session, header, JournalFolder(journalDir), old.get(), nullptr);
+    header.from = area.from;
+    header.to = area.to;
+    header.all = area.all;
+    return RunChangesWalk(session, header, JournalFolder(args.journalDir), old.get(), nullptr);
   }
 
   TransferEngine& engine = session.engine();
-  engine.startBlocks({c.action, area->from, area->to, area->all});
+  engine.startBlocks({action, area.from, area.to, area.all});
   session.run();
-  if (const auto code = session.failed(c.action == _read_ ? "no file was saved" : "")) return *code;
-  if (engine.link().Adres <= 2 * area->to + 1) {
+  if (const auto code = session.failed(action == _read_ ? "no file was saved" : "")) return *code;
+  if (engine.link().Adres <= 2 * area.to + 1) {
     return session.complain(
         "the run ended at block " + std::to_string(engine.link().Adres) + " before its end", kExitLink);
   }
-
-  const std::string what = area->description + " (" + std::to_string(area->blocks()) + " blocks)";
-  switch (c.action) {
-    case _read_: {
-      // A signal from here on lets the save finish: the data has been read, and stopping half way
-      // would only lose it. It still ends the run with status 3 when it came before any file was
-      // replaced.
-      bool signalBeforeReplacing = false;
-      ReplaceOptions options;
-      options.beforeReplacing = [&] { signalBeforeReplacing = SignalArrived(); };
-      SaveReport report;
-      const auto problem = SaveImageFiles(*base, areas, session.image(), options, report);
-      if (report.orphansRemoved > 0) {
-        session.note("removed " + std::to_string(report.orphansRemoved) +
-                     " temporary file(s) left in the folder by runs that were killed");
-      }
-      for (const auto& path : report.replaced)
-        session.note("saved " + PathToUtf8(path));
-      if (problem) return session.complain(*problem, kExitFile);
-      session.note("read " + what);
-      if (SignalArrived()) {
-        return session.complain(
-            ArrivedSignalName() +
-                " arrived during the save; the save was finished first, so the files are complete",
-            signalBeforeReplacing ? kExitLink : kExitOk);
-      }
-      return kExitOk;
-    }
+  const std::string what = area.description + " (" + std::to_string(area.blocks()) + " blocks)";
+  switch (action) {
+    case _read_:
+      return SaveRead(session, args, what);
     case _write_:
       session.note("wrote " + what);
       return kExitOk;
     default:
-      std::cout.flush();
-      if (session.host().differences() > 0) {
-        session.note("verified " + what + ": " + std::to_string(session.host().differences()) +
-                     (session.host().differences() == 1 ? " difference" : " differences"));
-        return kExitFailure;
-      }
-      session.note("verified " + what + ": no difference");
-      return kExitOk;
+      return ReportVerify(session, what);
   }
 }
 
-constexpr TransferCommand kRead{"read", _read_, kReadHelp};
-constexpr TransferCommand kWrite{"write", _write_, kWriteHelp};
-constexpr TransferCommand kVerify{"verify", _verify_, kVerifyHelp};
+int RunRead(Context& context, const ParsedCommand& parsed) {
+  return RunTransfer("read", _read_, context, parsed);
+}
+int RunWrite(Context& context, const ParsedCommand& parsed) {
+  return RunTransfer("write", _write_, context, parsed);
+}
+int RunVerify(Context& context, const ParsedCommand& parsed) {
+  return RunTransfer("verify", _verify_, context, parsed);
+}
 
 }  // namespace
 
-int RunRead(Context& context, Args args) {
-  return RunTransfer(kRead, context, args);
-}
-int RunWrite(Context& context, Args args) {
-  return RunTransfer(kWrite, context, args);
-}
-int RunVerify(Context& context, Args args) {
-  return RunTransfer(kVerify, context, args);
-}
+const CommandSpec kReadCommand{
+    .name = "read",
+    .summary = "read an area of the controller into the data files",
+    .usage = "kaviraob-cli [GLOBAL OPTIONS] read AREA --image BASE",
+    .about = kReadAbout,
+    .arguments = kAreaArgument,
+    .options = kImageOptions,
+    .globalOptions = true,
+    .after = kAreaHelp,
+    .examples =
+        "  kaviraob-cli --port /dev/ttyUSB0 read all --image backup/2024-05-01\n"
+        "  kaviraob-cli read scenes=3:1-3:32 --image show     # program 3 only\n",
+    .run = RunRead,
+};
+
+const CommandSpec kWriteCommand{
+    .name = "write",
+    .summary = "write an area of the data files into the controller",
+    .usage =
+        "kaviraob-cli [GLOBAL OPTIONS] write AREA --image BASE\n"
+        "       kaviraob-cli [GLOBAL OPTIONS] write AREA --image BASE --changed [--since OLD]\n"
+        "                                                            [--journal-dir DIR]",
+    .about = kWriteAbout,
+    .arguments = kAreaArgument,
+    .options = kWriteOptions,
+    .globalOptions = true,
+    .after = kAreaHelp,
+    .examples =
+        "  kaviraob-cli --port /dev/ttyUSB0 --fast-ack write all --image backup/2024-05-01\n"
+        "  kaviraob-cli write settings --image show\n"
+        "  kaviraob-cli --fast-ack write all --image show --changed\n"
+        "  kaviraob-cli write scenes=3 --image show --changed --since show-as-written\n",
+    .run = RunWrite,
+};
+
+const CommandSpec kVerifyCommand{
+    .name = "verify",
+    .summary = "compare an area of the controller with the data files",
+    .usage = "kaviraob-cli [GLOBAL OPTIONS] verify AREA --image BASE",
+    .about = kVerifyAbout,
+    .arguments = kAreaArgument,
+    .options = kImageOptions,
+    .globalOptions = true,
+    .after = kAreaHelp,
+    .examples =
+        "  kaviraob-cli --port /dev/ttyUSB0 verify all --image backup/2024-05-01\n"
+        "  kaviraob-cli verify scenes=48 --image show > differences.txt\n",
+    .run = RunVerify,
+};
 
 }  // namespace kavira::cli

@@ -438,6 +438,10 @@ TEST(CliUsage, MistakesAreRefusedWithAReason) {
       {{"--port"}, "--port needs"},
       {{"--bogus", "ports"}, "unknown option"},
       {{}, "Usage"},
+      {{"undo", "a.K3j", "b.K3j"}, "one JOURNAL only"},
+      {{"read", "all", "--image", ""}, "--image needs"},
+      {{"version", "--fast-ack=1"}, "unknown option '--fast-ack=1'"},
+      {{"help", "bogus"}, "no command 'bogus'"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Args(c.args).join(' ').toStdString());
@@ -448,13 +452,17 @@ TEST(CliUsage, MistakesAreRefusedWithAReason) {
   const CliRun missing = RunCli(Args({"simulate", "--image", "/nonexistent/show"}));
   EXPECT_EQ(missing.exitCode, 4);
   EXPECT_NE(missing.err.find("none of"), std::string::npos) << missing.err;
+  // After "--" an argument that starts with '-' is a name, not an option.
+  const CliRun dashed = RunCli(Args({"journal", "--", "-none.K3j"}));
+  EXPECT_EQ(dashed.exitCode, 4);
+  EXPECT_NE(dashed.err.find("-none.K3j: cannot read the journal"), std::string::npos) << dashed.err;
 }
 
 TEST(CliUsage, HelpForTheProgramAndEachCommandAndTheVersion) {
   const CliRun help = RunCli(Args({"--help"}));
   EXPECT_EQ(help.exitCode, 0);
-  for (const char* command :
-       {"version", "read", "write", "verify", "restart", "firmware", "pack-update", "simulate", "ports"}) {
+  for (const char* command : {"version", "read", "write", "verify", "restart", "firmware", "pack-update",
+                              "simulate", "ports", "undo", "journal", "diff"}) {
     EXPECT_NE(help.out.find(std::string("  ") + command + " "), std::string::npos) << command;
     const CliRun own = RunCli(Args({command, "--help"}));
     EXPECT_EQ(own.exitCode, 0) << command;
