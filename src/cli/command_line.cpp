@@ -129,8 +129,14 @@ class HelpFormatter final : public CLI::Formatter {
       }
     }
     const bool program = app->get_parent() == nullptr;
-    table(out, app, "Options", "Options:");
-    table(out, app, kGlobalGroup, program ? "Global options:" : "Global options (also accepted here):");
+    // One column for the descriptions of both tables: as wide as the longest name needs, within reason.
+    constexpr std::size_t kMaxColumn = 22;
+    std::size_t column = 0;
+    for (const CLI::Option* o : app->get_options([](const CLI::Option* o) { return o->nonpositional(); }))
+      column = std::max(column, std::min(OptionName(o).size() + 4, kMaxColumn));
+    table(out, app, "Options", "Options:", column);
+    table(out, app, kGlobalGroup,
+          program ? "Global options:" : "Global options (also accepted here):", column);
     if (!spec.after.empty()) out << '\n' << spec.after;
     if (!spec.examples.empty()) out << "\nExamples:\n" << spec.examples;
     return out.str();
@@ -147,16 +153,13 @@ class HelpFormatter final : public CLI::Formatter {
     return text;
   }
 
-  // The options of one group: names in a column as wide as the longest (within reason), the
-  // descriptions wrapped to the help's width.
-  static void table(std::ostream& out, const CLI::App* app, std::string_view group, std::string_view title) {
+  // The options of one group: their names, then their descriptions from `column` on, wrapped to the
+  // help's width.
+  static void table(std::ostream& out, const CLI::App* app, std::string_view group, std::string_view title,
+                    std::size_t column) {
     const auto options =
         app->get_options([&](const CLI::Option* o) { return o->nonpositional() && o->get_group() == group; });
     if (options.empty()) return;
-    constexpr std::size_t kMaxColumn = 22;
-    std::size_t column = 0;
-    for (const CLI::Option* o : options)
-      column = std::max(column, std::min(OptionName(o).size() + 4, kMaxColumn));
     out << '\n' << title << '\n';
     for (const CLI::Option* o : options) {
       std::string line = "  " + OptionName(o);
