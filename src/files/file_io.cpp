@@ -265,83 +265,131 @@ std::size_t RemoveOrphanTemporaries(const fs::path& folder, FileSystem& system) 
   return removed;
 }
 
-ReplaceResult ReplaceFiles(std::span<const FileWrite> files, const ReplaceOptions& options) {
-  FileSystem& system = options.system != nullptr ? *options.system : SystemFileSystem();
-  ReplaceResult result;
-  auto fail = [&](ReplaceResult::Failure failure, std::size_t index, std::error_code error,
-                  std::string reason) {
-    result.failure = failure;
-    result.failedPath = files[index].path;
-    result.error = error;
-    result.reason = reason.empty() ? error.message() : std::move(reason);
-    return result;
-  };
+namespace {
 
-  std::vector<Target> targets(files.size());
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    if (auto problem = Inspect(files[i].path, system, targets[i])) {
-      AddPaths(files, 0, result.unchanged);
-      return fail(problem->kind == SaveProblem::ReadOnly ? ReplaceResult::Failure::NotWritable
-                                                         : ReplaceResult::Failure::Refused,
-                  i, problem->error, problem->text);
+// One run of ReplaceFiles, step by step: the targets checked, their folders, and the new files
+// written next to them under temporary names.
+class Replacement {
+ public:
+  Replacement(std::span<const FileWrite> files, FileSystem& system)
+      : files_(files), system_(system), targets_(files.size()), temporaries_(files.size()) {}
+
+  // Every path is checked before anything is written. False: one is refused and nothing is written.
+  bool inspect() {
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+      if (auto problem = Inspect(files_[i].path, system_, targets_[i])) {
+        AddPaths(files_, 0, result_.unchanged);
+        fail(problem->kind == SaveProblem::ReadOnly ? ReplaceResult::Failure::NotWritable
+                                                    : ReplaceResult::Failure::Refused,
+             i, problem->error, problem->text);
+        return false;
+      }
+    }
+    for (const Target& t : targets_) {
+      const fs::path folder = FolderOf(t.path);
+      if (t.kind != FileKind::CharDevice &&
+          std::find(folders_.begin(), folders_.end(), folder) == folders_.end()) {
+        folders_.push_back(folder);
+      }
+    }
+    return true;
+  }
+
+  // What killed runs left in the folders the new files go to.
+  void removeOrphans() {
+    for (const fs::path& folder : folders_)
+      result_.orphansRemoved += RemoveOrphanTemporaries(folder, system_);
+  }
+
+  // Every new file is written and flushed before any is put in place (a device is written in place
+  // later). False: one failed and none of the new files is kept.
+  bool writeTemporaries() {
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+      if (targets_[i].kind == FileKind::CharDevice) continue;
+      bool created = false;
+      if (const std::error_code e = writeTemporary(i, created)) {
+        removeTemporaries(0);
+        AddPaths(files_, 0, result_.unchanged);
+        fail(created ? ReplaceResult::Failure::WriteFailed : ReplaceResult::Failure::CreateFailed, i, e);
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // The new files renamed over their targets (devices written), one right after another, up to the
+  // first failure.
+  void putInPlace() {
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+      const bool device = targets_[i].kind == FileKind::CharDevice;
+      const std::error_code e = device ? system_.WriteDevice(targets_[i].path, files_[i].bytes)
+                                       : system_.Rename(temporaries_[i], targets_[i].path);
+      if (e) {
+        removeTemporaries(i);
+        AddPaths(files_, i, result_.unchanged);
+        fail(device ? ReplaceResult::Failure::WriteFailed : ReplaceResult::Failure::ReplaceFailed, i, e);
+        return;
+      }
+      result_.replaced.push_back(files_[i].path);
     }
   }
 
-  std::vector<fs::path> folders;
-  for (const Target& t : targets) {
-    const fs::path folder = FolderOf(t.path);
-    if (t.kind != FileKind::CharDevice &&
-        std::find(folders.begin(), folders.end(), folder) == folders.end()) {
-      folders.push_back(folder);
-    }
+  // A folder that cannot be flushed does not undo the renames.
+  void syncFolders() {
+    for (const fs::path& folder : folders_)
+      system_.SyncFolder(folder);
   }
-  for (const fs::path& folder : folders)
-    result.orphansRemoved += RemoveOrphanTemporaries(folder, system);
 
-  // Every new file is written and flushed before any is put in place.
-  std::vector<fs::path> temporaries(files.size());
-  auto removeTemporaries = [&](std::size_t first) {
-    for (std::size_t i = first; i < temporaries.size(); ++i) {
-      if (!temporaries[i].empty()) system.Remove(temporaries[i]);
-    }
-  };
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    const Target& t = targets[i];
-    if (t.kind == FileKind::CharDevice) continue;
+  const ReplaceResult& result() const { return result_; }
+
+ private:
+  // File i under a fresh temporary name next to its target (another name if one is taken).
+  std::error_code writeTemporary(std::size_t i, bool& created) {
+    const Target& t = targets_[i];
     std::error_code e;
-    bool created = false;
     for (int attempt = 0; attempt < 100; ++attempt) {
-      const fs::path candidate = FolderOf(t.path) / TemporaryName(system.ProcessId());
-      e = system.WriteNewFile(candidate, files[i].bytes, t.kind == FileKind::Regular ? t.path : fs::path(),
-                              created);
-      if (!e) temporaries[i] = candidate;
+      const fs::path candidate = FolderOf(t.path) / TemporaryName(system_.ProcessId());
+      e = system_.WriteNewFile(candidate, files_[i].bytes, t.kind == FileKind::Regular ? t.path : fs::path(),
+                               created);
+      if (!e) temporaries_[i] = candidate;
       if (e != std::errc::file_exists) break;
     }
-    if (e) {
-      removeTemporaries(0);
-      AddPaths(files, 0, result.unchanged);
-      return fail(created ? ReplaceResult::Failure::WriteFailed : ReplaceResult::Failure::CreateFailed, i, e,
-                  {});
+    return e;
+  }
+
+  void removeTemporaries(std::size_t first) {
+    for (std::size_t i = first; i < temporaries_.size(); ++i) {
+      if (!temporaries_[i].empty()) system_.Remove(temporaries_[i]);
     }
   }
 
-  if (options.beforeReplacing) options.beforeReplacing();
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    const bool device = targets[i].kind == FileKind::CharDevice;
-    const std::error_code e = device ? system.WriteDevice(targets[i].path, files[i].bytes)
-                                     : system.Rename(temporaries[i], targets[i].path);
-    if (e) {
-      removeTemporaries(i);
-      AddPaths(files, i, result.unchanged);
-      fail(device ? ReplaceResult::Failure::WriteFailed : ReplaceResult::Failure::ReplaceFailed, i, e, {});
-      break;
-    }
-    result.replaced.push_back(files[i].path);
+  void fail(ReplaceResult::Failure failure, std::size_t index, std::error_code error,
+            std::string reason = {}) {
+    result_.failure = failure;
+    result_.failedPath = files_[index].path;
+    result_.error = error;
+    result_.reason = reason.empty() ? error.message() : std::move(reason);
   }
-  // A folder that cannot be flushed does not undo the renames.
-  for (const fs::path& folder : folders)
-    system.SyncFolder(folder);
-  return result;
+
+  std::span<const FileWrite> files_;
+  FileSystem& system_;
+  std::vector<Target> targets_;
+  std::vector<fs::path> folders_;      // where new files go, each once, in order
+  std::vector<fs::path> temporaries_;  // the new files written so far
+  ReplaceResult result_;
+};
+
+}  // namespace
+
+ReplaceResult ReplaceFiles(std::span<const FileWrite> files, const ReplaceOptions& options) {
+  Replacement run(files, options.system != nullptr ? *options.system : SystemFileSystem());
+  if (!run.inspect()) return run.result();
+  run.removeOrphans();
+  if (!run.writeTemporaries()) return run.result();
+  if (options.beforeReplacing) options.beforeReplacing();
+  run.putInPlace();
+  run.syncFolders();
+  return run.result();
 }
 
 }  // namespace kavira

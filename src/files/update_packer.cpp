@@ -95,6 +95,110 @@ class FirmwareMemory {
   std::vector<std::uint32_t> from_;  // 0: no data
 };
 
+std::string AtLine(std::uint32_t line, std::string_view why) {
+  return "line " + std::to_string(line) + ": " + std::string(why);
+}
+
+// The text from `pos` to the end of its line; `pos` moves to the next line.
+std::string_view NextLine(std::string_view text, std::size_t& pos) {
+  std::size_t eol = text.find('\n', pos);
+  if (eol == std::string_view::npos) eol = text.size();
+  const std::string_view line = text.substr(pos, eol - pos);
+  pos = eol + 1;
+  return line;
+}
+
+// One record of an Intel HEX file: ":" then, in hexadecimal, the byte count, the 16-bit offset, the
+// type, the data bytes and a checksum that brings the sum of all the bytes to 0.
+struct HexRecord {
+  std::uint32_t offset = 0;
+  std::uint8_t type = 0;
+  std::vector<std::uint8_t> data;
+};
+
+// The record on one line (trimmed, not empty), or why it is refused.
+std::string DecodeRecord(std::string_view text, HexRecord& record) {
+  if (text.front() != ':') return "a record must begin with ':'";
+  const std::string_view digits = text.substr(1);
+  if (digits.size() % 2 != 0) return "odd number of hexadecimal digits";
+  std::vector<std::uint8_t> rec(digits.size() / 2);
+  for (std::size_t k = 0; k < rec.size(); ++k) {
+    const int hi = HexDigit(digits[2 * k]);
+    const int lo = HexDigit(digits[2 * k + 1]);
+    if (hi < 0 || lo < 0) return "not a hexadecimal digit";
+    rec[k] = static_cast<std::uint8_t>(hi * 16 + lo);
+  }
+  if (rec.size() < 5) return "record too short";
+  const std::size_t count = rec[0];
+  if (rec.size() != count + 5) return "byte count does not match the record's length";
+  unsigned sum = 0;
+  for (std::uint8_t b : rec)
+    sum += b;
+  if ((sum & 0xFFU) != 0) return "checksum error";
+  record.offset = static_cast<std::uint32_t>(rec[1]) << 8 | rec[2];
+  record.type = rec[3];
+  record.data.assign(rec.begin() + 4, rec.begin() + 4 + static_cast<std::ptrdiff_t>(count));
+  return {};
+}
+
+// Reads the records of a HEX file in order: the address records set the base of the data records
+// that follow, and the data fills the firmware memory.
+class HexLoader {
+ public:
+  // An error text ("line N: ..."), or empty.
+  std::string apply(const HexRecord& rec, std::uint32_t line) {
+    const std::size_t count = rec.data.size();
+    const std::uint32_t value16 = count >= 2 ? static_cast<std::uint32_t>(rec.data[0]) << 8 | rec.data[1] : 0;
+    switch (rec.type) {
+      case kData:
+        return putData(rec, line);
+      case kEndOfFile:
+        if (count != 0) return AtLine(line, "end-of-file record with data");
+        ended_ = true;
+        return {};
+      case kExtendedSegment:
+        if (count != 2) return AtLine(line, "extended segment address record needs 2 data bytes");
+        base_ = std::uint64_t{value16} << 4;
+        segmented_ = true;
+        return {};
+      case kExtendedLinear:
+        if (count != 2) return AtLine(line, "extended linear address record needs 2 data bytes");
+        base_ = std::uint64_t{value16} << 16;
+        segmented_ = false;
+        return {};
+      case kStartSegment:
+      case kStartLinear:
+        // Start addresses mean nothing to the controller's loader.
+        if (count != 4) return AtLine(line, "start address record needs 4 data bytes");
+        return {};
+      default:
+        return AtLine(line, "unknown record type 0x" + HexText(rec.type, 2));
+    }
+  }
+
+  bool ended() const { return ended_; }
+  const FirmwareMemory& memory() const { return memory_; }
+
+ private:
+  std::string putData(const HexRecord& rec, std::uint32_t line) {
+    for (std::size_t k = 0; k < rec.data.size(); ++k) {
+      const std::uint64_t address = segmented_ ? base_ + ((rec.offset + k) & 0xFFFFU)
+                                               : base_ + rec.offset + k;  // linear: no 64 KB wrap
+      if (std::string e = memory_.put(address, rec.data[k], line); !e.empty()) return e;
+    }
+    return {};
+  }
+
+  FirmwareMemory memory_;
+  std::uint64_t base_ = 0;
+  bool segmented_ = false;  // type 02 sets a segment base (offsets wrap at 64 KB); type 04 a linear base
+  bool ended_ = false;
+};
+
+HexLines Refused(std::string error) {
+  return {{}, std::move(error)};
+}
+
 }  // namespace
 
 std::optional<FirmwareVersion> ParseFirmwareVersion(std::string_view text) {
@@ -107,90 +211,21 @@ std::optional<FirmwareVersion> ParseFirmwareVersion(std::string_view text) {
 }
 
 HexLines CutHexIntoLines(std::string_view hex) {
-  HexLines result;
-  FirmwareMemory memory;
-  std::uint64_t base = 0;
-  bool segmented = false;  // type 02 sets a segment base (offsets wrap at 64 KB); type 04 a linear base
-  bool ended = false;
+  HexLoader loader;
   std::uint32_t lineNo = 0;
-  auto refuse = [&result](std::uint32_t n, const std::string& why) {
-    result.error = "line " + std::to_string(n) + ": " + why;
-    result.lines.clear();
-    return result;
-  };
-
   std::size_t pos = 0;
-  while (pos < hex.size() && !ended) {
-    std::size_t eol = hex.find('\n', pos);
-    if (eol == std::string_view::npos) eol = hex.size();
-    const std::string_view text = Trim(hex.substr(pos, eol - pos));
-    pos = eol + 1;
+  while (pos < hex.size() && !loader.ended()) {
+    const std::string_view text = Trim(NextLine(hex, pos));
     ++lineNo;
     if (text.empty()) continue;
-    if (text.front() != ':') return refuse(lineNo, "a record must begin with ':'");
-
-    const std::string_view digits = text.substr(1);
-    if (digits.size() % 2 != 0) return refuse(lineNo, "odd number of hexadecimal digits");
-    std::vector<std::uint8_t> rec(digits.size() / 2);
-    for (std::size_t k = 0; k < rec.size(); ++k) {
-      const int hi = HexDigit(digits[2 * k]);
-      const int lo = HexDigit(digits[2 * k + 1]);
-      if (hi < 0 || lo < 0) return refuse(lineNo, "not a hexadecimal digit");
-      rec[k] = static_cast<std::uint8_t>(hi * 16 + lo);
-    }
-    if (rec.size() < 5) return refuse(lineNo, "record too short");
-    const std::size_t count = rec[0];
-    if (rec.size() != count + 5) return refuse(lineNo, "byte count does not match the record's length");
-    unsigned sum = 0;
-    for (std::uint8_t b : rec)
-      sum += b;
-    if ((sum & 0xFFU) != 0) return refuse(lineNo, "checksum error");
-
-    const std::uint32_t offset = static_cast<std::uint32_t>(rec[1]) << 8 | rec[2];
-    const std::uint8_t type = rec[3];
-    const std::span<const std::uint8_t> data = std::span(rec).subspan(4, count);
-    const std::uint32_t value16 = count >= 2 ? static_cast<std::uint32_t>(data[0]) << 8 | data[1] : 0;
-    switch (type) {
-      case kData:
-        for (std::size_t k = 0; k < count; ++k) {
-          const std::uint64_t address =
-              segmented ? base + ((offset + k) & 0xFFFFU) : base + offset + k;  // linear: no 64 KB wrap
-          if (std::string e = memory.put(address, data[k], lineNo); !e.empty()) {
-            result.error = std::move(e);
-            return result;
-          }
-        }
-        break;
-      case kEndOfFile:
-        if (count != 0) return refuse(lineNo, "end-of-file record with data");
-        ended = true;
-        break;
-      case kExtendedSegment:
-        if (count != 2) return refuse(lineNo, "extended segment address record needs 2 data bytes");
-        base = std::uint64_t{value16} << 4;
-        segmented = true;
-        break;
-      case kExtendedLinear:
-        if (count != 2) return refuse(lineNo, "extended linear address record needs 2 data bytes");
-        base = std::uint64_t{value16} << 16;
-        segmented = false;
-        break;
-      case kStartSegment:
-      case kStartLinear:
-        // Start addresses mean nothing to the controller's loader.
-        if (count != 4) return refuse(lineNo, "start address record needs 4 data bytes");
-        break;
-      default:
-        return refuse(lineNo, "unknown record type 0x" + HexText(type, 2));
-    }
+    HexRecord record;
+    if (const std::string why = DecodeRecord(text, record); !why.empty()) return Refused(AtLine(lineNo, why));
+    if (std::string e = loader.apply(record, lineNo); !e.empty()) return Refused(std::move(e));
   }
-  if (!ended) return refuse(lineNo + 1, "the file ends without an end-of-file record");
-  if (std::string e = memory.cut(result.lines); !e.empty()) {
-    result.error = std::move(e);
-    result.lines.clear();
-    return result;
-  }
-  if (result.lines.empty()) return refuse(lineNo, "the image holds no data");
+  if (!loader.ended()) return Refused(AtLine(lineNo + 1, "the file ends without an end-of-file record"));
+  HexLines result;
+  if (std::string e = loader.memory().cut(result.lines); !e.empty()) return Refused(std::move(e));
+  if (result.lines.empty()) return Refused(AtLine(lineNo, "the image holds no data"));
   return result;
 }
 

@@ -1,6 +1,7 @@
 #include "link/verification.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "link/block_layout.h"
 #include "model/hex_text.h"
@@ -52,53 +53,81 @@ std::string Values(const std::string& received, const std::string& image) {
   return "\n ( " + received + " <> " + image + Question();
 }
 
-bool SettingsDifferences(const ControllerImage& image, std::uint32_t block, ByteView data,
-                         const DifferenceVisitor& each) {
-  for (const SettingsField& f : kSettingsLayout) {
-    if (f.block != block) continue;
-    const std::uint8_t* in = data.data() + f.index;
-    const std::string title = SettingsTitle(f.item);
-    switch (f.item) {
-      case SettingsItem::Filler:
-        break;
-      case SettingsItem::ExtraMode:
-        if (image.ExtraMode != in[0] && !each(title + Values(Dec(in[0]), Dec(image.ExtraMode)))) return false;
-        break;
-      case SettingsItem::SlowMode: {
-        const bool got = in[0] != 0;
-        const bool have = image.SlowMode != 0;
-        if (got != have && !each(title + Values(got ? "1" : "0", have ? "1" : "0"))) return false;
-        break;
-      }
-      case SettingsItem::StrobScene:
-      case SettingsItem::FogScene:
-      case SettingsItem::ExtraScene: {
-        const long got = in[0] | (in[1] << 8);
-        const long have = ItemWord(image, f.item);
-        if (got != have && !each(title + Values(Dec(got + 1), Dec(have + 1)))) return false;
-        break;
-      }
-      case SettingsItem::Shows:
-        for (std::size_t i = 0; i < f.length; ++i) {
-          const std::uint8_t have = ItemByte(image, f.item, f.first + i);
-          if (have == in[i]) continue;
-          const std::string text = Format(title, {Dec(static_cast<long>(i % kCollectionCount) + 1),
-                                                  Dec(static_cast<long>(i / kCollectionCount) + 1)}) +
-                                   "\n\t" + Dec(in[i] + 1) + " <> " + Dec(have + 1) + " \n" + kVerifyQuestion;
-          if (!each(text)) return false;
-        }
-        break;
-      default:  // per-program bytes
-        for (std::size_t i = 0; i < f.length; ++i) {
-          const std::size_t p = f.first + i;
-          const std::uint8_t have = ItemByte(image, f.item, p);
-          if (have == in[i]) continue;
-          if (!each(Format(title, {Dec(static_cast<long>(p) + 1)}) + Values(Dec(in[i]), Dec(have))))
-            return false;
-        }
-    }
+// A one-value item's values as the texts show them, the controller's first: scenes counted from 1,
+// the slow mode only as on (1) or off (0). Nothing when they agree.
+std::optional<std::string> ValueDifference(const ControllerImage& image, SettingsItem item,
+                                           const std::uint8_t* in) {
+  if (item == SettingsItem::ExtraMode) {
+    if (image.ExtraMode == in[0]) return std::nullopt;
+    return Values(Dec(in[0]), Dec(image.ExtraMode));
+  }
+  if (item == SettingsItem::SlowMode) {
+    const bool got = in[0] != 0;
+    const bool have = image.SlowMode != 0;
+    if (got == have) return std::nullopt;
+    return Values(got ? "1" : "0", have ? "1" : "0");
+  }
+  // A special key's scene: a word, low byte first.
+  const long got = in[0] | (in[1] << 8);
+  const long have = ItemWord(image, item);
+  if (got == have) return std::nullopt;
+  return Values(Dec(got + 1), Dec(have + 1));
+}
+
+// The collections of the three areas, each entry a program counted from 1; the title names the
+// collection and the area.
+bool ShowsDifferences(const ControllerImage& image, const SettingsField& f, const std::uint8_t* in,
+                      const std::string& title, const DifferenceVisitor& each) {
+  for (std::size_t i = 0; i < f.length; ++i) {
+    const std::uint8_t have = ItemByte(image, f.item, f.first + i);
+    if (have == in[i]) continue;
+    const std::string text = Format(title, {Dec(static_cast<long>(i % kCollectionCount) + 1),
+                                            Dec(static_cast<long>(i / kCollectionCount) + 1)}) +
+                             "\n\t" + Dec(in[i] + 1) + " <> " + Dec(have + 1) + " \n" + kVerifyQuestion;
+    if (!each(text)) return false;
   }
   return true;
+}
+
+// A byte per program (end scene, speed, fade); the title names the program, counted from 1.
+bool ProgramDifferences(const ControllerImage& image, const SettingsField& f, const std::uint8_t* in,
+                        const std::string& title, const DifferenceVisitor& each) {
+  for (std::size_t i = 0; i < f.length; ++i) {
+    const std::size_t p = f.first + i;
+    const std::uint8_t have = ItemByte(image, f.item, p);
+    if (have == in[i]) continue;
+    if (!each(Format(title, {Dec(static_cast<long>(p) + 1)}) + Values(Dec(in[i]), Dec(have)))) return false;
+  }
+  return true;
+}
+
+// The differences of one settings item, whose bytes in the block start at `in`.
+bool FieldDifferences(const ControllerImage& image, const SettingsField& f, const std::uint8_t* in,
+                      const DifferenceVisitor& each) {
+  const std::string title = SettingsTitle(f.item);
+  switch (f.item) {
+    case SettingsItem::Filler:
+      return true;
+    case SettingsItem::ExtraMode:
+    case SettingsItem::SlowMode:
+    case SettingsItem::StrobScene:
+    case SettingsItem::FogScene:
+    case SettingsItem::ExtraScene: {
+      const auto values = ValueDifference(image, f.item, in);
+      return !values || each(title + *values);
+    }
+    case SettingsItem::Shows:
+      return ShowsDifferences(image, f, in, title, each);
+    default:  // per-program bytes
+      return ProgramDifferences(image, f, in, title, each);
+  }
+}
+
+bool SettingsDifferences(const ControllerImage& image, std::uint32_t block, ByteView data,
+                         const DifferenceVisitor& each) {
+  return std::ranges::all_of(kSettingsLayout, [&](const SettingsField& f) {
+    return f.block != block || FieldDifferences(image, f, data.data() + f.index, each);
+  });
 }
 
 }  // namespace

@@ -95,107 +95,126 @@ void PtySimulator::serve() {
   sigfillset(&all);
   pthread_sigmask(SIG_BLOCK, &all, nullptr);
 
-  bool hungUp = false;
-  std::vector<std::uint8_t> unsent;  // answer bytes the terminal had no room for yet
-  std::array<std::uint8_t, 512> buffer{};
-
-  SteadyTime inbound{};            // when the last byte from the program reached the controller
-  std::vector<std::uint8_t> fifo;  // answer bytes that have arrived, not yet handed over
   for (;;) {
-    std::optional<SteadyTime> next;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      next = controller_->nextOutputTime();
-    }
-    std::array<pollfd, 2> fds{};
-    fds[0] = {wakeRead_, POLLIN, 0};
-    fds[1] = {master_, static_cast<short>(POLLIN | (unsent.empty() ? 0 : POLLOUT)), 0};
-    const nfds_t count = hungUp ? 1 : 2;
-    timespec timeout{};
-    const timespec* wait = nullptr;
-    if (hungUp) {
-      timeout = ToTimespec(kReopenCheck);
-      wait = &timeout;
-    } else if (next) {
-      timeout = ToTimespec(*next - std::chrono::steady_clock::now());
-      wait = &timeout;
-    }
-    if (::ppoll(fds.data(), count, wait, nullptr) < 0 && errno != EINTR) return;
-    if ((fds[0].revents & POLLIN) != 0) return;  // stop()
-
+    if (!waitForLine()) return;
     const SteadyTime now = std::chrono::steady_clock::now();
-    if (hungUp) {
-      pollfd probe{master_, POLLIN, 0};
-      if (::poll(&probe, 1, 0) < 0 || (probe.revents & POLLHUP) != 0) continue;
-      hungUp = false;  // the program has opened the port again
-    }
-
-    // What the program sent. EIO: the program has closed its side.
-    for (;;) {
-      const ssize_t n = ::read(master_, buffer.data(), buffer.size());
-      if (n > 0) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!controller_->options().pacing) {
-          controller_->receive(std::span(buffer.data(), static_cast<std::size_t>(n)), now);
-          continue;
-        }
-        // A pseudo-terminal carries the program's bytes at once; a serial line takes 11 bits a byte.
-        // Each byte counts as arrived when the line would have delivered it, so the controller answers
-        // a frame only after the frame could have reached it.
-        for (ssize_t k = 0; k < n; ++k) {
-          inbound = std::max(inbound, now) + std::chrono::duration_cast<SteadyTime::duration>(LineTime(1));
-          controller_->receive(std::span(&buffer[static_cast<std::size_t>(k)], 1), inbound);
-        }
-        continue;
-      }
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 && errno == EIO) {
-        hungUp = true;
-        unsent.clear();
-        std::lock_guard<std::mutex> lock(mutex_);
-        controller_->hangUp();
-      }
-      break;
-    }
-    if (hungUp) continue;
-
-    bool closed = false;
-    bool burstGoesOn = false;
-    bool pacing = true;
-    std::size_t fifoTrigger = 1;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      pacing = controller_->options().pacing;
-      fifoTrigger = std::max<std::size_t>(1, controller_->options().fifoTrigger);
-      const std::vector<std::uint8_t> out = controller_->takeOutput(now);
-      fifo.insert(fifo.end(), out.begin(), out.end());
-      closed = controller_->lineClosed(now);
-      const auto following = controller_->nextOutputTime();
-      burstGoesOn = following && *following - now < 2 * LineTime(1);
-    }
-    // Like a serial port's receive FIFO, the bytes of an answer reach the program in chunks: when the
-    // FIFO's trigger level has gathered (14 bytes unless the options say otherwise), or when the
-    // answer stops. No byte comes later than the line would bring it.
-    if (!pacing || fifo.size() >= fifoTrigger || !burstGoesOn || closed) {
-      unsent.insert(unsent.end(), fifo.begin(), fifo.end());
-      fifo.clear();
-    }
-    while (!unsent.empty()) {
-      const ssize_t n = ::write(master_, unsent.data(), unsent.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;  // full: POLLOUT says when there is room again
-      unsent.erase(unsent.begin(), unsent.begin() + n);
-    }
+    if (hungUp_ && !reopened()) continue;
+    readFromProgram(now);
+    if (hungUp_) continue;
+    const bool closed = takeAnswers(now);
+    writeUnsent();
     if (closed) {
-      // The device goes away: the opener's port fails. The flag is up before the port can see that, so
-      // whoever sees the failure also sees that the line was closed.
-      lineClosed_ = true;
-      ::close(master_);
-      master_ = -1;
-      if (onLineClosed_) onLineClosed_();
+      closeLine();
       return;
     }
   }
+}
+
+bool PtySimulator::waitForLine() {
+  std::optional<SteadyTime> next;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    next = controller_->nextOutputTime();
+  }
+  std::array<pollfd, 2> fds{};
+  fds[0] = {wakeRead_, POLLIN, 0};
+  fds[1] = {master_, static_cast<short>(POLLIN | (unsent_.empty() ? 0 : POLLOUT)), 0};
+  const nfds_t count = hungUp_ ? 1 : 2;
+  timespec timeout{};
+  const timespec* wait = nullptr;
+  if (hungUp_) {
+    timeout = ToTimespec(kReopenCheck);
+    wait = &timeout;
+  } else if (next) {
+    timeout = ToTimespec(*next - std::chrono::steady_clock::now());
+    wait = &timeout;
+  }
+  if (::ppoll(fds.data(), count, wait, nullptr) < 0 && errno != EINTR) return false;
+  return (fds[0].revents & POLLIN) == 0;  // stop()
+}
+
+bool PtySimulator::reopened() {
+  pollfd probe{master_, POLLIN, 0};
+  if (::poll(&probe, 1, 0) < 0 || (probe.revents & POLLHUP) != 0) return false;
+  hungUp_ = false;
+  return true;
+}
+
+void PtySimulator::readFromProgram(SteadyTime now) {
+  std::array<std::uint8_t, 512> buffer{};
+  // EIO: the program has closed its side.
+  for (;;) {
+    const ssize_t n = ::read(master_, buffer.data(), buffer.size());
+    if (n > 0) {
+      deliver(std::span(buffer.data(), static_cast<std::size_t>(n)), now);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EIO) {
+      hungUp_ = true;
+      unsent_.clear();
+      std::lock_guard<std::mutex> lock(mutex_);
+      controller_->hangUp();
+    }
+    return;
+  }
+}
+
+void PtySimulator::deliver(std::span<const std::uint8_t> bytes, SteadyTime now) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!controller_->options().pacing) {
+    controller_->receive(bytes, now);
+    return;
+  }
+  // A pseudo-terminal carries the program's bytes at once; a serial line takes 11 bits a byte.
+  // Each byte counts as arrived when the line would have delivered it, so the controller answers
+  // a frame only after the frame could have reached it.
+  for (std::size_t k = 0; k < bytes.size(); ++k) {
+    inbound_ = std::max(inbound_, now) + std::chrono::duration_cast<SteadyTime::duration>(LineTime(1));
+    controller_->receive(bytes.subspan(k, 1), inbound_);
+  }
+}
+
+bool PtySimulator::takeAnswers(SteadyTime now) {
+  bool closed = false;
+  bool handOver = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const bool pacing = controller_->options().pacing;
+    const std::size_t fifoTrigger = std::max<std::size_t>(1, controller_->options().fifoTrigger);
+    const std::vector<std::uint8_t> out = controller_->takeOutput(now);
+    fifo_.insert(fifo_.end(), out.begin(), out.end());
+    closed = controller_->lineClosed(now);
+    const auto following = controller_->nextOutputTime();
+    const bool burstGoesOn = following && *following - now < 2 * LineTime(1);
+    // Like a serial port's receive FIFO, the bytes of an answer reach the program in chunks: when the
+    // FIFO's trigger level has gathered (14 bytes unless the options say otherwise), or when the
+    // answer stops. No byte comes later than the line would bring it.
+    handOver = !pacing || fifo_.size() >= fifoTrigger || !burstGoesOn || closed;
+  }
+  if (handOver) {
+    unsent_.insert(unsent_.end(), fifo_.begin(), fifo_.end());
+    fifo_.clear();
+  }
+  return closed;
+}
+
+void PtySimulator::writeUnsent() {
+  while (!unsent_.empty()) {
+    const ssize_t n = ::write(master_, unsent_.data(), unsent_.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;  // full: POLLOUT says when there is room again
+    unsent_.erase(unsent_.begin(), unsent_.begin() + n);
+  }
+}
+
+void PtySimulator::closeLine() {
+  // The device goes away: the opener's port fails. The flag is up before the port can see that, so
+  // whoever sees the failure also sees that the line was closed.
+  lineClosed_ = true;
+  ::close(master_);
+  master_ = -1;
+  if (onLineClosed_) onLineClosed_();
 }
 
 }  // namespace kavira

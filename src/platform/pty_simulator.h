@@ -10,11 +10,14 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "sim/sim_controller.h"
 
@@ -52,7 +55,21 @@ class PtySimulator {
 
  private:
   PtySimulator() = default;
+
+  // The serving thread: waits, reads what the program sent, hands the controller's answers over.
   void serve();
+  // Waits for the program's bytes, room for unsent answer bytes, the controller's next output
+  // time, or stop(). False when stopped (or when waiting fails).
+  bool waitForLine();
+  // Whether the program has opened its side again since it hung up.
+  bool reopened();
+  // Everything the program has sent, to the controller; a hang-up drops what was on the way.
+  void readFromProgram(SteadyTime now);
+  void deliver(std::span<const std::uint8_t> bytes, SteadyTime now);
+  // Takes the answer bytes the line has carried by `now`; whether the line is closed.
+  bool takeAnswers(SteadyTime now);
+  void writeUnsent();
+  void closeLine();
 
   std::unique_ptr<SimController> controller_;
   std::mutex mutex_;
@@ -62,6 +79,13 @@ class PtySimulator {
   int wakeRead_ = -1;
   int wakeWrite_ = -1;
   std::atomic<bool> lineClosed_{false};
+
+  // The serving thread's own.
+  bool hungUp_ = false;               // the program has closed its side
+  SteadyTime inbound_{};              // when the last byte from the program reached the controller
+  std::vector<std::uint8_t> fifo_;    // answer bytes that have arrived, not yet handed over
+  std::vector<std::uint8_t> unsent_;  // answer bytes the terminal had no room for yet
+
   std::thread thread_;
 };
 

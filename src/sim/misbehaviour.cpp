@@ -44,6 +44,82 @@ std::optional<MisbehaviourRule> Fail(std::string* error, std::string text) {
   return std::nullopt;
 }
 
+// The text from `pos` to the next ':' (or the end); `pos` moves past the colon.
+std::string_view NextField(std::string_view text, std::size_t& pos) {
+  std::size_t colon = text.find(':', pos);
+  if (colon == std::string_view::npos) colon = text.size();
+  const std::string_view part = text.substr(pos, colon - pos);
+  pos = colon + 1;
+  return part;
+}
+
+const KindInfo* FindKind(std::string_view name) {
+  const KindInfo* found = nullptr;
+  for (const auto& k : kKinds) {
+    if (k.name == name) found = &k;
+  }
+  return found;
+}
+
+std::optional<RuleTarget> TargetNamed(std::string_view key) {
+  if (key == "frame") return RuleTarget::Frame;
+  if (key == "block") return RuleTarget::Block;
+  if (key == "line") return RuleTarget::Line;
+  return std::nullopt;
+}
+
+// Why a target's number names nothing the controller has (frames count from 1, blocks 0-2047, firmware
+// lines up to 0x1E000); nothing when it is fine.
+std::optional<std::string> TargetRangeError(RuleTarget target, std::uint32_t value) {
+  switch (target) {
+    case RuleTarget::Frame:
+      if (value == 0) return "frames are counted from 1";
+      break;
+    case RuleTarget::Block:
+      if (value >= 2048) return "blocks are 0-2047";
+      break;
+    case RuleTarget::Line:
+      if (value > 0x1E000) return "line addresses end at 0x1E000";
+      break;
+  }
+  return std::nullopt;
+}
+
+// What the fields after the kind have given so far.
+struct FieldsSeen {
+  bool target = false;
+  bool delay = false;
+};
+
+// One NAME=VALUE field of `text` put into the rule; why it is refused, or nothing.
+std::optional<std::string> ApplyField(std::string_view part, std::string_view text, MisbehaviourRule& rule,
+                                      FieldsSeen& seen) {
+  const std::size_t eq = part.find('=');
+  if (eq == std::string_view::npos) return "expected NAME=VALUE, got '" + std::string(part) + "'";
+  const std::string_view key = part.substr(0, eq);
+  const auto value = ParseNumber(part.substr(eq + 1));
+  if (!value) return "not a number in '" + std::string(part) + "'";
+  if (const auto target = TargetNamed(key)) {
+    if (seen.target) return "more than one target in '" + std::string(text) + "'";
+    seen.target = true;
+    rule.target = *target;
+    rule.value = *value;
+    return TargetRangeError(*target, *value);
+  }
+  if (key == "count") {
+    if (*value == 0) return "count must be at least 1";
+    rule.count = *value;
+    return std::nullopt;
+  }
+  if (key == "delay") {
+    if (*value > 600000) return "delay above 600000 ms";
+    rule.delay = Millis(*value);
+    seen.delay = true;
+    return std::nullopt;
+  }
+  return "unknown field '" + std::string(key) + "'";
+}
+
 }  // namespace
 
 std::string_view MisbehaviourName(Misbehaviour kind) {
@@ -66,55 +142,19 @@ std::string MisbehaviourHelp() {
 }
 
 std::optional<MisbehaviourRule> ParseMisbehaviour(std::string_view text, std::string* error) {
-  MisbehaviourRule rule;
-  bool haveTarget = false;
-  bool haveDelay = false;
   std::size_t pos = 0;
-  for (int field = 0; pos <= text.size(); ++field) {
-    std::size_t colon = text.find(':', pos);
-    if (colon == std::string_view::npos) colon = text.size();
-    const std::string_view part = text.substr(pos, colon - pos);
-    pos = colon + 1;
-    if (field == 0) {
-      const KindInfo* found = nullptr;
-      for (const auto& k : kKinds) {
-        if (k.name == part) found = &k;
-      }
-      if (!found) return Fail(error, "unknown misbehaviour '" + std::string(part) + "'");
-      rule.kind = found->kind;
-      continue;
-    }
-    const std::size_t eq = part.find('=');
-    if (eq == std::string_view::npos)
-      return Fail(error, "expected NAME=VALUE, got '" + std::string(part) + "'");
-    const std::string_view key = part.substr(0, eq);
-    const auto value = ParseNumber(part.substr(eq + 1));
-    if (!value) return Fail(error, "not a number in '" + std::string(part) + "'");
-    if (key == "frame" || key == "block" || key == "line") {
-      if (haveTarget) return Fail(error, "more than one target in '" + std::string(text) + "'");
-      haveTarget = true;
-      rule.target = key == "frame"   ? RuleTarget::Frame
-                    : key == "block" ? RuleTarget::Block
-                                     : RuleTarget::Line;
-      rule.value = *value;
-      if (rule.target == RuleTarget::Frame && *value == 0) return Fail(error, "frames are counted from 1");
-      if (rule.target == RuleTarget::Block && *value >= 2048) return Fail(error, "blocks are 0-2047");
-      if (rule.target == RuleTarget::Line && *value > 0x1E000)
-        return Fail(error, "line addresses end at 0x1E000");
-    } else if (key == "count") {
-      if (*value == 0) return Fail(error, "count must be at least 1");
-      rule.count = *value;
-    } else if (key == "delay") {
-      if (*value > 600000) return Fail(error, "delay above 600000 ms");
-      rule.delay = Millis(*value);
-      haveDelay = true;
-    } else {
-      return Fail(error, "unknown field '" + std::string(key) + "'");
-    }
+  const std::string_view name = NextField(text, pos);
+  const KindInfo* kind = FindKind(name);
+  if (!kind) return Fail(error, "unknown misbehaviour '" + std::string(name) + "'");
+  MisbehaviourRule rule;
+  rule.kind = kind->kind;
+  FieldsSeen seen;
+  while (pos <= text.size()) {
+    if (auto why = ApplyField(NextField(text, pos), text, rule, seen)) return Fail(error, std::move(*why));
   }
-  if (!haveTarget)
+  if (!seen.target)
     return Fail(error, "no target (frame=N, block=N or line=N) in '" + std::string(text) + "'");
-  if (rule.kind == Misbehaviour::Late && !haveDelay) rule.delay = kDefaultLateness;
+  if (rule.kind == Misbehaviour::Late && !seen.delay) rule.delay = kDefaultLateness;
   return rule;
 }
 

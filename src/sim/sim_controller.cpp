@@ -42,6 +42,60 @@ std::vector<std::uint8_t> Bytes(const std::array<std::uint8_t, 3>& a) {
   return {a.begin(), a.end()};
 }
 
+// The answer as a misbehaving controller sends it. `data`: a data reply rather than an
+// acknowledgement or a refusal. (Close and Stray also act on the line: see handle.)
+void SpoilAnswer(Misbehaviour kind, std::vector<std::uint8_t>& a, bool data) {
+  switch (kind) {
+    case Misbehaviour::Nak:
+      a = Bytes(kNakFrame);
+      break;
+    case Misbehaviour::Silent:
+    case Misbehaviour::Close:
+      a.clear();
+      break;
+    case Misbehaviour::BadChecksum:
+      a.back() = static_cast<std::uint8_t>(a.back() + 1);
+      break;
+    case Misbehaviour::WrongAddress:
+      PutAddress(a, AddressOf(a) + 1);
+      Reseal(a);
+      break;
+    case Misbehaviour::WrongCommand:
+      if (data) {
+        a[0] = kCmdWrongData;
+        Reseal(a);
+      } else {
+        a = Bytes(kWrongAck);
+      }
+      break;
+    case Misbehaviour::WrongCount:
+      if (a[4] > 0) {
+        a.erase(a.end() - 2);
+        a[4] = static_cast<std::uint8_t>(a[4] - 1);
+      } else {
+        a.insert(a.end() - 1, 0x00);
+        a[4] = 1;
+      }
+      Reseal(a);
+      break;
+    case Misbehaviour::Short:
+      a.pop_back();
+      break;
+    case Misbehaviour::Garbage:
+      a.insert(a.begin(), kNoise.begin(), kNoise.end());
+      break;
+    case Misbehaviour::Stray:
+    case Misbehaviour::Late:
+      break;
+  }
+}
+
+// Whether a write still reaches the memory under a misbehaviour: not when the frame is refused,
+// left unanswered or cut off by the line closing.
+bool StoresWrite(Misbehaviour kind) {
+  return kind != Misbehaviour::Nak && kind != Misbehaviour::Silent && kind != Misbehaviour::Close;
+}
+
 }  // namespace
 
 struct SimController::FrameFacts {
@@ -52,6 +106,36 @@ struct SimController::FrameFacts {
 
   bool image() const { return kind == Kind::BlockWrite || kind == Kind::BlockRead; }
   bool firmware() const { return kind == Kind::LineWrite || kind == Kind::LineRead; }
+  // Answered with a data reply, or with an acknowledgement (a refusal and a restart are neither).
+  bool data() const { return kind == Kind::BlockRead || kind == Kind::LineRead || kind == Kind::Version; }
+  bool ack() const { return kind == Kind::BlockWrite || kind == Kind::LineWrite || kind == Kind::Probe; }
+
+  // What frame number `number` asks for. Three-byte frames are the version request, the probe and the
+  // restart; longer ones read or write a block (128 bytes, 0-2047) or a firmware line (up to 16 bytes,
+  // up to 0x1E000). A damaged frame, or one outside those, is refused.
+  static FrameFacts Of(const DecodedFrame& decoded, std::uint32_t number) {
+    FrameFacts facts;
+    facts.number = number;
+    if (decoded.verdict != FrameVerdict::Intact) return facts;
+    const ByteView f = decoded.frame.view();
+    if (f.size() == 3) {
+      facts.kind = f[0] == kCmdRead      ? Kind::Version
+                   : f[0] == kCmdProbe   ? Kind::Probe
+                   : f[0] == kCmdRestart ? Kind::Restart
+                                         : Kind::Refused;
+      return facts;
+    }
+    const bool write = f[0] == kCmdWrite;
+    const std::size_t count = f[4];
+    facts.address = AddressOf(f);
+    if (f[1] == kSpaceImage) {
+      if (facts.address < kBlockCount && count == kBlockBytes)
+        facts.kind = write ? Kind::BlockWrite : Kind::BlockRead;
+    } else if (facts.address <= kFirmwareTop && count <= kFirmwareLineMax) {
+      facts.kind = write ? Kind::LineWrite : Kind::LineRead;
+    }
+    return facts;
+  }
 };
 
 SimController::SimController(SimOptions options) : options_(options) {}
@@ -162,100 +246,22 @@ MisbehaviourRule* SimController::matchRule(const FrameFacts& facts, bool data, b
 }
 
 void SimController::handle(const DecodedFrame& decoded, SteadyTime now) {
-  using Kind = FrameFacts::Kind;
   const ByteView f = decoded.frame.view();
   ReceivedFrame record{++frameCount_, {f.begin(), f.end()}, decoded.verdict, now};
+  const FrameFacts facts = FrameFacts::Of(decoded, record.number);
+  const MisbehaviourRule* rule =
+      facts.kind == FrameFacts::Kind::Refused ? nullptr : matchRule(facts, facts.data(), facts.ack());
 
-  FrameFacts facts;
-  facts.number = record.number;
-  if (decoded.verdict == FrameVerdict::Intact) {
-    if (f.size() == 3) {
-      facts.kind = f[0] == kCmdRead      ? Kind::Version
-                   : f[0] == kCmdProbe   ? Kind::Probe
-                   : f[0] == kCmdRestart ? Kind::Restart
-                                         : Kind::Refused;
-    } else {
-      const bool write = f[0] == kCmdWrite;
-      const std::uint32_t address = AddressOf(f);
-      const std::size_t count = f[4];
-      facts.address = address;
-      if (f[1] == kSpaceImage) {
-        if (address < kBlockCount && count == kBlockBytes)
-          facts.kind = write ? Kind::BlockWrite : Kind::BlockRead;
-      } else if (address <= kFirmwareTop && count <= kFirmwareLineMax) {
-        facts.kind = write ? Kind::LineWrite : Kind::LineRead;
-      }
-    }
-  }
-
-  const bool data =
-      facts.kind == Kind::BlockRead || facts.kind == Kind::LineRead || facts.kind == Kind::Version;
-  const bool ack =
-      facts.kind == Kind::BlockWrite || facts.kind == Kind::LineWrite || facts.kind == Kind::Probe;
-  const MisbehaviourRule* rule = facts.kind == Kind::Refused ? nullptr : matchRule(facts, data, ack);
-  const Misbehaviour kind = rule ? rule->kind : Misbehaviour::Late;
-  const bool store =
-      !rule || (kind != Misbehaviour::Nak && kind != Misbehaviour::Silent && kind != Misbehaviour::Close);
-
-  Answer answer = serve(facts, f, store);
-  std::vector<std::uint8_t>& a = answer.bytes;
+  Answer answer = serve(facts, f, !rule || StoresWrite(rule->kind));
   const SteadyTime start = now + options_.latency + (rule ? rule->delay : Millis(0));
-  bool stray = false;
   if (rule) {
-    switch (kind) {
-      case Misbehaviour::Nak:
-        a = Bytes(kNakFrame);
-        break;
-      case Misbehaviour::Silent:
-        a.clear();
-        break;
-      case Misbehaviour::Close:
-        a.clear();
-        if (!closeAt_) closeAt_ = std::max(start, lineFree_);
-        break;
-      case Misbehaviour::BadChecksum:
-        a.back() = static_cast<std::uint8_t>(a.back() + 1);
-        break;
-      case Misbehaviour::WrongAddress:
-        PutAddress(a, AddressOf(a) + 1);
-        Reseal(a);
-        break;
-      case Misbehaviour::WrongCommand:
-        if (answer.data) {
-          a[0] = kCmdWrongData;
-          Reseal(a);
-        } else {
-          a = Bytes(kWrongAck);
-        }
-        break;
-      case Misbehaviour::WrongCount:
-        if (a[4] > 0) {
-          a.erase(a.end() - 2);
-          a[4] = static_cast<std::uint8_t>(a[4] - 1);
-        } else {
-          a.insert(a.end() - 1, 0x00);
-          a[4] = 1;
-        }
-        Reseal(a);
-        break;
-      case Misbehaviour::Short:
-        a.pop_back();
-        break;
-      case Misbehaviour::Garbage:
-        a.insert(a.begin(), kNoise.begin(), kNoise.end());
-        break;
-      case Misbehaviour::Stray:
-        stray = true;
-        break;
-      case Misbehaviour::Late:
-        break;
-    }
+    SpoilAnswer(rule->kind, answer.bytes, answer.data);
+    if (rule->kind == Misbehaviour::Close && !closeAt_) closeAt_ = std::max(start, lineFree_);
   }
-
-  schedule(a, start);
-  if (stray) schedule({kStrayByte}, lineFree_ + kStrayGap);
+  schedule(answer.bytes, start);
+  if (rule && rule->kind == Misbehaviour::Stray) schedule({kStrayByte}, lineFree_ + kStrayGap);
   received_.push_back(std::move(record));
-  if (observer) observer(received_.back(), a);
+  if (observer) observer(received_.back(), answer.bytes);
 }
 
 }  // namespace kavira

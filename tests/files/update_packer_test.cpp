@@ -69,6 +69,8 @@ TEST(UpdatePacker, MalformedHexIsRefusedWithTheLineNumber) {
       {":0100000611E8\n", "line 1: unknown record type 0x06"},
       {":0100000111ED\n", "line 1: end-of-file record with data"},
       {":0100000210ED\n", "line 1: extended segment address record needs 2 data bytes"},
+      {":0100000400FB\n", "line 1: extended linear address record needs 2 data bytes"},
+      {":03000003001000EA\n", "line 1: start address record needs 4 data bytes"},
       {":0100000011EE\n:0100000011EE\n", "line 3: the file ends without an end-of-file record"},
       {":00000001FF\n", "line 1: the image holds no data"},
       {":0100000011EE\n:0100000022DD\n:00000001FF\n",
