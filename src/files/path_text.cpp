@@ -1,6 +1,7 @@
 #include "files/path_text.h"
 
 #include <array>
+#include <optional>
 
 namespace kavira {
 namespace fs = std::filesystem;
@@ -35,38 +36,53 @@ void AppendUtf8(char32_t c, std::string& out) {
   }
 }
 
+// How many bytes a UTF-8 sequence with this first byte has; 0 for a byte no sequence starts with.
+std::size_t SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if ((lead & 0xE0) == 0xC0) return 2;
+  if ((lead & 0xF0) == 0xE0) return 3;
+  if ((lead & 0xF8) == 0xF0) return 4;
+  return 0;
+}
+
+// The code point of the UTF-8 sequence at `i`, which moves past the bytes it took; nothing for a
+// malformed sequence (cut short, overlong, a surrogate or beyond U+10FFFF), which takes the bytes
+// up to the first that cannot continue it.
+std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& i) {
+  // The least code point of a sequence of each length: anything below is an overlong form.
+  constexpr std::array<char32_t, 5> kLeast{0, 0, 0x80, 0x800, 0x10000};
+  const auto lead = static_cast<unsigned char>(text[i]);
+  const std::size_t length = SequenceLength(lead);
+  char32_t c = length <= 1 ? lead : lead & (0x7Fu >> length);
+  std::size_t taken = 1;
+  while (taken < length && i + taken < text.size()) {
+    const auto next = static_cast<unsigned char>(text[i + taken]);
+    if ((next & 0xC0) != 0x80) break;
+    c = c << 6 | (next & 0x3Fu);
+    ++taken;
+  }
+  i += taken;
+  if (length == 0 || taken < length || c < kLeast[length] || IsSurrogate(c) || c > 0x10FFFF)
+    return std::nullopt;
+  return c;
+}
+
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
-  // The least code point of a sequence of each length: anything below is an overlong form.
-  constexpr std::array<char32_t, 5> kLeast{0, 0, 0x80, 0x800, 0x10000};
   std::u16string out;
   out.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80             ? 1
-                               : (lead & 0xE0) == 0xC0 ? 2
-                               : (lead & 0xF0) == 0xE0 ? 3
-                               : (lead & 0xF8) == 0xF0 ? 4
-                                                       : 0;
-    char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1Fu : length == 3 ? lead & 0x0Fu : lead & 0x07u;
-    std::size_t taken = 1;
-    while (taken < length && i + taken < text.size()) {
-      const auto next = static_cast<unsigned char>(text[i + taken]);
-      if ((next & 0xC0) != 0x80) break;
-      c = c << 6 | (next & 0x3Fu);
-      ++taken;
-    }
-    i += taken;
-    if (length == 0 || taken < length || c < kLeast[length] || IsSurrogate(c) || c > 0x10FFFF) {
+    const auto c = DecodeUtf8(text, i);
+    if (!c) {
       out += static_cast<char16_t>(kReplacement);
-    } else if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else if (*c >= 0x10000) {
+      const char32_t bits = *c - 0x10000;
+      out += static_cast<char16_t>(0xD800 + (bits >> 10));
+      out += static_cast<char16_t>(0xDC00 + (bits & 0x3FF));
     } else {
-      out += static_cast<char16_t>(c);
+      out += static_cast<char16_t>(*c);
     }
   }
   return out;
