@@ -53,15 +53,13 @@ void Key(ControllerImage& image, unsigned key, unsigned scene, bool area1, bool 
   m.setBit(MidiStat::kAssoc3, area3);
 }
 
-}  // namespace
+constexpr Colour kWarm{255, 140, 40, 60};
+constexpr Colour kCool{40, 120, 255, 30};
+constexpr Colour kWashes[] = {{255, 0, 0, 0},   {255, 96, 0, 0}, {255, 200, 0, 0}, {0, 255, 0, 0},
+                              {0, 255, 200, 0}, {0, 0, 255, 0},  {255, 0, 200, 0}, {0, 0, 0, 255}};
 
-void FillDemoShow(ControllerImage& image) {
-  image = ControllerImage{};
-  constexpr Colour kWarm{255, 140, 40, 60};
-  constexpr Colour kCool{40, 120, 255, 30};
-  constexpr Colour kWashes[] = {{255, 0, 0, 0},   {255, 96, 0, 0}, {255, 200, 0, 0}, {0, 255, 0, 0},
-                                {0, 255, 200, 0}, {0, 0, 255, 0},  {255, 0, 200, 0}, {0, 0, 0, 255}};
-
+// The running programs: a chase, washes, and the looks stepped by MIDI and by the music.
+void RunningPrograms(ControllerImage& image) {
   // Program 1: a chase running through the sixteen devices, automatic, with a short fade.
   for (unsigned s = 1; s <= 16; ++s) {
     Scene& scene = SceneOf(image, 1, s);
@@ -93,6 +91,13 @@ void FillDemoShow(ControllerImage& image) {
       Light(scene, d, 255, kWashes[(d - 1) % 8]);
   }
   Program(image, 4, 4, kSpeedMusic, 10);
+}
+
+}  // namespace
+
+void FillDemoShow(ControllerImage& image) {
+  image = ControllerImage{};
+  RunningPrograms(image);
 
   // Program 17: static looks called up by hand.
   for (unsigned d = 1; d <= 8; ++d)
