@@ -21,6 +21,39 @@ std::string Blocks(std::size_t n) {
   return std::to_string(n) + (n == 1 ? " block" : " blocks");
 }
 
+// Starts the walk: with OLD, the blocks where the image and OLD differ, OLD's bytes being what
+// they replace; with a journal, its blocks; otherwise every block of the area, read and compared.
+// Returns how many blocks OLD already holds as the image does.
+std::uint32_t StartWalk(TransferEngine& engine, const ControllerImage& image, const JournalHeader& area,
+                        const ControllerImage* old, const Journal* undo) {
+  const BlockWalk walk{_write_, area.from, area.to, area.all};
+  std::uint32_t equalInOld = 0;
+  if (old != nullptr) {
+    // The user vouches that the controller holds OLD.
+    std::vector<KnownBlock> known;
+    for (std::uint32_t b = 2 * area.from; b <= 2 * area.to + 1; ++b) {
+      const BlockData was = EncodeBlock(*old, b);
+      if (BlockDiffers(image, b, was)) {
+        known.push_back({b, was});
+      } else {
+        ++equalInOld;
+      }
+    }
+    engine.startSince(walk, std::move(known));
+  } else if (undo != nullptr) {
+    // A block kept twice is restored to what it held first.
+    std::vector<KnownBlock> known;
+    std::set<std::uint32_t> seen;
+    for (const JournalRecord& r : undo->records) {
+      if (seen.insert(r.block).second) known.push_back({r.block, r.bytes});
+    }
+    engine.startUndo(walk, std::move(known));
+  } else {
+    engine.startChanges(walk);
+  }
+  return equalInOld;
+}
+
 }  // namespace
 
 fs::path JournalFolder(const std::optional<std::string>& option) {
@@ -52,32 +85,7 @@ int RunChangesWalk(LinkSession& session, const JournalHeader& area, const fs::pa
     journalFailure = journal->append(block, previous);
     return journalFailure;
   };
-  const BlockWalk walk{_write_, area.from, area.to, area.all};
-  std::uint32_t equalInOld = 0;
-  if (old != nullptr) {
-    // The user vouches that the controller holds OLD: the blocks where BASE and OLD differ are
-    // written, and OLD's bytes are what they replace.
-    std::vector<KnownBlock> known;
-    for (std::uint32_t b = 2 * area.from; b <= 2 * area.to + 1; ++b) {
-      const BlockData was = EncodeBlock(*old, b);
-      if (BlockDiffers(session.image(), b, was)) {
-        known.push_back({b, was});
-      } else {
-        ++equalInOld;
-      }
-    }
-    engine.startSince(walk, std::move(known));
-  } else if (undo != nullptr) {
-    // A block kept twice is restored to what it held first.
-    std::vector<KnownBlock> known;
-    std::set<std::uint32_t> seen;
-    for (const JournalRecord& r : undo->records) {
-      if (seen.insert(r.block).second) known.push_back({r.block, r.bytes});
-    }
-    engine.startUndo(walk, std::move(known));
-  } else {
-    engine.startChanges(walk);
-  }
+  const std::uint32_t equalInOld = StartWalk(engine, session.image(), area, old, undo);
   session.run();
   engine.beforeWrite = nullptr;
 

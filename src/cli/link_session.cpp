@@ -68,43 +68,48 @@ void LinkSession::onSignal() {
 }
 
 int LinkSession::connect() {
-  if (context_.ports.size() == 1) {
-    ports_.PortName = context_.ports;
-    ports_.PortNr = 0;
-    if (ports_.OpenPort(_test_) != 0) {
-      const OpenFailure f =
-          ports_.lastOpenFailure().value_or(OpenFailure{context_.ports[0], OpenStage::NotOpened, ENOENT, {}});
-      std::string message = f.port + ": ";
-      if (f.stage == OpenStage::NotConfigured) {
-        message += TranslateText(kTextPortConfigFailed) +
-                   " It does not take the line settings, so it is no " + "serial port: " + ErrorText(f.error);
-      } else {
-        message += TranslateText(kTextPortOpenFailed) + " " + ErrorText(f.error);
-      }
-      if (!f.hint.empty()) message += "\n" + TranslateText(f.hint);
-      return complain(message, kExitLink);
-    }
-  } else {
-    ports_.PortName = context_.ports.empty() ? SystemPortList({}) : context_.ports;
-    if (ports_.PortName.empty()) return complain(TranslateText(kTextNoSerialPorts), kExitLink);
-    std::string list;
-    for (const std::string& name : ports_.PortName)
-      list += (list.empty() ? "" : ", ") + name;
-    note("searching for the controller on " + list);
-    const int found = ports_.SzukajPortu();
-    if (SignalArrived()) return complain("interrupted by " + StopRequestName(), kExitLink);
-    if (host_.failure()) return complain(host_.failure()->message, host_.failure()->exitCode);
-    if (found != 1) {
-      return complain(OneLine(TranslateText(kTextNoController)) + " (no answer to the presence probe on " +
-                          list + "; name the port with --port)",
-                      kExitLink);
-    }
-    note("found the controller on " + ports_.port()->name());
-  }
+  if (const int code = context_.ports.size() == 1 ? openGivenPort() : searchPorts(); code != kExitOk)
+    return code;
   QtSerialPort* port = ports_.port();
   port->setFastAck(context_.fastAck);
   engine_.setPort(port);
   host_.portName = port->name();
+  return kExitOk;
+}
+
+int LinkSession::openGivenPort() {
+  ports_.PortName = context_.ports;
+  ports_.PortNr = 0;
+  if (ports_.OpenPort(_test_) == 0) return kExitOk;
+  const OpenFailure f =
+      ports_.lastOpenFailure().value_or(OpenFailure{context_.ports[0], OpenStage::NotOpened, ENOENT, {}});
+  std::string message = f.port + ": ";
+  if (f.stage == OpenStage::NotConfigured) {
+    message += TranslateText(kTextPortConfigFailed) + " It does not take the line settings, so it is no " +
+               "serial port: " + ErrorText(f.error);
+  } else {
+    message += TranslateText(kTextPortOpenFailed) + " " + ErrorText(f.error);
+  }
+  if (!f.hint.empty()) message += "\n" + TranslateText(f.hint);
+  return complain(message, kExitLink);
+}
+
+int LinkSession::searchPorts() {
+  ports_.PortName = context_.ports.empty() ? SystemPortList({}) : context_.ports;
+  if (ports_.PortName.empty()) return complain(TranslateText(kTextNoSerialPorts), kExitLink);
+  std::string list;
+  for (const std::string& name : ports_.PortName)
+    list += (list.empty() ? "" : ", ") + name;
+  note("searching for the controller on " + list);
+  const int found = ports_.SzukajPortu();
+  if (SignalArrived()) return complain("interrupted by " + StopRequestName(), kExitLink);
+  if (host_.failure()) return complain(host_.failure()->message, host_.failure()->exitCode);
+  if (found != 1) {
+    return complain(OneLine(TranslateText(kTextNoController)) + " (no answer to the presence probe on " +
+                        list + "; name the port with --port)",
+                    kExitLink);
+  }
+  note("found the controller on " + ports_.port()->name());
   return kExitOk;
 }
 

@@ -60,6 +60,8 @@ class LinkSession {
 
  private:
   void onSignal();
+  int openGivenPort();  // the one port given with --port: opened at once, no presence probe
+  int searchPorts();    // the ports given, or else every serial port: the presence probe on each
 
   const Context& context_;
   std::string command_;
