@@ -5,6 +5,7 @@
 #include "files/file_io.h"
 #include "files/path_text.h"
 #include "model/hex_text.h"
+#include "model/text_parts.h"
 
 namespace kavira {
 namespace {
@@ -97,15 +98,6 @@ class FirmwareMemory {
 
 std::string AtLine(std::uint32_t line, std::string_view why) {
   return "line " + std::to_string(line) + ": " + std::string(why);
-}
-
-// The text from `pos` to the end of its line; `pos` moves to the next line.
-std::string_view NextLine(std::string_view text, std::size_t& pos) {
-  std::size_t eol = text.find('\n', pos);
-  if (eol == std::string_view::npos) eol = text.size();
-  const std::string_view line = text.substr(pos, eol - pos);
-  pos = eol + 1;
-  return line;
 }
 
 // One record of an Intel HEX file: ":" then, in hexadecimal, the byte count, the 16-bit offset, the
@@ -215,7 +207,7 @@ HexLines CutHexIntoLines(std::string_view hex) {
   std::uint32_t lineNo = 0;
   std::size_t pos = 0;
   while (pos < hex.size() && !loader.ended()) {
-    const std::string_view text = Trim(NextLine(hex, pos));
+    const std::string_view text = Trim(NextPart(hex, pos, '\n'));
     ++lineNo;
     if (text.empty()) continue;
     HexRecord record;

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <limits>
 
+#include "model/text_parts.h"
+
 namespace kavira {
 namespace {
 
@@ -42,15 +44,6 @@ std::optional<std::uint32_t> ParseNumber(std::string_view s) {
 std::optional<MisbehaviourRule> Fail(std::string* error, std::string text) {
   if (error) *error = std::move(text);
   return std::nullopt;
-}
-
-// The text from `pos` to the next ':' (or the end); `pos` moves past the colon.
-std::string_view NextField(std::string_view text, std::size_t& pos) {
-  std::size_t colon = text.find(':', pos);
-  if (colon == std::string_view::npos) colon = text.size();
-  const std::string_view part = text.substr(pos, colon - pos);
-  pos = colon + 1;
-  return part;
 }
 
 const KindInfo* FindKind(std::string_view name) {
@@ -143,14 +136,15 @@ std::string MisbehaviourHelp() {
 
 std::optional<MisbehaviourRule> ParseMisbehaviour(std::string_view text, std::string* error) {
   std::size_t pos = 0;
-  const std::string_view name = NextField(text, pos);
+  const std::string_view name = NextPart(text, pos, ':');
   const KindInfo* kind = FindKind(name);
   if (!kind) return Fail(error, "unknown misbehaviour '" + std::string(name) + "'");
   MisbehaviourRule rule;
   rule.kind = kind->kind;
   FieldsSeen seen;
   while (pos <= text.size()) {
-    if (auto why = ApplyField(NextField(text, pos), text, rule, seen)) return Fail(error, std::move(*why));
+    if (auto why = ApplyField(NextPart(text, pos, ':'), text, rule, seen))
+      return Fail(error, std::move(*why));
   }
   if (!seen.target)
     return Fail(error, "no target (frame=N, block=N or line=N) in '" + std::string(text) + "'");
