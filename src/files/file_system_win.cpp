@@ -1,12 +1,6 @@
 // FileSystem on Windows: every system call of the file layer is here. Paths reach the wide-character
 // calls as they are (UTF-16), never through a code page, and the system's reasons come from
 // FormatMessageW, in UTF-8.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <algorithm>

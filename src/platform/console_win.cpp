@@ -1,12 +1,6 @@
 // The console on Windows: _isatty(), ReadFile on the standard input handle, and the console's control
 // events (Ctrl+C, Ctrl+Break, closing the console, logoff, shutdown) caught by a handler, which
 // Windows runs on a thread of its own: it sets the flag, signals an event and queues the Qt signal.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <io.h>
 #include <windows.h>
 

@@ -3,7 +3,6 @@
 // and that an undo gives the controller back its memory byte for byte.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <memory>
 #include <set>
@@ -159,9 +158,3 @@ TEST_F(ChangesPtyTest, AFailureMidRunLeavesAJournalThatUndoesIt) {
 
 }  // namespace
 }  // namespace kavira
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

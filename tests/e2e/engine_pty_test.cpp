@@ -242,9 +242,3 @@ TEST_F(ByteAtATimePtyTest, AnswersArriveWholeAndShortOnesEndAfterTheirSilence) {
 
 }  // namespace
 }  // namespace kavira
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -1,5 +1,5 @@
-// The command-line tests start the program as a child process and serve it a simulated controller
-// from a thread of their own; Qt's process handling wants an application object.
+// main() of the test executables that run Qt's event loop (serial port signals, timers) or start
+// the program as a child process (Qt's process handling): both want an application object.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
