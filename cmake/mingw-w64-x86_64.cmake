@@ -16,10 +16,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Static programs carry libstdc++, libgcc and winpthread inside, so wine (or a Windows machine) needs
-# no DLLs next to them.
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
-
 # ctest and gtest_discover_tests start the .exe files through wine, in a wine prefix of the build
 # tree's own (created on first use, gone with the build tree).
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${CMAKE_BINARY_DIR}/wine-prefix)

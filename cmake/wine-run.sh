@@ -1,15 +1,31 @@
 #!/bin/sh
 # Runs a Windows program under wine64 in the given wine prefix, with wine's own messages silenced:
-#   wine-run.sh PREFIX PROGRAM.exe [ARGUMENTS...]
-# The prefix is created on first use (a few seconds); a lock keeps programs started at the same
-# time from creating it twice. The program's exit status is passed on.
+#   wine-run.sh PREFIX [--dlls DIR]... [--plugins DIR] PROGRAM.exe [ARGUMENTS...]
+# --dlls puts a Linux folder on wine's DLL search path (Qt's DLLs, the compiler's run-time);
+# --plugins names Qt's plugin folder. The prefix is created on first use (a few seconds); a lock
+# keeps programs started at the same time from creating it twice. The program's exit status is
+# passed on.
 set -eu
 if [ $# -lt 2 ]; then
-  echo "usage: $0 PREFIX PROGRAM.exe [ARGUMENTS...]" >&2
+  echo "usage: $0 PREFIX [--dlls DIR]... [--plugins DIR] PROGRAM.exe [ARGUMENTS...]" >&2
   exit 2
 fi
 WINEPREFIX=$1
 shift
+# A Linux path as wine sees it: on drive Z:, which wine maps to /.
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+dll_path=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --dlls) dll_path="${dll_path:+$dll_path;}$(windows_path "$2")"; shift 2 ;;
+    --plugins) QT_PLUGIN_PATH=$(windows_path "$2"); export QT_PLUGIN_PATH; shift 2 ;;
+    *) break ;;
+  esac
+done
+if [ -n "$dll_path" ]; then
+  WINEPATH="$dll_path${WINEPATH:+;$WINEPATH}"
+  export WINEPATH
+fi
 WINEDEBUG=-all
 export WINEPREFIX WINEDEBUG
 wine=${KAVIRA_WINE:-/usr/lib/wine/wine64}
@@ -24,6 +40,10 @@ if [ ! -f "$ready" ]; then
     flock 9
     if [ ! -f "$ready" ]; then
       "$wine" wineboot --init >/dev/null 2>&1 || true
+      # Xvfb runs no window manager: wine manages its windows itself, or it waits seconds for a
+      # manager's answer each time a window is shown or activated.
+      "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
+      "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /t REG_SZ /d N /f >/dev/null 2>&1 || true
       touch "$ready"
     fi
   ) 9>"$WINEPREFIX.lock"

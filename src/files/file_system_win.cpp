@@ -180,14 +180,6 @@ class WindowsFileSystem final : public FileSystem {
     return e;
   }
 
-  std::error_code WriteDevice(const std::filesystem::path& path,
-                              std::span<const std::uint8_t> bytes) override {
-    Handle handle;
-    if (const auto e = OpenChecked(path, GENERIC_WRITE, FileKind::CharDevice, handle)) return e;
-    if (const auto e = WriteAll(handle.get(), bytes)) return e;
-    return handle.Close();
-  }
-
   std::error_code CreateAppendFile(const std::filesystem::path& path,
                                    std::unique_ptr<AppendFile>& out) override {
     out.reset();

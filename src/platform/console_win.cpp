@@ -98,4 +98,7 @@ std::string StopRequestName() {
   }
 }
 
+// Windows has no file size limit of this kind, nor its signal.
+void IgnoreFileSizeSignal() {}
+
 }  // namespace kavira
