@@ -11,9 +11,12 @@
 //
 // Every walk runs twice: with the answers handed over in chunks as a receive FIFO does (fifo), and
 // with every byte handed over on its own (byte), which wakes the reader for each byte that arrives.
+// --adapters instead runs a whole read and a fast-acknowledged whole write through each model of a
+// serial adapter (uart, ftdi with its 16 ms latency timer, ftdi:1 as Linux's low-latency mode sets
+// it, ch340, pl2303); --delivery then picks among those.
 //
 //   transfer_bench [--latency MS] [--lines N] [--quick] [--walks W,...] [--ack wait|fast]
-//                  [--delivery fifo|byte]
+//                  [--delivery fifo|byte|ADAPTER,...] [--adapters]
 //   transfer_bench --changes [--quick]   (one edited scene written changes-only; see
 //                                        transfer_bench_changes.cpp)
 // --quick walks 64 scene blocks and 100 firmware lines instead of the whole memory; --walks takes
@@ -36,6 +39,7 @@
 #include "platform/engine_driver.h"
 #include "platform/pty_simulator.h"
 #include "platform/qt_serial_port.h"
+#include "sim/adapter_model.h"
 #include "sim/demo_show.h"
 #include "transfer_bench_changes.h"
 
@@ -62,11 +66,20 @@ struct Walk {
 };
 
 // The simulated controller's process: prints the pseudo-terminal's path and serves until killed.
-int Serve(int latencyMs, int fifoTrigger) {
+int Serve(int latencyMs, const char* delivery) {
   SimOptions options{Millis(latencyMs), true};
-  options.fifoTrigger = static_cast<std::size_t>(fifoTrigger);
+  std::optional<AdapterModel> adapter;
   std::string error;
-  auto sim = PtySimulator::Start(DemoController(options), &error);
+  if (std::strcmp(delivery, "byte") == 0) {
+    options.fifoTrigger = 1;
+  } else if (std::strcmp(delivery, "fifo") != 0) {
+    adapter = ParseAdapter(delivery, &error);
+    if (!adapter) {
+      std::fprintf(stderr, "transfer_bench: %s\n", error.c_str());
+      return 2;
+    }
+  }
+  auto sim = PtySimulator::Start(DemoController(options), &error, {}, adapter);
   if (!sim) {
     std::fprintf(stderr, "transfer_bench: %s\n", error.c_str());
     return 1;
@@ -77,11 +90,10 @@ int Serve(int latencyMs, int fifoTrigger) {
     pause();
 }
 
-struct Delivery {
-  const char* name;
-  int fifoTrigger;
-};
-constexpr Delivery kDeliveries[] = {{"fifo", 14}, {"byte", 1}};
+// The ways answers reach the program: a FIFO's chunks of 14 bytes, every byte on its own, or, with
+// --adapters, the serial adapters of sim/adapter_model.h.
+const std::vector<std::string> kDeliveries = {"fifo", "byte"};
+const std::vector<std::string> kAdapters = {"uart", "ftdi", "ftdi:1", "ch340", "pl2303"};
 
 std::vector<std::string> SplitList(const char* text) {
   std::vector<std::string> items;
@@ -105,7 +117,7 @@ bool Selected(const std::vector<std::string>& chosen, const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::strcmp(argv[1], "--serve") == 0) return Serve(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (argc == 4 && std::strcmp(argv[1], "--serve") == 0) return Serve(std::atoi(argv[2]), argv[3]);
   QCoreApplication app(argc, argv);
   // --changes [--quick]: the changes-only writes (transfer_bench_changes.cpp).
   if (argc >= 2 && std::strcmp(argv[1], "--changes") == 0)
@@ -114,6 +126,7 @@ int main(int argc, char** argv) {
   int lines = 1000;
   bool quick = false;
   std::vector<std::string> walksChosen, acksChosen, deliveriesChosen;
+  std::vector<std::string> deliveries = kDeliveries;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--latency") == 0 && i + 1 < argc) {
       latencyMs = std::atoi(argv[++i]);
@@ -128,10 +141,15 @@ int main(int argc, char** argv) {
       acksChosen = SplitList(argv[++i]);
     } else if (std::strcmp(argv[i], "--delivery") == 0 && i + 1 < argc) {
       deliveriesChosen = SplitList(argv[++i]);
+    } else if (std::strcmp(argv[i], "--adapters") == 0) {
+      // The table of adapters: a whole read and a whole write with fast acknowledgements for each.
+      deliveries = kAdapters;
+      if (walksChosen.empty()) walksChosen = {"read", "write"};
+      if (acksChosen.empty()) acksChosen = {"fast"};
     } else {
       std::fprintf(stderr,
                    "usage: transfer_bench [--latency MS] [--lines N] [--quick] [--walks W,...] "
-                   "[--ack wait|fast] [--delivery fifo|byte]\n");
+                   "[--ack wait|fast] [--delivery fifo|byte|ADAPTER,...] [--adapters]\n");
       return 2;
     }
   }
@@ -178,13 +196,13 @@ int main(int argc, char** argv) {
               quick ? "quick (64 blocks, 100 lines)" : "whole memory, 1000 lines");
   std::printf("%-10s %-8s %-5s %10s %10s %7s %9s %7s %12s\n", "walk", "delivery", "ack", "wall s", "bound s",
               "ratio", "cpu s", "cpu %", "wakes/frame");
-  for (const Delivery& delivery : kDeliveries) {
-    if (!Selected(deliveriesChosen, delivery.name)) continue;
+  for (const std::string& delivery : deliveries) {
+    if (!Selected(deliveriesChosen, delivery.c_str())) continue;
     // A simulated controller of its own for each way of handing the answers over.
     QProcess sim;
     sim.setProgram(QCoreApplication::applicationFilePath());
     sim.setArguments(
-        {QStringLiteral("--serve"), QString::number(latencyMs), QString::number(delivery.fifoTrigger)});
+        {QStringLiteral("--serve"), QString::number(latencyMs), QString::fromStdString(delivery)});
     sim.start();
     if (!sim.waitForReadyRead(5000)) {
       std::fprintf(stderr, "the simulated controller did not start\n");
@@ -215,7 +233,7 @@ int main(int argc, char** argv) {
         const double wall = static_cast<double>(t.nsecsElapsed()) / 1e9;
         const double cpu = CpuSeconds() - cpu0;
         const double wakes = static_cast<double>(Wakes() - wakes0) / w.frames;
-        std::printf("%-10s %-8s %-5s %10.2f %10.2f %7.3f %9.2f %6.2f%% %12.1f\n", w.name, delivery.name,
+        std::printf("%-10s %-8s %-5s %10.2f %10.2f %7.3f %9.2f %6.2f%% %12.1f\n", w.name, delivery.c_str(),
                     fast ? "fast" : "wait", wall, bound, wall / bound, cpu, 100.0 * cpu / wall, wakes);
         std::fflush(stdout);
       }
