@@ -19,14 +19,15 @@ class BenchHost final : public Host {
   // Boxes whose text begins with `expected` are the walk's own ending, not failures.
   explicit BenchHost(std::string expected = {}) : expected_(std::move(expected)) {}
 
-  Answer messageBox(std::string_view text, std::string_view, Buttons buttons, Icon, MessageKind) override {
-    if (expected_.empty() || text.substr(0, expected_.size()) != expected_) {
-      std::fprintf(stderr, "unexpected box: %s\n", std::string(text).c_str());
+  Answer messageBox(const Message& message, const Message&, Buttons buttons, Icon, MessageKind) override {
+    const std::string text = message.Polish();
+    if (expected_.empty() || text.rfind(expected_, 0) != 0) {
+      std::fprintf(stderr, "unexpected box: %s\n", text.c_str());
       ++failures;
     }
     return buttons == Buttons::RetryCancel ? Answer::Cancel : Answer::Ok;
   }
-  void setStatusText(int, std::string_view) override {}
+  void setStatusText(int, const Message&) override {}
   void setProgress(int) override {}
   void enableMenuEntry(int, bool) override {}
   void repaint() override {}

@@ -23,11 +23,11 @@ using namespace kavira;
 
 class QuietHost final : public Host {
  public:
-  Answer messageBox(std::string_view text, std::string_view, Buttons, Icon, MessageKind) override {
-    std::fprintf(stderr, "box: %.*s\n", static_cast<int>(text.size()), text.data());
+  Answer messageBox(const Message& text, const Message&, Buttons, Icon, MessageKind) override {
+    std::fprintf(stderr, "box: %s\n", text.Polish().c_str());
     return Answer::Ok;
   }
-  void setStatusText(int, std::string_view) override {}
+  void setStatusText(int, const Message&) override {}
   void setProgress(int) override {}
   void enableMenuEntry(int, bool) override {}
   void repaint() override {}

@@ -64,7 +64,7 @@ int RunChangesBench(int latencyMs, bool quick) {
   QTemporaryDir journals;
   std::unique_ptr<JournalWriter> journal;
   engine.beforeWrite = [&](std::uint32_t block, ByteView previous) {
-    return journal->append(block, previous);
+    return Message::Text(journal->append(block, previous));
   };
 
   const std::uint32_t lastUnit = quick ? 31 : kMidiUnit;

@@ -29,6 +29,19 @@ report "POSIX calls and names" "$calls"
 report "system #ifs" "$conditions"
 report "narrow-string paths (use PathFromUtf8 / PathToUtf8)" "$paths"
 
+# The file layer reaches the system only through FileSystem: a std::filesystem call (anything but its
+# types) in src/files belongs in file_system_std.cpp or a system's own file.
+files_layer=$(git ls-files 'src/files/*.cpp' 'src/files/*.h' | grep -Ev '^src/files/file_system_[a-z]+\.cpp$' || true)
+# The types are taken out of each line first; whatever std::filesystem name is left is a call.
+fs_hits=$(grep -nE '(std::filesystem|\bfs)::[a-z_]+' $files_layer 2>/dev/null | grep -v 'portability: allowed' |
+  sed -E 's/(std::filesystem|\bfs)::(path|file_status|file_type|perms|filesystem_error)\b//g' |
+  grep -E '(std::filesystem|\bfs)::[a-z_]+' || true)
+if [ -n "$fs_hits" ]; then
+  echo "check-portability: std::filesystem calls in the file layer outside its system files (use FileSystem):" >&2
+  echo "$fs_hits" | sed 's/^/  /' >&2
+  found=1
+fi
+
 if [ "$found" -ne 0 ]; then
   echo "check-portability: FAILED. Move the system calls behind src/platform or src/files/file_system.h." >&2
   exit 1

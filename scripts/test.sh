@@ -3,8 +3,9 @@
 # adapters (scripts/check-portability.sh), builds with warnings as errors and runs every test, runs
 # clang-tidy over src/ (scripts/check-tidy.sh), runs the
 # whole suite again under the sanitizers, runs each fuzz target for 10 s,
-# builds the Debian package, checks it and runs the programs from it, then builds the Qt-free core for
-# Windows and runs its tests under wine (scripts/test-windows-core.sh). Each step says how long it took.
+# builds the Debian package, checks it and runs the programs from it, then builds the Windows release,
+# runs its tests under wine and tries its installer there (scripts/test-windows.sh; without Qt for
+# Windows it says so and tests only the Qt-free core). Each step says how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -39,7 +40,8 @@ fuzz_smoke() { cmake --preset fuzz && cmake --build --preset fuzz && ctest --pre
 step "fuzz smoke run (fuzz preset)" fuzz_smoke
 
 ./scripts/package-test.sh build/ci
-if ! ./scripts/test-windows-core.sh; then
-  echo "=== FAILED: Windows core tests (windows-core preset: mingw-w64 build, tests under wine64) ===" >&2
+windows() { ./scripts/test-windows.sh build/ci; }
+if ! step "Windows (windows preset, installer, under wine)" windows; then
+  echo "=== FAILED: Windows (scripts/test-windows.sh: mingw-w64 build, tests and installer under wine64) ===" >&2
   exit 1
 fi

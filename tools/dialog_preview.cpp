@@ -29,12 +29,12 @@ using namespace kavira;
 
 class PreviewHost : public Host {
  public:
-  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+  Answer messageBox(const Message& text, const Message& caption, Buttons buttons, Icon icon,
                     MessageKind) override {
-    return ShowMessageBox(nullptr, text, caption, buttons, icon);
+    return ShowMessageBox(nullptr, text.Polish(), caption.Polish(), buttons, icon);
   }
-  void setStatusText(int part, std::string_view text) override {
-    std::cout << "status " << part << ": " << text << '\n';
+  void setStatusText(int part, const Message& text) override {
+    std::cout << "status " << part << ": " << text.Polish() << '\n';
   }
   void setProgress(int) override {}
   void enableMenuEntry(int, bool) override {}

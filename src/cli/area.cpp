@@ -19,6 +19,10 @@ std::optional<unsigned> Number(std::string_view text) {
 std::optional<unsigned> SceneItem(std::string_view text, bool first, std::string* error) {
   const auto colon = text.find(':');
   const std::string_view programText = text.substr(0, colon);
+  if (programText.empty() && colon != std::string_view::npos) {
+    *error = "'" + std::string(text) + "' has no program before its ':': programs are 1-48";
+    return std::nullopt;
+  }
   const auto program = Number(programText);
   if (!program || *program < 1 || *program > kProgramCount) {
     *error = "'" + std::string(programText) + "' is no program: programs are 1-48";
@@ -43,7 +47,7 @@ std::optional<unsigned> SceneItem(std::string_view text, bool first, std::string
 
 std::vector<DataArea> AreaSpec::dataAreas() const {
   std::vector<DataArea> areas;
-  if (from <= kLastSceneUnit) areas.push_back(DataArea::Scenes);
+  if (from <= kLastScene) areas.push_back(DataArea::Scenes);
   if (from <= kSettingsUnit && to >= kSettingsUnit) areas.push_back(DataArea::Settings);
   if (to >= kMidiUnit) areas.push_back(DataArea::Midi);
   return areas;
@@ -58,7 +62,7 @@ std::string SceneName(unsigned absoluteScene) {
 std::optional<AreaSpec> ParseArea(std::string_view text, std::string* error) {
   AreaSpec spec;
   if (text == "scenes") {
-    spec = {0, kLastSceneUnit, false, "scenes"};
+    spec = {0, kLastScene, false, "scenes"};
     return spec;
   }
   if (text == "settings") {
@@ -86,6 +90,13 @@ std::optional<AreaSpec> ParseArea(std::string_view text, std::string* error) {
   const auto dash = range.find('-');
   const std::string_view startText = range.substr(0, dash);
   const std::string_view endText = dash == std::string_view::npos ? startText : range.substr(dash + 1);
+  // Numbers are never negative: a '-' with nothing before or after it is a range cut short.
+  if (startText.empty() || endText.empty()) {
+    *error = "the range '" + std::string(range) + "' has no " +
+             (startText.empty() ? "start before" : "end after") +
+             " its '-': scenes=P:S-P:S, programs are 1-48";
+    return std::nullopt;
+  }
   const auto start = SceneItem(startText, true, error);
   if (!start) return std::nullopt;
   const auto end = SceneItem(endText, false, error);

@@ -6,8 +6,10 @@
 #include "cli/cli_command.h"
 #include "cli/cli_host.h"
 #include "cli/image_files.h"
+#include "files/changes_run.h"
 #include "files/path_text.h"
 #include "link/verification.h"
+#include "platform/translation.h"
 
 namespace kavira::cli {
 namespace {
@@ -43,6 +45,11 @@ constexpr OptionSpec kUndoOptions[] = {
 };
 
 std::string CreatedText(std::int64_t created) {
+  // No journal is older than 1970, and the calendars of the systems end in the year 3000 (Windows)
+  // or 9999: a time outside is a damaged or crafted header, not a date.
+  constexpr std::int64_t kYear3000 = 32503680000;
+  if (created < 0 || created >= kYear3000)
+    return "an impossible time (" + std::to_string(created) + " seconds since 1970)";
   const std::string stem = JournalStem(created);  // YYYY-MM-DD_HH-MM-SS
   std::string text = stem.substr(0, 10) + " " + stem.substr(11);
   for (std::size_t i = 11; i < text.size(); ++i)
@@ -50,9 +57,23 @@ std::string CreatedText(std::int64_t created) {
   return text;
 }
 
+// An argument that nothing took: an option this command does not know (a JOURNAL whose name begins
+// with '-' goes after "--"), or a second JOURNAL.
+int RefuseJournalArgument(std::string_view command, const std::string& argument) {
+  if (argument.starts_with('-')) {
+    return Complain(command,
+                    "unknown option '" + argument +
+                        "'; a JOURNAL whose name begins with '-' goes after '--': " + std::string(command) +
+                        " -- " + argument,
+                    kExitUsage);
+  }
+  return RefuseArgument(command, argument, ": one JOURNAL only");
+}
+
 int RunUndo(Context& context, const ParsedCommand& parsed) {
-  if (!parsed.extras.empty()) return RefuseArgument("undo", parsed.extras.front(), ": one JOURNAL only");
-  if (parsed.positionals.empty()) return Complain("undo", "which JOURNAL? (see --help)", kExitUsage);
+  if (!parsed.extras.empty()) return RefuseJournalArgument("undo", parsed.extras.front());
+  if (parsed.positionals.empty() || parsed.positionals.front().empty())
+    return Complain("undo", "which JOURNAL? (see --help)", kExitUsage);
   const std::string& journalPath = parsed.positionals.front();
   const std::optional<std::string> journalDir = parsed.last("--journal-dir");
   std::string error;
@@ -62,12 +83,13 @@ int RunUndo(Context& context, const ParsedCommand& parsed) {
   if (journal->tailDropped)
     session.note("the journal's last record was cut off (its write was stopped); it is left out");
   if (const int code = session.connect(); code != kExitOk) return code;
-  JournalHeader area = journal->header;
-  return RunChangesWalk(session, area, JournalFolder(journalDir), nullptr, &*journal);
+  return RunChangesWalk(session, UndoRequest(*journal), JournalFolder(journalDir), nullptr, &*journal);
 }
 
 int RunJournal(Context&, const ParsedCommand& parsed) {
   const auto& args = parsed.positionals;
+  if (!parsed.extras.empty() && parsed.extras.front().starts_with('-'))
+    return RefuseJournalArgument("journal", parsed.extras.front());
   if (args.size() != 1 || args[0].empty() || !parsed.extras.empty())
     return Complain("journal", "one JOURNAL, please (see --help)", kExitUsage);
   std::string error;
@@ -75,7 +97,7 @@ int RunJournal(Context&, const ParsedCommand& parsed) {
   if (!journal) return Complain("journal", error, kExitFile);
   const JournalHeader& h = journal->header;
   std::cout << "kept:     " << CreatedText(h.created) << "\n"
-            << "firmware: " << (h.firmware.empty() ? "unknown" : h.firmware) << "\n"
+            << "firmware: " << (h.firmware.empty() ? "unknown" : PrintableText(h.firmware)) << "\n"
             << "area:     " << DescribeJournalArea(h) << "\n"
             << "source:   "
             << (h.source == JournalSource::Controller ? "read from the controller before each write"
@@ -120,9 +142,9 @@ int RunDiff(Context&, const ParsedCommand& parsed) {
     if (area == DataArea::Midi) first = kFirstMidiBlock, last = kBlockCount - 1;
     for (std::uint32_t block = first; block <= last; ++block) {
       // B in the controller's place: its block as the controller would return it.
-      ForEachBlockDifference(*imageA, block, EncodeBlock(*imageB, block), [&](const std::string& text) {
+      ForEachBlockDifference(*imageA, block, EncodeBlock(*imageB, block), [&](const Message& text) {
         ++differences;
-        std::cout << OneLine(text) << '\n';
+        std::cout << OneLine(TranslateText(text)) << '\n';
         return true;
       });
     }

@@ -67,8 +67,14 @@ struct CommandSpec {
   int (*run)(Context& context, const ParsedCommand& parsed);
 };
 
-// Parses the arguments (without the program's name) and runs the command they name.
+// Parses the arguments (without the program's name) and runs the command they name. What the command
+// writes to standard output (std::cout) is checked: when it cannot be written, the run ends with
+// exit status 4 and the system's reason.
 int RunCommandLine(const std::vector<std::string>& args);
+
+// The system's reason when a write to standard output has failed so far (standard output flushed
+// first), for a command that must not go on without its output; RunCommandLine reports it.
+std::optional<std::string> StandardOutputFailure();
 
 // "kaviraob-cli COMMAND: message" on standard error; returns `code`.
 int Complain(std::string_view command, std::string_view message, int code);
@@ -93,5 +99,6 @@ extern const CommandSpec kPackUpdateCommand;
 extern const CommandSpec kUndoCommand;
 extern const CommandSpec kJournalCommand;
 extern const CommandSpec kDiffCommand;
+extern const CommandSpec kLinkTestCommand;
 
 }  // namespace kavira::cli

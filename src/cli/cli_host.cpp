@@ -1,13 +1,14 @@
 #include "cli/cli_host.h"
 
-#include <cstring>
 #include <ostream>
 
 #include "cli/area.h"
+#include "files/path_text.h"
 #include "link/frames.h"
 #include "link/transfer_engine.h"
 #include "link/verification.h"
 #include "model/hex_text.h"
+#include "platform/system_error.h"
 #include "platform/translation.h"
 
 namespace kavira::cli {
@@ -23,7 +24,7 @@ bool IsBlank(char c) {
 }  // namespace
 
 std::string OneLine(std::string_view text) {
-  const std::string question = TranslateText(kVerifyQuestion);
+  const std::string question = TranslateText(Texts::kVerifyQuestion);
   if (const auto q = text.rfind(question); q != std::string_view::npos) text = text.substr(0, q);
   std::string out;
   std::size_t i = 0;
@@ -46,17 +47,45 @@ std::string OneLine(std::string_view text) {
   return out.substr(first, out.find_last_not_of(' ') - first + 1);
 }
 
-std::string WithErrorText(std::string_view text) {
-  for (std::string_view templ :
-       {std::string_view(Texts::kSystemError), std::string_view(Texts::kLinkFailure)}) {
-    const std::string_view prefix = templ.substr(0, templ.find("%1"));
-    if (text.size() <= prefix.size() || text.substr(0, prefix.size()) != prefix) continue;
-    const std::string_view code = text.substr(prefix.size());
-    if (code.find_first_not_of("0123456789") != std::string_view::npos || code.size() > 9) continue;
-    const int n = std::stoi(std::string(code));
-    return std::string(text) + " (" + std::strerror(n) + ")";
+std::string PrintableText(std::string_view text) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t start = i;
+    const std::optional<char32_t> c = DecodeUtf8(text, i);
+    if (!c || *c < 0x20 || *c == 0x7F) {
+      for (std::size_t k = start; k < i; ++k) {
+        const auto byte = static_cast<unsigned char>(text[k]);
+        switch (byte) {
+          case '\n':
+            out += "\\n";
+            break;
+          case '\r':
+            out += "\\r";
+            break;
+          case '\t':
+            out += "\\t";
+            break;
+          default:
+            out += "\\x" + HexText(byte, 2, HexCase::Lower);
+        }
+      }
+    } else if ((*c >= 0x80 && *c < 0xA0) || *c == 0x200E || *c == 0x200F || (*c >= 0x2028 && *c <= 0x202E) ||
+               (*c >= 0x2066 && *c <= 0x2069)) {
+      out += "\\u" + HexText(static_cast<std::uint32_t>(*c), 4);
+    } else if (*c == '\\') {
+      out += "\\\\";
+    } else {
+      out.append(text.substr(start, i - start));
+    }
   }
-  return std::string(text);
+  return out;
+}
+
+Message WithErrorText(const Message& text) {
+  if (const auto code = BoxErrorCode(text.Polish()))
+    return text + Message::Text(" (" + SystemErrorText(*code) + ")");
+  return text;
 }
 
 CliHost::CliHost(int retries, std::ostream& differences, std::ostream& notes, bool quiet)
@@ -149,11 +178,9 @@ Answer CliHost::lineDiffers(std::string_view text) {
   return Answer::Abort;
 }
 
-Answer CliHost::messageBox(std::string_view polish, std::string_view caption, Buttons buttons, Icon,
+Answer CliHost::messageBox(const Message& message, const Message& caption, Buttons buttons, Icon,
                            MessageKind kind) {
-  // The system's description joins the code before the text is translated, so that it stays with it.
-  const std::string text =
-      TranslateText(kind == MessageKind::SystemError ? WithErrorText(polish) : std::string(polish));
+  const std::string text = TranslateText(kind == MessageKind::SystemError ? WithErrorText(message) : message);
   switch (kind) {
     case MessageKind::LinkFailure:
       return linkFailure(text);
@@ -182,18 +209,18 @@ Answer CliHost::messageBox(std::string_view polish, std::string_view caption, Bu
       notes_ << notePrefix << OneLine(text) << std::endl;
     }
   } else {
-    std::string message = OneLine(text);
-    if (inRun) message += " at " + where();
-    if (!portName.empty()) message += " on " + portName;
-    fail(3, message);
+    std::string line = OneLine(text);
+    if (inRun) line += " at " + where();
+    if (!portName.empty()) line += " on " + portName;
+    fail(3, line);
   }
   return Answer::Ok;
 }
 
-void CliHost::setStatusText(int part, std::string_view text) {
+void CliHost::setStatusText(int part, const Message& text) {
   if (part != kPartArea) return;
-  if (!text.empty() && text.front() == '\t') text.remove_prefix(1);
   area_ = TranslateText(text);
+  if (!area_.empty() && area_.front() == '\t') area_.erase(0, 1);
 }
 
 std::optional<std::string> CliHost::chooseFile(const FileRequest& request) {

@@ -23,9 +23,14 @@ namespace kavira::cli {
 // ends are trimmed.
 std::string OneLine(std::string_view text);
 
+// Text from a file (a journal's firmware text) as it may reach a terminal: control characters
+// (C0, DEL, C1), the characters that turn the direction of text, and bytes that are no UTF-8 are
+// escaped ("\n", "\x1b", "\u202E"), and so is the backslash ("\\"); everything else stays.
+std::string PrintableText(std::string_view text);
+
 // The box text with the system's description of the error code that ends it ("Kod błędu : 5" ->
 // "Kod błędu : 5 (Input/output error)"), for texts that end in a code.
-std::string WithErrorText(std::string_view text);
+Message WithErrorText(const Message& text);
 
 class CliHost final : public Host {
  public:
@@ -42,9 +47,9 @@ class CliHost final : public Host {
   // The link whose frames the boxes are about (the engine, once it exists).
   void watch(const LinkState& link) { link_ = &link; }
 
-  Answer messageBox(std::string_view polish, std::string_view caption, Buttons buttons, Icon icon,
+  Answer messageBox(const Message& message, const Message& caption, Buttons buttons, Icon icon,
                     MessageKind kind) override;
-  void setStatusText(int part, std::string_view text) override;
+  void setStatusText(int part, const Message& text) override;
   void setProgress(int) override {}
   void enableMenuEntry(int, bool) override {}
   void repaint() override {}

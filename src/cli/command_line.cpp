@@ -3,9 +3,12 @@
 // the --help texts are worded here, the same for every command.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <iostream>
 #include <sstream>
+#include <system_error>
 
 #include "cli/cli_command.h"
 #include "platform/translation.h"
@@ -20,9 +23,9 @@ namespace {
 // Add a command: a file with its CommandSpec and run function, a declaration in cli_command.h, a
 // line here.
 const CommandSpec* const kCommands[] = {
-    &kVersionCommand,    &kReadCommand,     &kWriteCommand,   &kVerifyCommand,
-    &kRestartCommand,    &kFirmwareCommand, &kPortsCommand,   &kSimulateCommand,
-    &kPackUpdateCommand, &kUndoCommand,     &kJournalCommand, &kDiffCommand,
+    &kVersionCommand,  &kReadCommand,  &kWriteCommand,    &kVerifyCommand,     &kRestartCommand,
+    &kFirmwareCommand, &kPortsCommand, &kSimulateCommand, &kPackUpdateCommand, &kUndoCommand,
+    &kJournalCommand,  &kDiffCommand,  &kLinkTestCommand,
 };
 
 constexpr std::string_view kHelpFlag = "-h,--help";
@@ -257,6 +260,116 @@ std::optional<std::string> CheckOptions(const CommandSpec& spec, const ParsedCom
   return std::nullopt;
 }
 
+// Standard output, which carries a command's result (a list, the differences, a version), written
+// through the C library's stdout; the system's reason for the first write or flush that failed is
+// kept, so that a full disk or a closed file fails the run instead of leaving a short list.
+class CheckedOutput final : public std::streambuf {
+ public:
+  explicit CheckedOutput(std::FILE* file) : file_(file) {}
+  int error() const { return error_; }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char byte = traits_type::to_char_type(c);
+    return put(&byte, 1) ? c : traits_type::eof();
+  }
+  std::streamsize xsputn(const char* text, std::streamsize n) override { return put(text, n) ? n : 0; }
+  int sync() override {
+    if (error_ == 0 && std::fflush(file_) != 0) error_ = errno != 0 ? errno : EIO;
+    return error_ == 0 ? 0 : -1;
+  }
+
+ private:
+  bool put(const char* text, std::streamsize n) {
+    if (error_ != 0) return false;
+    errno = 0;
+    if (std::fwrite(text, 1, static_cast<std::size_t>(n), file_) != static_cast<std::size_t>(n))
+      error_ = errno != 0 ? errno : EIO;
+    return error_ == 0;
+  }
+
+  std::FILE* file_;
+  int error_ = 0;
+};
+
+// A usage error found in the arguments before CLI11 sees them: the command it concerns (empty for
+// the program's own options) and the message.
+struct ArgumentProblem {
+  std::string_view command;
+  std::string message;
+};
+
+// CLI11 takes the argument after an option as its value whatever it is, and an empty value after '='
+// as none, taking the next argument instead (or, for a flag, as no value at all). So a value that
+// begins with '-' is taken only when it is written after '=' ("--image=-x"), and "--NAME=" is refused:
+// "--image --quiet" would otherwise read into "--quiet.K3s", and "--port --fast-ack" open a port of
+// that name. What follows "--" is arguments, and is not looked at.
+class OptionValueCheck {
+ public:
+  explicit OptionValueCheck(const std::vector<std::string>& args) : args_(args) {}
+
+  std::optional<ArgumentProblem> run() {
+    for (next_ = 0; next_ < args_.size();) {
+      const std::string& arg = args_[next_++];
+      if (arg == "--") break;
+      std::optional<ArgumentProblem> problem;
+      if (arg.size() < 2 || arg[0] != '-') {
+        // The first argument that is no option names the command.
+        if (const CommandSpec* c = spec_ == &kProgram ? FindCommand(arg) : nullptr) spec_ = c;
+      } else if (arg[1] == '-') {
+        problem = longOption(arg);
+      } else {
+        problem = shortOptions(arg);
+      }
+      if (problem) return problem;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  ArgumentProblem problem(std::string message) const {
+    return {spec_ == &kProgram ? std::string_view() : spec_->name, std::move(message)};
+  }
+
+  // "--NAME" or "--NAME=VALUE".
+  std::optional<ArgumentProblem> longOption(const std::string& arg) {
+    const std::size_t equals = arg.find('=');
+    const OptionSpec* option = FindOption(*spec_, std::string_view(arg).substr(0, equals));
+    if (option == nullptr) return std::nullopt;  // CLI11 says it is unknown
+    if (equals == std::string::npos) return option->placeholder.empty() ? std::nullopt : takeValue(*option);
+    if (equals + 1 < arg.size()) return std::nullopt;
+    if (option->placeholder.empty()) return problem("unknown option '" + arg + "' (see --help)");
+    return problem(MissingValue(*option));
+  }
+
+  // "-q", perhaps joined with others ("-qy"): flags, and at most one option with a value, which takes
+  // the rest of the argument or else the next one.
+  std::optional<ArgumentProblem> shortOptions(const std::string& arg) {
+    for (std::size_t k = 1; k < arg.size(); ++k) {
+      const OptionSpec* option = FindOption(*spec_, std::string("-") + arg[k]);
+      if (option == nullptr) return std::nullopt;
+      if (!option->placeholder.empty()) return k + 1 == arg.size() ? takeValue(*option) : std::nullopt;
+    }
+    return std::nullopt;
+  }
+
+  // The next argument as the value of `option`, unless it begins with '-'.
+  std::optional<ArgumentProblem> takeValue(const OptionSpec& option) {
+    if (next_ >= args_.size()) return std::nullopt;  // CLI11 says the value is missing
+    const std::string& value = args_[next_++];
+    if (!value.starts_with('-')) return std::nullopt;
+    const std::string name(LongName(option.names));
+    return problem(MissingValue(option) + "; '" + value +
+                   "' begins with '-' and is not taken as its value (write " + name + "=" + value +
+                   " if it is)");
+  }
+
+  const std::vector<std::string>& args_;
+  std::size_t next_ = 0;
+  const CommandSpec* spec_ = &kProgram;
+};
+
 // The global options given to `parsed`, into `context`; the usage error, if any.
 std::optional<std::string> ApplyGlobalOptions(const ParsedCommand& parsed, Context& context) {
   const auto& ports = parsed.values("--port");
@@ -286,6 +399,9 @@ struct CommandLine {
     program.formatter(formatter);
     program.allow_extras();  // what nothing takes is reported in our words, not CLI11's
     program.require_subcommand(0, 1);
+    // Options begin with '-' on every system: CLI11 would take "/x" for an option on Windows, and
+    // a path such as /home/show/x.K3j (wine passes them so) is none.
+    program.allow_windows_style_options(false);
     add(program, kProgram);
     for (const CommandSpec* c : kCommands)
       add(*program.add_subcommand(std::string(c->name), std::string(c->summary)), *c);
@@ -332,14 +448,18 @@ std::optional<std::string> ParsedCommand::last(std::string_view name) const {
   return v.back();
 }
 
-int RunCommandLine(const std::vector<std::string>& args) {
+namespace {
+
+// The command line parsed and its command run; `command` gets the name of the command (for the
+// message when its output cannot be written).
+int ParseAndRun(const std::vector<std::string>& args, std::string_view& command) {
   CommandLine line;
   Context context;
-  CLI::App* command = nullptr;
+  CLI::App* app = nullptr;
   try {
     line.program.parse(std::vector<std::string>(args.rbegin(), args.rend()));  // CLI11 takes them reversed
     const auto commands = line.program.get_subcommands();
-    if (!commands.empty()) command = commands.front();
+    if (!commands.empty()) app = commands.front();
   } catch (const CLI::ArgumentMismatch& e) {
     // A value option at the end without its value: CLI11 names the option first.
     const auto commands = line.program.get_subcommands();
@@ -370,14 +490,15 @@ int RunCommandLine(const std::vector<std::string>& args) {
                     kExitUsage);
   }
   if (const auto problem = ApplyGlobalOptions(program, context)) return Complain("", *problem, kExitUsage);
-  if (!command) {
+  if (!app) {
     std::cerr << line.help(kProgram);
     return kExitUsage;
   }
 
-  const CommandSpec& spec = *line.formatter->specs.at(command);
-  ParsedCommand& parsed = line.parsed[command];
-  Collect(*command, spec, parsed);
+  const CommandSpec& spec = *line.formatter->specs.at(app);
+  command = spec.name;
+  ParsedCommand& parsed = line.parsed[app];
+  Collect(*app, spec, parsed);
   if (const auto problem = CheckOptions(spec, parsed)) return Complain(spec.name, *problem, kExitUsage);
   if (parsed.given("--help")) {
     std::cout << line.help(spec);
@@ -396,6 +517,34 @@ int RunCommandLine(const std::vector<std::string>& args) {
   if (const auto problem = ApplyGlobalOptions(parsed, context))
     return Complain(spec.name, *problem, kExitUsage);
   return spec.run(context, parsed);
+}
+
+std::string ErrorText(int error) {
+  return std::generic_category().message(error);
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& args) {
+  if (const auto problem = OptionValueCheck(args).run())
+    return Complain(problem->command, problem->message, kExitUsage);
+  CheckedOutput output(stdout);
+  std::streambuf* const previous = std::cout.rdbuf(&output);
+  std::string_view command;
+  int code = ParseAndRun(args, command);
+  std::cout.flush();
+  std::cout.rdbuf(previous);
+  std::cout.clear();
+  if (output.error() != 0)
+    code = Complain(command, "standard output: " + ErrorText(output.error()), kExitFile);
+  return code;
+}
+
+std::optional<std::string> StandardOutputFailure() {
+  std::cout.flush();
+  const auto* output = dynamic_cast<const CheckedOutput*>(std::cout.rdbuf());
+  if (output == nullptr || output->error() == 0) return std::nullopt;
+  return ErrorText(output->error());
 }
 
 std::optional<long> ParseNumber(std::string_view text, long low, long high) {

@@ -90,8 +90,10 @@ std::optional<std::string> CheckUpdateFile(const std::string& path, UpdateHead& 
     return path + ": " + TranslateText(MakeUpdateFailure(UpdateFailure::BadLength).text) + " (larger than " +
            std::to_string(kUpdateFileLimit) + " bytes)";
   }
-  if (const auto failure = DecodeUpdateFile(bytes, head, body))
-    return path + ": " + OneLine(TranslateText(failure->text));
+  if (const auto failure = DecodeUpdateFile(bytes, head, body)) {
+    return path + ": " + OneLine(TranslateText(failure->text)) +
+           (failure->reason.empty() ? std::string() : " (" + failure->reason + ")");
+  }
   return std::nullopt;
 }
 

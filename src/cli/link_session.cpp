@@ -6,7 +6,9 @@
 #include <iostream>
 
 #include "platform/console.h"
+#include "platform/low_latency.h"
 #include "platform/port_list.h"
+#include "platform/system_error.h"
 #include "platform/translation.h"
 
 namespace kavira::cli {
@@ -15,10 +17,6 @@ namespace {
 ProgressReporter::Mode ProgressMode(const Context& context) {
   if (context.quiet) return ProgressReporter::Mode::None;
   return IsTerminal(StdStream::Err) ? ProgressReporter::Mode::Bar : ProgressReporter::Mode::Lines;
-}
-
-std::string ErrorText(int error) {
-  return std::string(std::strerror(error)) + " (errno " + std::to_string(error) + ")";
 }
 
 }  // namespace
@@ -45,7 +43,10 @@ LinkSession::LinkSession(const Context& context, std::string command)
   host_.differencesOnTerminal = IsTerminal(StdStream::Out);
   host_.notePrefix = "kaviraob-cli " + command_ + ": ";
   QObject::connect(&ports_, &PortManager::portActivity, &driver_, &EngineDriver::kick);
-  QObject::connect(&driver_, &EngineDriver::stepped, [this] { progress_.update(engine_, clock_.now()); });
+  QObject::connect(&driver_, &EngineDriver::stepped, [this] {
+    progress_.update(engine_, clock_.now());
+    if (stepWatch_) stepWatch_(engine_);
+  });
 
   // A stop request (Ctrl+C, SIGTERM...) stops the engine at its next step.
   stopWatch_ = std::make_unique<StopWatch>();
@@ -70,10 +71,12 @@ void LinkSession::onSignal() {
 int LinkSession::connect() {
   if (const int code = context_.ports.size() == 1 ? openGivenPort() : searchPorts(); code != kExitOk)
     return code;
-  QtSerialPort* port = ports_.port();
+  LinePort* port = ports_.port();
   port->setFastAck(context_.fastAck);
   engine_.setPort(port);
   host_.portName = port->name();
+  // Once a session: a USB adapter whose latency timer makes every block wait.
+  if (const auto slow = LatencyNote(port->adapterLatency(), LatencyHowToLower())) note(*slow);
   return kExitOk;
 }
 
@@ -81,14 +84,14 @@ int LinkSession::openGivenPort() {
   ports_.PortName = context_.ports;
   ports_.PortNr = 0;
   if (ports_.OpenPort(_test_) == 0) return kExitOk;
-  const OpenFailure f =
-      ports_.lastOpenFailure().value_or(OpenFailure{context_.ports[0], OpenStage::NotOpened, ENOENT, {}});
+  const OpenFailure f = ports_.lastOpenFailure().value_or(
+      OpenFailure{context_.ports[0], OpenStage::NotOpened, kPortNoDevice, {}});
   std::string message = f.port + ": ";
   if (f.stage == OpenStage::NotConfigured) {
-    message += TranslateText(kTextPortConfigFailed) + " It does not take the line settings, so it is no " +
-               "serial port: " + ErrorText(f.error);
+    message += TranslateText(Texts::kPortConfigFailed) + " It does not take the line settings, so it is no " +
+               "serial port: " + SystemErrorWithCode(f.error);
   } else {
-    message += TranslateText(kTextPortOpenFailed) + " " + ErrorText(f.error);
+    message += TranslateText(Texts::kPortOpenFailed) + " " + SystemErrorWithCode(f.error);
   }
   if (!f.hint.empty()) message += "\n" + TranslateText(f.hint);
   return complain(message, kExitLink);
@@ -96,7 +99,7 @@ int LinkSession::openGivenPort() {
 
 int LinkSession::searchPorts() {
   ports_.PortName = context_.ports.empty() ? SystemPortList({}) : context_.ports;
-  if (ports_.PortName.empty()) return complain(TranslateText(kTextNoSerialPorts), kExitLink);
+  if (ports_.PortName.empty()) return complain(TranslateText(Texts::kNoSerialPorts), kExitLink);
   std::string list;
   for (const std::string& name : ports_.PortName)
     list += (list.empty() ? "" : ", ") + name;
@@ -105,7 +108,7 @@ int LinkSession::searchPorts() {
   if (SignalArrived()) return complain("interrupted by " + StopRequestName(), kExitLink);
   if (host_.failure()) return complain(host_.failure()->message, host_.failure()->exitCode);
   if (found != 1) {
-    return complain(OneLine(TranslateText(kTextNoController)) + " (no answer to the presence probe on " +
+    return complain(OneLine(TranslateText(Texts::kNoController)) + " (no answer to the presence probe on " +
                         list + "; name the port with --port)",
                     kExitLink);
   }

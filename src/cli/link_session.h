@@ -3,6 +3,7 @@
 // which stop the engine (the port is purged) and end the run.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,9 @@ class LinkSession {
   // Runs the engine from the state a starter left it in until the link is idle or a signal arrives.
   void run();
 
+  // Calls `watch` after every step of the engine (link-test times the exchanges with it).
+  void watchSteps(std::function<void(const TransferEngine&)> watch) { stepWatch_ = std::move(watch); }
+
   // Keeps the port open a while longer, for a frame that gets no answer to leave the line (and any
   // adapter's buffer) before the port closes.
   static void linger(Millis time);
@@ -70,6 +74,7 @@ class LinkSession {
   CliHost host_;  // before the engine, which keeps a reference to it
   TransferEngine engine_;
   PortManager ports_;
+  std::function<void(const TransferEngine&)> stepWatch_;
   EngineDriver driver_;
   ProgressReporter progress_;
   std::unique_ptr<StopWatch> stopWatch_;

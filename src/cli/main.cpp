@@ -9,6 +9,7 @@
 #endif
 
 int main(int argc, char** argv) {
+  kavira::IgnoreFileSizeSignal();
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationVersion(QStringLiteral(KAVIRAOB_VERSION));
   return kavira::cli::RunCommandLine(kavira::CommandLineArguments(argc, argv));

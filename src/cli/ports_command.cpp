@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
+#include "model/texts.h"
 #include "platform/port_list.h"
 #include "platform/translation.h"
 
@@ -13,7 +14,7 @@ int RunPorts(Context& context, const ParsedCommand& parsed) {
   if (!parsed.extras.empty())
     return Complain("ports", "unexpected argument '" + parsed.extras.front() + "'", kExitUsage);
   const std::vector<std::string> list = SystemPortList(context.ports);
-  if (list.empty()) return Complain("ports", TranslateText(kTextNoSerialPorts), kExitFailure);
+  if (list.empty()) return Complain("ports", TranslateText(Texts::kNoSerialPorts), kExitFailure);
   for (const std::string& name : list)
     std::cout << name << '\n';
   return kExitOk;

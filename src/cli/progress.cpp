@@ -46,7 +46,7 @@ std::optional<ProgressSnapshot> SnapshotOf(const LinkState& link) {
       // The area of the block in hand; once the walk is over, of its last block (the engine has
       // already moved on to the area after it).
       const std::uint32_t block = std::min<std::uint32_t>(link.Adres, 2 * link.AdresDo + 1);
-      area = block >= kFirstMidiBlock ? _midi_ : block >= kFirstSettingsBlock ? _sync_ : _dane_;
+      area = AreaOfBlock(block);
       break;
     }
     case _upg_:
@@ -64,12 +64,11 @@ std::optional<ProgressSnapshot> SnapshotOf(const LinkState& link) {
 std::optional<ProgressSnapshot> SnapshotOf(const TransferEngine& engine) {
   const LinkState& link = engine.link();
   if (engine.walkKind() == WalkKind::Blocks || link.obszar > _midi_) return SnapshotOf(link);
-  const TransferEngine::ChangesCount count = engine.changesCount();
+  const WalkCount count = engine.changesCount();
   ProgressSnapshot s;
   s.done = count.done;
   s.total = count.total;
-  const std::string walk =
-      TranslateText(engine.walkKind() == WalkKind::Undo ? Texts::kUndoWalk : Texts::kChangesWalk);
+  const std::string walk = TranslateText(WalkText(engine.walkKind()));
   // The read-back pass checks the blocks written, as a verify does.
   s.label = (count.readingBack ? walk + ", " + Bare(TranslateText(ActionText(_verify_))) : walk) + ": " +
             Bare(AreaText(link.obszar));

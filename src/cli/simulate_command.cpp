@@ -32,6 +32,10 @@ constexpr OptionSpec kSimulateOptions[] = {
     {"--byte-at-a-time", "",
      "hand every answer byte over on its own, as a port without a receive FIFO does (default: in chunks of "
      "up to 14 bytes)"},
+    {"--adapter", "KIND",
+     "hand the answers over as a serial adapter would: uart, ftdi, ftdi:N (latency timer N ms, default 16), "
+     "ch340, pl2303",
+     "--adapter wants uart, ftdi, ftdi:N, ch340 or pl2303"},
     {"--misbehave", "RULE", "misbehave as RULE says (may be given more than once)"},
     {"--verbose", "", "log every frame and its answer on standard error"},
 };
@@ -72,7 +76,8 @@ std::optional<std::string> LoadImage(const std::string& base, ControllerImage& i
 
 // The simulated controller the options describe; nothing, or the exit code of a usage error.
 std::optional<int> ReadOptions(const ParsedCommand& parsed, SimOptions& options,
-                               std::vector<MisbehaviourRule>& rules, std::optional<VersionBytes>& version) {
+                               std::optional<AdapterModel>& adapter, std::vector<MisbehaviourRule>& rules,
+                               std::optional<VersionBytes>& version) {
   if (!parsed.extras.empty()) return RefuseArgument(kName, parsed.extras.front(), " (see --help)");
   if (parsed.values("--image").size() > 1)
     return Complain(kName, "--image given twice: one BASE only", kExitUsage);
@@ -88,6 +93,14 @@ std::optional<int> ReadOptions(const ParsedCommand& parsed, SimOptions& options,
     if (!ms) return Complain(kName, "--latency wants milliseconds, 0-60000", kExitUsage);
     options.latency = Millis(*ms);
   }
+  for (const std::string& text : parsed.values("--adapter")) {
+    std::string error;
+    adapter = ParseAdapter(text, &error);
+    if (!adapter)
+      return Complain(kName, std::string("--adapter ").append(text).append(": ").append(error), kExitUsage);
+  }
+  if (adapter && (!options.pacing || parsed.given("--byte-at-a-time")))
+    return Complain(kName, "--adapter excludes --no-pacing and --byte-at-a-time", kExitUsage);
   for (const std::string& text : parsed.values("--misbehave")) {
     std::string error;
     const auto rule = ParseMisbehaviour(text, &error);
@@ -104,7 +117,8 @@ int RunSimulate(Context&, const ParsedCommand& parsed) {
   SimOptions options;
   std::optional<VersionBytes> version;
   std::vector<MisbehaviourRule> rules;
-  if (const auto code = ReadOptions(parsed, options, rules, version)) return *code;
+  std::optional<AdapterModel> adapter;
+  if (const auto code = ReadOptions(parsed, options, adapter, rules, version)) return *code;
   const bool demo = parsed.given("--demo");
   const bool verbose = parsed.given("--verbose");
   const std::optional<std::string> imageBase = parsed.last("--image");
@@ -137,10 +151,13 @@ int RunSimulate(Context&, const ParsedCommand& parsed) {
   // A stop request (Ctrl+C, SIGTERM, SIGHUP) and the line closing on command both end the wait.
   StopWatch stopWatch;
   std::string error;
-  auto sim = PtySimulator::Start(std::move(controller), &error, [&stopWatch] { stopWatch.wake(); });
+  auto sim = PtySimulator::Start(
+      std::move(controller), &error, [&stopWatch] { stopWatch.wake(); }, std::move(adapter));
   if (!sim) return Complain(kName, "no pseudo-terminal: " + error, kExitFailure);
 
   std::cout << sim->path() << std::endl;  // the first line, flushed: scripts wait for it
+  // Without the path nobody can use the simulator; the command line says why the output failed.
+  if (StandardOutputFailure()) return kExitFile;
   std::cerr << "kaviraob-cli simulate: serving a controller (firmware "
             << FormatVersionBytes(sim->withController([](SimController& c) { return c.memory().version; }))
             << ") on " << sim->path() << "; Ctrl+C ends\n";

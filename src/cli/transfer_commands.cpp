@@ -191,11 +191,8 @@ int RunTransfer(std::string_view name, _akcja action, Context& context, const Pa
   if (const int code = session.connect(); code != kExitOk) return code;
   const AreaSpec& area = args.area;
   if (args.changed) {
-    JournalHeader header;
-    header.from = area.from;
-    header.to = area.to;
-    header.all = area.all;
-    return RunChangesWalk(session, header, JournalFolder(args.journalDir), old.get(), nullptr);
+    return RunChangesWalk(session, {WalkKind::Changes, area.from, area.to, area.all, {}},
+                          JournalFolder(args.journalDir), old.get(), nullptr);
   }
 
   TransferEngine& engine = session.engine();

@@ -5,6 +5,7 @@
 
 #include "files/file_io.h"
 #include "files/path_text.h"
+#include "model/little_endian.h"
 
 namespace kavira {
 namespace {
@@ -23,91 +24,38 @@ static_assert(Contiguous(kScenesFileLayout, kScenesFileSize));
 static_assert(Contiguous(kSettingsFileLayout, kSettingsFileSize));
 static_assert(Contiguous(kMidiFileLayout, kMidiFileSize));
 static_assert(kScenesFileSize == kSceneCount * kSceneBytes);
-
-template <class Image>
-auto& WordOf(Image& image, FileItem item) {
-  switch (item) {
-    case FileItem::ExtraMode:
-      return image.ExtraMode;
-    case FileItem::SlowMode:
-      return image.SlowMode;
-    case FileItem::StrobScene:
-      return image.StrobScene;
-    case FileItem::FogScene:
-      return image.FogScene;
-    default:
-      return image.ExtraScene;
-  }
-}
-
-// The bytes of one of the byte arrays (program parameters, one area's collections).
-template <class Image>
-auto BytesOf(Image& image, const FileField& f) {
-  switch (f.item) {
-    case FileItem::PgmEnds:
-      return std::span(image.PgmEnds.data(), image.PgmEnds.size());
-    case FileItem::PgmSpeed:
-      return std::span(image.PgmSpeed.data(), image.PgmSpeed.size());
-    case FileItem::PgmFade:
-      return std::span(image.PgmFade.data(), image.PgmFade.size());
-    default:
-      return std::span(image.Shows.at(f.part).data(), kCollectionCount);
-  }
-}
+// Words where the image has words.
+static_assert(std::ranges::all_of(kSettingsFileLayout, [](const FileField& f) {
+  return IsWordItem(f.item) ? f.size == 2 : IsByteItem(f.item);
+}));
 
 void EncodeField(const ControllerImage& image, const FileField& f, std::span<std::uint8_t> out) {
-  switch (f.item) {
-    case FileItem::ExtraMode:
-    case FileItem::SlowMode:
-    case FileItem::StrobScene:
-    case FileItem::FogScene:
-    case FileItem::ExtraScene: {
-      const std::uint16_t w = WordOf(image, f.item);
-      out[0] = static_cast<std::uint8_t>(w & 0xFFU);
-      out[1] = static_cast<std::uint8_t>(w >> 8);
-      break;
-    }
-    case FileItem::Sceny:
-      for (std::size_t n = 0; n < kSceneCount; ++n) {
-        std::copy(image.Sceny[n].begin(), image.Sceny[n].end(), out.subspan(n * kSceneBytes).begin());
-      }
-      break;
-    case FileItem::Midi:
-      for (std::size_t k = 0; k < kMidiKeyCount; ++k) {
-        out[2 * k] = static_cast<std::uint8_t>(image.Midi[k].word & 0xFFU);
-        out[2 * k + 1] = static_cast<std::uint8_t>(image.Midi[k].word >> 8);
-      }
-      break;
-    default: {
-      const auto bytes = BytesOf(image, f);
-      std::copy(bytes.begin(), bytes.end(), out.begin());
-    }
+  if (IsWordItem(f.item)) {
+    PutLe16(out.data(), ItemWord(image, f.item));
+  } else if (IsByteItem(f.item)) {
+    for (std::size_t k = 0; k < f.size; ++k)
+      out[k] = ItemByte(image, f.item, f.part * kCollectionCount + k);
+  } else if (f.item == ImageItem::Sceny) {
+    for (std::size_t n = 0; n < kSceneCount; ++n)
+      std::copy(image.Sceny[n].begin(), image.Sceny[n].end(), out.subspan(n * kSceneBytes).begin());
+  } else if (f.item == ImageItem::Midi) {
+    for (std::size_t k = 0; k < kMidiKeyCount; ++k)
+      PutLe16(out.data() + 2 * k, image.Midi[k].word);
   }
 }
 
 void DecodeField(ControllerImage& image, const FileField& f, std::span<const std::uint8_t> in) {
-  switch (f.item) {
-    case FileItem::ExtraMode:
-    case FileItem::SlowMode:
-    case FileItem::StrobScene:
-    case FileItem::FogScene:
-    case FileItem::ExtraScene:
-      WordOf(image, f.item) = static_cast<std::uint16_t>(in[0] | (in[1] << 8));
-      break;
-    case FileItem::Sceny:
-      for (std::size_t n = 0; n < kSceneCount; ++n) {
-        std::copy_n(in.subspan(n * kSceneBytes).begin(), kSceneBytes, image.Sceny[n].begin());
-      }
-      break;
-    case FileItem::Midi:
-      for (std::size_t k = 0; k < kMidiKeyCount; ++k) {
-        image.Midi[k].word = static_cast<std::uint16_t>(in[2 * k] | (in[2 * k + 1] << 8));
-      }
-      break;
-    default: {
-      const auto bytes = BytesOf(image, f);
-      std::copy_n(in.begin(), bytes.size(), bytes.begin());
-    }
+  if (IsWordItem(f.item)) {
+    ItemWord(image, f.item) = Le16(in.data());
+  } else if (IsByteItem(f.item)) {
+    for (std::size_t k = 0; k < f.size; ++k)
+      ItemByte(image, f.item, f.part * kCollectionCount + k) = in[k];
+  } else if (f.item == ImageItem::Sceny) {
+    for (std::size_t n = 0; n < kSceneCount; ++n)
+      std::copy_n(in.subspan(n * kSceneBytes).begin(), kSceneBytes, image.Sceny[n].begin());
+  } else if (f.item == ImageItem::Midi) {
+    for (std::size_t k = 0; k < kMidiKeyCount; ++k)
+      image.Midi[k].word = Le16(in.data() + 2 * k);
   }
 }
 
@@ -115,7 +63,7 @@ std::string PathText(const std::filesystem::path& path) {
   return PathToUtf8(path);
 }
 
-FileFailure Failure(FileFailure::Kind kind, std::string text, std::string reason,
+FileFailure Failure(FileFailure::Kind kind, Message text, std::string reason,
                     const std::filesystem::path& path) {
   return {kind, std::move(text), std::move(reason), path, {}, {}};
 }
@@ -170,9 +118,9 @@ const char* FileFailure::Caption() const {
   return FileFailureCaption(kind == Missing);
 }
 
-std::string FileFailure::BoxText() const {
-  std::string box = text;
-  if (!reason.empty()) box += "\n" + reason;
+Message FileFailure::BoxText() const {
+  Message box = text;
+  if (!reason.empty()) box = Message::Lines({box, Message::Text(reason)});
   auto names = [](const std::vector<std::filesystem::path>& paths) {
     std::string list;
     for (const auto& p : paths)
@@ -180,36 +128,36 @@ std::string FileFailure::BoxText() const {
     return list;
   };
   if (!replaced.empty()) {
-    box += "\n" + Format(Texts::kNewDataIn, {names(replaced)}) + "\n" +
-           Format(Texts::kUnchanged, {names(unchanged)});
+    box = Message::Lines(
+        {box, Message(Texts::kNewDataIn, {names(replaced)}), Message(Texts::kUnchanged, {names(unchanged)})});
   } else if (unchanged.size() > 1) {
-    box += "\n" + std::string(Texts::kNoneReplaced);
+    box = Message::Lines({box, Texts::kNoneReplaced});
   }
   return box;
 }
 
 std::optional<FileFailure> LoadDataFile(const std::filesystem::path& path, DataArea area,
                                         ControllerImage& image) {
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (status.type() == std::filesystem::file_type::not_found) {
-    return Failure(FileFailure::Missing, Format(Texts::kFileMissing, {PathText(path)}), {}, path);
+  FileKind kind = FileKind::Missing;
+  const std::error_code ec = SystemFileSystem().Kind(path, kind);
+  if (!ec && kind == FileKind::Missing) {
+    return Failure(FileFailure::Missing, Message(Texts::kFileMissing, {PathText(path)}), {}, path);
   }
-  if (ec) return Failure(FileFailure::OpenFailed, kTextOpenFailed, Utf8Error(ec).message(), path);
+  if (ec) return Failure(FileFailure::OpenFailed, Texts::kOpenFailed, Utf8Error(ec).message(), path);
   // The whole area is read before anything is stored, so a short or unreadable file changes nothing.
   std::vector<std::uint8_t> bytes;
   std::error_code reason;
   switch (ReadFilePrefix(path, DataFileSize(area), bytes, &reason)) {
     case ReadOutcome::OpenFailed:
-      return Failure(FileFailure::OpenFailed, kTextOpenFailed, reason.message(), path);
+      return Failure(FileFailure::OpenFailed, Texts::kOpenFailed, reason.message(), path);
     case ReadOutcome::ReadFailed:
-      return Failure(FileFailure::ReadFailed, Format(Texts::kReadFailed, {PathText(path)}), reason.message(),
+      return Failure(FileFailure::ReadFailed, Message(Texts::kReadFailed, {PathText(path)}), reason.message(),
                      path);
     case ReadOutcome::Ok:
       break;
   }
   if (!DecodeDataFile(area, bytes, image)) {
-    return Failure(FileFailure::ReadFailed, Format(Texts::kReadFailed, {PathText(path)}),
+    return Failure(FileFailure::ReadFailed, Message(Texts::kReadFailed, {PathText(path)}),
                    "it has " + std::to_string(bytes.size()) + " bytes, the file needs " +
                        std::to_string(DataFileSize(area)),
                    path);
@@ -221,25 +169,25 @@ std::optional<FileFailure> CheckSaveFile(const std::filesystem::path& path) {
   const auto problem = CheckSavePath(path);
   if (!problem) return std::nullopt;
   if (problem->kind == SaveProblem::ReadOnly) {
-    return Failure(FileFailure::NotWritable, Format(Texts::kNotWritable, {PathText(path)}), problem->text,
+    return Failure(FileFailure::NotWritable, Message(Texts::kNotWritable, {PathText(path)}), problem->text,
                    path);
   }
-  return Failure(FileFailure::OpenFailed, kTextOpenFailed, problem->text, path);
+  return Failure(FileFailure::OpenFailed, Texts::kOpenFailed, problem->text, path);
 }
 
 FileFailure SaveFailure(ReplaceResult r) {
   FileFailure failure =
-      Failure(FileFailure::WriteFailed, Format(Texts::kWriteFailed, {PathText(r.failedPath)}),
+      Failure(FileFailure::WriteFailed, Message(Texts::kWriteFailed, {PathText(r.failedPath)}),
               std::move(r.reason), r.failedPath);
   switch (r.failure) {
     case ReplaceResult::Failure::NotWritable:
       failure.kind = FileFailure::NotWritable;
-      failure.text = Format(Texts::kNotWritable, {PathText(r.failedPath)});
+      failure.text = Message(Texts::kNotWritable, {PathText(r.failedPath)});
       break;
     case ReplaceResult::Failure::Refused:
     case ReplaceResult::Failure::CreateFailed:
       failure.kind = FileFailure::OpenFailed;
-      failure.text = kTextOpenFailed;
+      failure.text = Texts::kOpenFailed;
       break;
     default:
       break;

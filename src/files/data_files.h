@@ -13,46 +13,33 @@
 
 #include "files/file_io.h"
 #include "model/controller_image.h"
+#include "model/image_fields.h"
+#include "model/message.h"
 #include "model/texts.h"
 
 namespace kavira {
 
 enum class DataArea { Scenes, Settings, Midi };
 
-// What a data file holds, in file order.
-enum class FileItem {
-  Sceny,  // all 1022 scenes, scene 0 first
-  PgmEnds,
-  PgmSpeed,
-  PgmFade,
-  ExtraMode,  // words, low byte first
-  SlowMode,
-  StrobScene,
-  FogScene,
-  ExtraScene,
-  Shows,  // one area's 16 collections; `part` names the area
-  Midi,   // the 128 key words in key order, low byte first
-};
-
 struct FileField {
-  FileItem item;
+  ImageItem item;  // words low byte first
   std::size_t offset;
   std::size_t size;
-  std::size_t part = 0;
+  std::size_t part = 0;  // Shows: the area of the 16 collections
 };
 
 // The one description of each file, read by both the reader and the writer.
 inline constexpr FileField kScenesFileLayout[] = {
-    {FileItem::Sceny, 0, kSceneCount* kSceneBytes},
+    {ImageItem::Sceny, 0, kSceneCount* kSceneBytes},
 };
 inline constexpr FileField kSettingsFileLayout[] = {
-    {FileItem::PgmEnds, 0, 48},    {FileItem::PgmSpeed, 48, 48},   {FileItem::PgmFade, 96, 48},
-    {FileItem::ExtraMode, 144, 2}, {FileItem::SlowMode, 146, 2},   {FileItem::StrobScene, 148, 2},
-    {FileItem::FogScene, 150, 2},  {FileItem::ExtraScene, 152, 2}, {FileItem::Shows, 154, 16, 0},
-    {FileItem::Shows, 170, 16, 1}, {FileItem::Shows, 186, 16, 2},
+    {ImageItem::PgmEnds, 0, 48},    {ImageItem::PgmSpeed, 48, 48},   {ImageItem::PgmFade, 96, 48},
+    {ImageItem::ExtraMode, 144, 2}, {ImageItem::SlowMode, 146, 2},   {ImageItem::StrobScene, 148, 2},
+    {ImageItem::FogScene, 150, 2},  {ImageItem::ExtraScene, 152, 2}, {ImageItem::Shows, 154, 16, 0},
+    {ImageItem::Shows, 170, 16, 1}, {ImageItem::Shows, 186, 16, 2},
 };
 inline constexpr FileField kMidiFileLayout[] = {
-    {FileItem::Midi, 0, 2 * kMidiKeyCount},
+    {ImageItem::Midi, 0, 2 * kMidiKeyCount},
 };
 
 inline constexpr std::size_t kScenesFileSize = 261632;
@@ -79,7 +66,7 @@ struct FileFailure {
     ReadFailed,   // the file is too short or could not be read
     WriteFailed,  // writing, flushing or replacing the file failed
   } kind;
-  std::string text;            // the program's message
+  Message text;                // the program's message
   std::string reason;          // why, in the system's words ("No space left on device"); may be empty
   std::filesystem::path path;  // the file it concerns
   // A set of files whose save failed: those that hold the new data now and those still as they were.
@@ -90,10 +77,8 @@ struct FileFailure {
   const char* Caption() const;
   // What the message box shows: the program's message, the reason on a line of its own, and for a
   // set of files which of them are new and which old.
-  std::string BoxText() const;
+  Message BoxText() const;
 };
-
-inline constexpr const char* kTextOpenFailed = Texts::kOpenFailed;
 
 // Loads the area from the file. On failure the image is exactly as it was.
 std::optional<FileFailure> LoadDataFile(const std::filesystem::path& path, DataArea area,

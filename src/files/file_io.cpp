@@ -43,11 +43,6 @@ fs::path FolderOf(const fs::path& path) {
   return path.has_parent_path() ? path.parent_path() : fs::path(".");
 }
 
-// Nothing there: no such name, or a "folder" on the way that is a file (reported as such later).
-bool NotFound(const std::error_code& ec) {
-  return ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory;
-}
-
 // A path checked for a save: where the bytes go in the end and what is there now.
 struct Target {
   fs::path path;
@@ -86,29 +81,29 @@ std::optional<SaveProblem> Inspect(const fs::path& path, FileSystem& system, Tar
   if (path.empty()) return Refusal(std::make_error_code(std::errc::no_such_file_or_directory));
   // The given path first: an overlong one would only be reported as missing further on.
   if (auto problem = CheckLengths(path, system)) return problem;
-  if (const auto e = ResolveLinks(path, target.path)) return Refusal(Utf8Error(e));
+  if (const auto e = ResolveLinks(system, path, target.path)) return Refusal(Utf8Error(e));
   if (target.path != path) {
     if (auto problem = CheckLengths(target.path, system)) return problem;
   }
 
   const fs::path folder = FolderOf(target.path);
-  std::error_code ec;
-  const fs::file_status folderStatus = fs::status(folder, ec);
-  if (folderStatus.type() == fs::file_type::not_found) {
+  FileKind folderKind = FileKind::Missing;
+  const std::error_code ec = system.Kind(folder, folderKind);
+  if (!ec && folderKind == FileKind::Missing) {
     return Refusal(std::make_error_code(std::errc::no_such_file_or_directory),
                    "the folder " + PathToUtf8(folder) + " does not exist");
   }
   if (ec) return Refusal(ec, "the folder " + PathToUtf8(folder) + ": " + Utf8Error(ec).message());
-  if (!fs::is_directory(folderStatus)) {
+  if (folderKind != FileKind::Folder) {
     return Refusal(std::make_error_code(std::errc::not_a_directory), PathToUtf8(folder) + " is not a folder");
   }
 
-  const fs::file_status status = fs::symlink_status(target.path, ec);
-  if (ec && !NotFound(ec)) return Refusal(Utf8Error(ec));
-  target.kind = KindOf(status);
+  bool link = false;
+  if (const auto e = system.LinkKind(target.path, target.kind, link)) return Refusal(Utf8Error(e));
+  // Only a file takes a save: a device (a terminal, another serial line, /dev/null) would swallow the
+  // bytes or send them out as frames, and the save would be reported done.
   switch (target.kind) {
     case FileKind::Regular:
-    case FileKind::CharDevice:
       if (const auto e = system.CheckWriteAccess(target.path)) {
         return SaveProblem{SaveProblem::ReadOnly, e, e.message()};
       }
@@ -118,10 +113,8 @@ std::optional<SaveProblem> Inspect(const fs::path& path, FileSystem& system, Tar
     default:
       return Refusal(NotAFile(target.kind));
   }
-  if (target.kind != FileKind::CharDevice) {
-    if (const auto e = system.CheckWriteAccess(folder)) {
-      return Refusal(e, "the folder " + PathToUtf8(folder) + ": " + e.message());
-    }
+  if (const auto e = system.CheckWriteAccess(folder)) {
+    return Refusal(e, "the folder " + PathToUtf8(folder) + ": " + e.message());
   }
   return std::nullopt;
 }
@@ -139,50 +132,9 @@ void AddPaths(std::span<const FileWrite> files, std::size_t first, std::vector<f
 
 }  // namespace
 
-FileKind KindOf(const fs::file_status& status) {
-  switch (status.type()) {
-    case fs::file_type::not_found:
-    case fs::file_type::none:
-      return FileKind::Missing;
-    case fs::file_type::regular:
-      return FileKind::Regular;
-    case fs::file_type::directory:
-      return FileKind::Folder;
-    case fs::file_type::character:
-      return FileKind::CharDevice;
-    case fs::file_type::block:
-      return FileKind::BlockDevice;
-    case fs::file_type::fifo:
-      return FileKind::Fifo;
-    case fs::file_type::socket:
-      return FileKind::Socket;
-    default:
-      return FileKind::Other;
-  }
-}
-
 const std::error_category& FileErrorCategory() {
   static const FileErrors category;
   return category;
-}
-
-// Folders and listings need no more than the standard library, on every system.
-std::error_code FileSystem::CreateFolders(const fs::path& folder) {
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (ec) return ec;
-  if (!fs::is_directory(folder, ec)) return ec ? ec : std::make_error_code(std::errc::not_a_directory);
-  return {};
-}
-
-std::error_code FileSystem::ListFiles(const fs::path& folder, std::vector<fs::path>& names) {
-  names.clear();
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code kind;
-    if (it->is_regular_file(kind)) names.push_back(it->path().filename());
-  }
-  return ec;
 }
 
 std::error_code make_error_code(FileError e) {
@@ -215,18 +167,20 @@ ReadOutcome ReadFilePrefix(const fs::path& path, std::size_t limit, std::vector<
   return opened ? ReadOutcome::ReadFailed : ReadOutcome::OpenFailed;
 }
 
-std::error_code ResolveLinks(const fs::path& path, fs::path& target) {
-  target = path;
+std::error_code ResolveLinks(FileSystem& system, const fs::path& path, fs::path& target) {
+  fs::path current = path;
   for (int links = 0;; ++links) {
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(target, ec);
-    if (ec && !NotFound(ec)) return ec;
-    if (!fs::is_symlink(status)) return {};
+    FileKind kind = FileKind::Missing;
+    bool link = false;
+    if (const auto ec = system.LinkKind(current, kind, link)) return ec;
+    if (!link) break;
     if (links == kMaxLinks) return std::make_error_code(std::errc::too_many_symbolic_link_levels);
-    const fs::path next = fs::read_symlink(target, ec);
-    if (ec) return ec;
-    target = next.is_absolute() ? next : target.parent_path() / next;
+    fs::path pointedTo;
+    if (const auto ec = system.ReadLink(current, pointedTo)) return ec;
+    current = pointedTo.is_absolute() ? pointedTo : current.parent_path() / pointedTo;
   }
+  target = current;
+  return {};
 }
 
 std::optional<SaveProblem> CheckSavePath(const fs::path& path, FileSystem& system) {
@@ -250,13 +204,15 @@ std::optional<long> TemporaryFileOwner(std::string_view name) {
 
 std::size_t RemoveOrphanTemporaries(const fs::path& folder, FileSystem& system) {
   std::vector<fs::path> orphans;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end; !ec && it != end;
-       it.increment(ec)) {
-    const auto owner = TemporaryFileOwner(PathToUtf8(it->path().filename()));
-    std::error_code sec;
-    if (!owner || it->symlink_status(sec).type() != fs::file_type::regular) continue;
-    if (*owner != system.ProcessId() && system.ProcessGone(*owner)) orphans.push_back(it->path());
+  std::vector<fs::path> names;
+  const fs::path where = folder.empty() ? fs::path(".") : folder;
+  system.ListFiles(where, names);
+  for (const fs::path& name : names) {
+    const auto owner = TemporaryFileOwner(PathToUtf8(name));
+    FileKind kind = FileKind::Missing;
+    bool link = false;
+    if (!owner || system.LinkKind(where / name, kind, link) || link || kind != FileKind::Regular) continue;
+    if (*owner != system.ProcessId() && system.ProcessGone(*owner)) orphans.push_back(where / name);
   }
   std::size_t removed = 0;
   for (const fs::path& orphan : orphans) {
@@ -287,10 +243,7 @@ class Replacement {
     }
     for (const Target& t : targets_) {
       const fs::path folder = FolderOf(t.path);
-      if (t.kind != FileKind::CharDevice &&
-          std::find(folders_.begin(), folders_.end(), folder) == folders_.end()) {
-        folders_.push_back(folder);
-      }
+      if (std::find(folders_.begin(), folders_.end(), folder) == folders_.end()) folders_.push_back(folder);
     }
     return true;
   }
@@ -301,11 +254,10 @@ class Replacement {
       result_.orphansRemoved += RemoveOrphanTemporaries(folder, system_);
   }
 
-  // Every new file is written and flushed before any is put in place (a device is written in place
-  // later). False: one failed and none of the new files is kept.
+  // Every new file is written and flushed before any is put in place. False: one failed and none of
+  // the new files is kept.
   bool writeTemporaries() {
     for (std::size_t i = 0; i < files_.size(); ++i) {
-      if (targets_[i].kind == FileKind::CharDevice) continue;
       bool created = false;
       if (const std::error_code e = writeTemporary(i, created)) {
         removeTemporaries(0);
@@ -317,17 +269,13 @@ class Replacement {
     return true;
   }
 
-  // The new files renamed over their targets (devices written), one right after another, up to the
-  // first failure.
+  // The new files renamed over their targets, one right after another, up to the first failure.
   void putInPlace() {
     for (std::size_t i = 0; i < files_.size(); ++i) {
-      const bool device = targets_[i].kind == FileKind::CharDevice;
-      const std::error_code e = device ? system_.WriteDevice(targets_[i].path, files_[i].bytes)
-                                       : system_.Rename(temporaries_[i], targets_[i].path);
-      if (e) {
+      if (const std::error_code e = system_.Rename(temporaries_[i], targets_[i].path)) {
         removeTemporaries(i);
         AddPaths(files_, i, result_.unchanged);
-        fail(device ? ReplaceResult::Failure::WriteFailed : ReplaceResult::Failure::ReplaceFailed, i, e);
+        fail(ReplaceResult::Failure::ReplaceFailed, i, e);
         return;
       }
       result_.replaced.push_back(files_[i].path);

@@ -27,7 +27,8 @@ ReadOutcome ReadFilePrefix(const std::filesystem::path& path, std::size_t limit,
 
 // Follows symbolic links to the path they end at, which need not exist (a dangling link names the
 // file a save creates). A loop gives errc::too_many_symbolic_link_levels.
-std::error_code ResolveLinks(const std::filesystem::path& path, std::filesystem::path& target);
+std::error_code ResolveLinks(FileSystem& system, const std::filesystem::path& path,
+                             std::filesystem::path& target);
 
 // Why a file could not be saved at a path, found without writing anything.
 struct SaveProblem {
@@ -40,8 +41,8 @@ struct SaveProblem {
 };
 
 // Checks that `path` can take a saved file: its name and path fit the system's limits, its links
-// lead somewhere, its folder exists and may be written, and it is a regular file that may be written,
-// a character device (written in place) or nothing yet.
+// lead somewhere, its folder exists and may be written, and it is a regular file that may be written
+// or nothing yet. Anything else (a device, a named pipe, a socket, a folder) is refused as what it is.
 std::optional<SaveProblem> CheckSavePath(const std::filesystem::path& path,
                                          FileSystem& system = SystemFileSystem());
 
@@ -71,7 +72,7 @@ struct ReplaceResult {
     Refused,        // a path cannot take a file (CheckSavePath); nothing was written
     NotWritable,    // an existing file may not be written; nothing was written
     CreateFailed,   // a new file could not be created next to its target; nothing was replaced
-    WriteFailed,    // writing or flushing a new file failed (or writing a device in place)
+    WriteFailed,    // writing or flushing a new file failed
     ReplaceFailed,  // putting a new file in place of its target failed
   } failure = Failure::None;
   std::filesystem::path failedPath;  // the file the failure concerns, as given
@@ -94,9 +95,8 @@ struct ReplaceResult {
 // the result then says which files are new and which are old.
 //
 // A symbolic link stays a link: the file it leads to is replaced (or created, for a dangling link).
-// A replaced file keeps its permissions and, where the process may, its owner. A character device is
-// written in place, in its turn among the renames. Temporary files left in the folders by ended runs
-// are removed first.
+// A replaced file keeps its permissions and, where the process may, its owner. Temporary files left in
+// the folders by ended runs are removed first.
 ReplaceResult ReplaceFiles(std::span<const FileWrite> files, const ReplaceOptions& options = {});
 
 }  // namespace kavira

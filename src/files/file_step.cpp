@@ -52,12 +52,12 @@ std::string ReplaceExtension(std::string_view name, std::string_view ext) {
 }
 
 FileStepEnd RunFileStep(const LinkState& link, ControllerImage& image, Host& host, FileDialogState& dialog) {
-  host.setStatusText(kPartArea, kTextFile);
+  host.setStatusText(kPartArea, Texts::kFile);
   host.enableMenuEntry(kEntryRepeat, false);
 
   const std::optional<DataArea> area = DataAreaOf(link.obszar);
   if (!area) {
-    host.messageBox(Format(Texts::kBadArea, {std::to_string(static_cast<int>(link.obszar))}),
+    host.messageBox(Message(Texts::kBadArea, {std::to_string(static_cast<int>(link.obszar))}),
                     Texts::kCaptionProblem, Buttons::Ok, Icon::Exclamation, MessageKind::Warning);
     dialog.pendingSaves.clear();
     host.repaint();
@@ -67,7 +67,7 @@ FileStepEnd RunFileStep(const LinkState& link, ControllerImage& image, Host& hos
   dialog.defaultExt = exts[static_cast<std::size_t>(link.obszar)];
 
   if (link.akcja != _fread_ && link.akcja != _fsave_) {
-    host.messageBox(Format(Texts::kBadAction, {std::to_string(static_cast<int>(link.akcja))}),
+    host.messageBox(Message(Texts::kBadAction, {std::to_string(static_cast<int>(link.akcja))}),
                     Texts::kCaptionProblem, Buttons::Ok, Icon::Exclamation, MessageKind::Warning);
     dialog.pendingSaves.clear();
     host.repaint();

@@ -38,7 +38,7 @@ inline constexpr unsigned kSaveFlags =
 // last chosen name stays, so each dialog opens with it filled in.
 struct FileDialogState {
   std::string NazwaPliku;
-  std::string Tytul;
+  Message Tytul;
   int filterIndex = 1;  // into szFilter, 1-5
   std::string defaultExt;
   unsigned flags = 0;

@@ -3,7 +3,9 @@
 // permission, name limits, whether a process still runs) goes through FileSystem; the rest of
 // src/files is standard C++ and works with std::filesystem paths only. One implementation per system
 // sits in its own source file (file_system_posix.cpp, file_system_win.cpp; CMake picks one); tests
-// put a decorator around it to inject faults. The reasons they report read as UTF-8.
+// put a decorator around it to inject faults. What the standard library does alike on every system
+// (folders, listings, what a path names) is in file_system_std.cpp, and only there. The reasons they
+// report read as UTF-8.
 #pragma once
 
 #include <cstddef>
@@ -75,11 +77,6 @@ class FileSystem {
   virtual std::error_code WriteNewFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                                        const std::filesystem::path& like, bool& created) = 0;
 
-  // Writes `bytes` into an existing character device, in place. Anything else is refused without
-  // blocking.
-  virtual std::error_code WriteDevice(const std::filesystem::path& path,
-                                      std::span<const std::uint8_t> bytes) = 0;
-
   // Puts `from` in place of `to` in one step (`to` may exist; both are in the same folder).
   virtual std::error_code Rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
   virtual std::error_code Remove(const std::filesystem::path& path) = 0;
@@ -104,6 +101,12 @@ class FileSystem {
   // The names (without the folder) of the regular files in `folder`.
   virtual std::error_code ListFiles(const std::filesystem::path& folder,
                                     std::vector<std::filesystem::path>& names);
+  // What `path` names, a final symbolic link followed; Missing, and no error, when nothing is there.
+  virtual std::error_code Kind(const std::filesystem::path& path, FileKind& kind);
+  // The same without following a final symbolic link; `link` tells whether `path` is one.
+  virtual std::error_code LinkKind(const std::filesystem::path& path, FileKind& kind, bool& link);
+  // Where the symbolic link `path` points, as it is written in the link.
+  virtual std::error_code ReadLink(const std::filesystem::path& path, std::filesystem::path& target);
 
   // This process's id, and whether the process `pid` has ended. A process that runs under another
   // user still runs; one that cannot be asked about is taken to run.

@@ -174,14 +174,6 @@ class PosixFileSystem final : public FileSystem {
     return e;
   }
 
-  std::error_code WriteDevice(const std::filesystem::path& path,
-                              std::span<const std::uint8_t> bytes) override {
-    Fd fd;
-    if (const auto e = OpenChecked(path, O_WRONLY, FileKind::CharDevice, fd)) return e;
-    if (const auto e = WriteAll(fd.get(), bytes)) return e;
-    return fd.Close();
-  }
-
   std::error_code Rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
     return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : LastError();
   }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "files/path_text.h"
+#include "model/little_endian.h"
 #include "model/numbering.h"
 
 namespace kavira {
@@ -19,21 +20,6 @@ constexpr std::size_t kMaxFirmwareText = 64;
 // A journal holds each block of one walk once; an undo of an undo at most that again. Anything far
 // larger is no journal.
 constexpr std::size_t kMaxRecords = std::size_t{4} * kBlockCount;
-
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v & 0xFFU));
-  out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFFU));
-}
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  Put16(out, v & 0xFFFFU);
-  Put16(out, v >> 16);
-}
-std::uint32_t Get16(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0] | (p[1] << 8));
-}
-std::uint32_t Get32(const std::uint8_t* p) {
-  return Get16(p) | (Get16(p + 2) << 16);
-}
 
 std::string Why(const std::filesystem::path& path, const std::string& what, std::error_code e) {
   return PathToUtf8(path) + ": " + what + ": " + e.message();
@@ -61,27 +47,26 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
 std::vector<std::uint8_t> EncodeJournalHeader(const JournalHeader& header) {
   const std::string firmware = header.firmware.substr(0, kMaxFirmwareText);
   std::vector<std::uint8_t> out(kMagic.begin(), kMagic.end());
-  Put16(out, kJournalFormatVersion);
-  Put16(out, static_cast<std::uint32_t>(kFixedHeader + firmware.size() + 4));
+  AppendLe16(out, kJournalFormatVersion);
+  AppendLe16(out, static_cast<std::uint32_t>(kFixedHeader + firmware.size() + 4));
   out.push_back(static_cast<std::uint8_t>(header.source));
   out.push_back(header.all ? 1 : 0);
-  Put16(out, header.from);
-  Put16(out, header.to);
+  AppendLe16(out, header.from);
+  AppendLe16(out, header.to);
   const auto created = static_cast<std::uint64_t>(header.created);
-  Put32(out, static_cast<std::uint32_t>(created & 0xFFFFFFFFU));
-  Put32(out, static_cast<std::uint32_t>(created >> 32));
+  AppendLe32(out, static_cast<std::uint32_t>(created & 0xFFFFFFFFU));
+  AppendLe32(out, static_cast<std::uint32_t>(created >> 32));
   out.push_back(static_cast<std::uint8_t>(firmware.size()));
   out.insert(out.end(), firmware.begin(), firmware.end());
-  Put32(out, Crc32(out));
+  AppendLe32(out, Crc32(out));
   return out;
 }
 
 std::vector<std::uint8_t> EncodeJournalRecord(std::uint32_t block, ByteView bytes) {
-  std::vector<std::uint8_t> out;
-  out.reserve(kJournalRecordSize);
-  Put16(out, block);
-  out.insert(out.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(kBlockBytes));
-  Put32(out, Crc32(out));
+  std::vector<std::uint8_t> out(kJournalRecordSize);
+  PutLe16(out.data(), block);
+  std::copy_n(bytes.begin(), kBlockBytes, out.begin() + 2);
+  PutLe32(out.data() + 2 + kBlockBytes, Crc32(std::span(out).first(2 + kBlockBytes)));
   return out;
 }
 
@@ -89,43 +74,65 @@ bool BlockInArea(const JournalHeader& header, std::uint32_t block) {
   return block < kBlockCount && block >= 2 * header.from && block <= 2 * header.to + 1;
 }
 
-std::optional<Journal> DecodeJournal(std::span<const std::uint8_t> bytes, std::string* error) {
+namespace {
+
+// The header at the start of `bytes`; `end` gets where the records begin. On failure nothing, and
+// `error` says what is wrong.
+std::optional<JournalHeader> DecodeHeader(std::span<const std::uint8_t> bytes, std::size_t& end,
+                                          std::string& error) {
   auto fail = [&](std::string text) {
-    if (error != nullptr) *error = std::move(text);
+    error = std::move(text);
     return std::nullopt;
   };
   if (bytes.size() < kLeadSize || !std::equal(kMagic.begin(), kMagic.end(), bytes.begin()))
     return fail("not an undo journal (its first bytes are not KVOBJRNL)");
-  const std::uint32_t version = Get16(bytes.data() + 8);
+  const std::uint32_t version = Le16(bytes.data() + 8);
   if (version != kJournalFormatVersion) {
     return fail("journal format " + std::to_string(version) + ", this program reads format " +
                 std::to_string(kJournalFormatVersion));
   }
-  const std::size_t headerSize = Get16(bytes.data() + 10);
+  const std::size_t headerSize = Le16(bytes.data() + 10);
   if (headerSize < kFixedHeader + 4 || bytes.size() < kLeadSize + headerSize)
     return fail("the journal's header is cut off or damaged");
   const std::uint8_t* h = bytes.data() + kLeadSize;
   const std::size_t firmwareLength = h[kFixedHeader - 1];
   if (kFixedHeader + firmwareLength + 4 != headerSize) return fail("the journal's header is damaged");
   const std::size_t crcAt = kLeadSize + headerSize - 4;
-  if (Crc32(bytes.first(crcAt)) != Get32(bytes.data() + crcAt))
+  if (Crc32(bytes.first(crcAt)) != Le32(bytes.data() + crcAt))
     return fail("the journal's header is damaged (checksum mismatch)");
 
-  Journal journal;
-  JournalHeader& header = journal.header;
+  JournalHeader header;
   if (h[0] > 1) return fail("the journal's header is damaged (unknown source " + std::to_string(h[0]) + ")");
   header.source = static_cast<JournalSource>(h[0]);
   header.all = h[1] != 0;
-  header.from = Get16(h + 2);
-  header.to = Get16(h + 4);
-  header.created = static_cast<std::int64_t>(Get32(h + 6) | (std::uint64_t{Get32(h + 10)} << 32));
+  header.from = Le16(h + 2);
+  header.to = Le16(h + 4);
+  header.created = static_cast<std::int64_t>(Le32(h + 6) | (std::uint64_t{Le32(h + 10)} << 32));
   header.firmware.assign(reinterpret_cast<const char*>(h + kFixedHeader), firmwareLength);
   if (header.from > header.to || header.to > kMidiUnit) {
     return fail("the journal's area (units " + std::to_string(header.from) + "-" + std::to_string(header.to) +
                 ") is not an area of the controller");
   }
+  end = kLeadSize + headerSize;
+  return header;
+}
 
-  std::span<const std::uint8_t> rest = bytes.subspan(kLeadSize + headerSize);
+}  // namespace
+
+std::optional<Journal> DecodeJournal(std::span<const std::uint8_t> bytes, std::string* error) {
+  auto fail = [&](std::string text) {
+    if (error != nullptr) *error = std::move(text);
+    return std::nullopt;
+  };
+  Journal journal;
+  std::size_t headerEnd = 0;
+  std::string why;
+  auto decoded = DecodeHeader(bytes, headerEnd, why);
+  if (!decoded) return fail(std::move(why));
+  journal.header = std::move(*decoded);
+  const JournalHeader& header = journal.header;
+
+  std::span<const std::uint8_t> rest = bytes.subspan(headerEnd);
   while (!rest.empty()) {
     if (rest.size() < kJournalRecordSize) {
       // A record cut off at the very end: the write stopped while it was being appended, before
@@ -136,10 +143,10 @@ std::optional<Journal> DecodeJournal(std::span<const std::uint8_t> bytes, std::s
     const std::size_t index = journal.records.size();
     if (index >= kMaxRecords) return fail("the journal holds too many records");
     const std::span<const std::uint8_t> r = rest.first(kJournalRecordSize);
-    if (Crc32(r.first(kJournalRecordSize - 4)) != Get32(r.data() + kJournalRecordSize - 4))
+    if (Crc32(r.first(kJournalRecordSize - 4)) != Le32(r.data() + kJournalRecordSize - 4))
       return fail("record " + std::to_string(index + 1) + " is damaged (checksum mismatch)");
     JournalRecord record;
-    record.block = Get16(r.data());
+    record.block = Le16(r.data());
     if (!BlockInArea(header, record.block)) {
       return fail("record " + std::to_string(index + 1) + " is for block " + std::to_string(record.block) +
                   ", outside the journal's area (" + DescribeJournalArea(header) + ")");
@@ -218,37 +225,80 @@ std::string JournalWriter::append(std::uint32_t block, ByteView bytes) {
   return {};
 }
 
-std::vector<std::filesystem::path> ListJournals(FileSystem& system, const std::filesystem::path& folder) {
-  std::vector<std::filesystem::path> names;
-  if (system.ListFiles(folder, names)) return {};
-  const std::string ext = std::string(".") + kJournalExtension;
-  std::vector<std::filesystem::path> journals;
-  for (const auto& name : names) {
-    const std::string text = PathToUtf8(name);
-    // Only the program's own names: a date and time, perhaps a number after it.
-    if (text.size() >= 19 + ext.size() && text.ends_with(ext) && text[4] == '-' && text[10] == '_' &&
-        std::isdigit(static_cast<unsigned char>(text[0])) != 0) {
-      journals.push_back(folder / name);
-    }
-  }
-  // "-2" sorts after the bare name of the same second, and "-10" after "-9".
-  std::sort(journals.begin(), journals.end(), [](const auto& a, const auto& b) {
-    const std::string x = PathToUtf8(a.stem());
-    const std::string y = PathToUtf8(b.stem());
-    const std::string xd = x.substr(0, 19);
-    const std::string yd = y.substr(0, 19);
-    if (xd != yd) return xd < yd;
-    const auto n = [](const std::string& s) { return s.size() > 20 ? std::atol(s.c_str() + 20) : 1L; };
-    return n(x) < n(y);
-  });
-  return journals;
+namespace {
+
+// The creation time a journal records, or nothing when its header cannot be read.
+std::optional<std::int64_t> RecordedCreation(FileSystem& system, const std::filesystem::path& path) {
+  // The longest header: the lead, the fixed part, 255 bytes of firmware text and the checksum.
+  constexpr std::size_t kLongestHeader = kLeadSize + kFixedHeader + 255 + 4;
+  std::vector<std::uint8_t> bytes;
+  bool opened = false;
+  if (system.ReadPrefix(path, kLongestHeader, bytes, opened)) return std::nullopt;
+  std::size_t end = 0;
+  std::string error;
+  const auto header = DecodeHeader(bytes, end, error);
+  if (!header) return std::nullopt;
+  return header->created;
 }
 
-std::size_t PruneJournals(FileSystem& system, const std::filesystem::path& folder, std::size_t keep) {
+}  // namespace
+
+std::vector<std::filesystem::path> ListJournals(FileSystem& system, const std::filesystem::path& folder) {
+  return ListJournals(system, std::span<const std::filesystem::path>(&folder, 1));
+}
+
+std::vector<std::filesystem::path> ListJournals(FileSystem& system,
+                                                std::span<const std::filesystem::path> folders) {
+  const std::string ext = std::string(".") + kJournalExtension;
+  struct Entry {
+    std::filesystem::path path;
+    std::optional<std::int64_t> created;
+    std::string stem;
+  };
+  std::vector<Entry> journals;
+  for (const std::filesystem::path& folder : folders) {
+    std::vector<std::filesystem::path> names;
+    if (system.ListFiles(folder, names)) continue;
+    for (const auto& name : names) {
+      const std::string text = PathToUtf8(name);
+      // Only the program's own names: a date and time, perhaps a number after it.
+      if (text.size() >= 19 + ext.size() && text.ends_with(ext) && text[4] == '-' && text[10] == '_' &&
+          std::isdigit(static_cast<unsigned char>(text[0])) != 0) {
+        const std::filesystem::path path = folder / name;
+        journals.push_back({path, RecordedCreation(system, path), PathToUtf8(name.stem())});
+      }
+    }
+  }
+  // The names are local times, which a change of time zone, the end of summer time or a clock set
+  // back puts out of order: the time each journal records decides, in seconds since 1970. Journals
+  // whose header cannot be read come first. Within a second the names decide: "-2" sorts after the
+  // bare name, and "-10" after "-9".
+  std::sort(journals.begin(), journals.end(), [](const Entry& a, const Entry& b) {
+    if (a.created != b.created) return a.created < b.created;
+    const std::string xd = a.stem.substr(0, 19);
+    const std::string yd = b.stem.substr(0, 19);
+    if (xd != yd) return xd < yd;
+    const auto n = [](const std::string& s) { return s.size() > 20 ? std::atol(s.c_str() + 20) : 1L; };
+    return n(a.stem) < n(b.stem);
+  });
+  std::vector<std::filesystem::path> paths;
+  paths.reserve(journals.size());
+  for (Entry& e : journals)
+    paths.push_back(std::move(e.path));
+  return paths;
+}
+
+std::size_t PruneJournals(FileSystem& system, const std::filesystem::path& folder,
+                          const std::filesystem::path& own, std::size_t keep) {
   const auto journals = ListJournals(system, folder);
   std::size_t removed = 0;
-  for (std::size_t i = 0; i + keep < journals.size(); ++i) {
-    if (!system.Remove(journals[i])) ++removed;
+  std::size_t excess = journals.size() > keep ? journals.size() - keep : 0;
+  for (const auto& journal : journals) {
+    if (excess == 0) break;
+    // The run's own journal is the newest whatever the clock said when it began.
+    if (journal.filename() == own.filename()) continue;
+    --excess;
+    if (!system.Remove(journal)) ++removed;
   }
   if (removed > 0) system.SyncFolder(folder);
   return removed;
@@ -277,7 +327,7 @@ std::string DescribeJournalArea(const JournalHeader& header) {
     return rel == kInvalid ? std::to_string(unit)
                            : std::to_string(ProgramOf(rel) + 1) + ":" + std::to_string(SceneOf(rel) + 1);
   };
-  if (header.to <= kLastSceneUnit) return "scenes " + name(header.from) + "-" + name(header.to);
+  if (header.to <= kLastScene) return "scenes " + name(header.from) + "-" + name(header.to);
   return "units " + std::to_string(header.from) + "-" + std::to_string(header.to);
 }
 

@@ -96,11 +96,16 @@ class JournalWriter {
 
 // The journal name for a creation time: "YYYY-MM-DD_HH-MM-SS" in local time.
 std::string JournalStem(std::int64_t created);
-// The journals in `folder`, oldest first (by name); empty when there is none or no folder.
+// The journals in `folder`, oldest first by the creation time each records (those whose header
+// cannot be read first); empty when there is none or no folder.
 std::vector<std::filesystem::path> ListJournals(FileSystem& system, const std::filesystem::path& folder);
-// Removes the oldest journals beyond `keep` (call it after a write has succeeded). The number removed.
+// The journals of several folders together, in the same order.
+std::vector<std::filesystem::path> ListJournals(FileSystem& system,
+                                                std::span<const std::filesystem::path> folders);
+// Removes the oldest journals beyond `keep` (call it after a write has succeeded), never `own`, the
+// journal of the run that prunes. The number removed.
 std::size_t PruneJournals(FileSystem& system, const std::filesystem::path& folder,
-                          std::size_t keep = kJournalsKept);
+                          const std::filesystem::path& own, std::size_t keep = kJournalsKept);
 
 // Where a block lies, in the controller's terms: "program 3 scene 7 (channels 1-128)", "settings
 // (program ends, speeds, fades 1-32)", "MIDI (keys 0-63)".

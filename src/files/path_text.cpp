@@ -45,9 +45,8 @@ std::size_t SequenceLength(unsigned char lead) {
   return 0;
 }
 
-// The code point of the UTF-8 sequence at `i`, which moves past the bytes it took; nothing for a
-// malformed sequence (cut short, overlong, a surrogate or beyond U+10FFFF), which takes the bytes
-// up to the first that cannot continue it.
+}  // namespace
+
 std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& i) {
   // The least code point of a sequence of each length: anything below is an overlong form.
   constexpr std::array<char32_t, 5> kLeast{0, 0, 0x80, 0x800, 0x10000};
@@ -66,8 +65,6 @@ std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& i) {
     return std::nullopt;
   return c;
 }
-
-}  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;

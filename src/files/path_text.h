@@ -8,7 +8,9 @@
 // the system allows but UTF-16 does not (a lone surrogate). These conversions are exact and never fail.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,11 @@ namespace kavira {
 std::filesystem::path PathFromUtf8(std::string_view text);
 // The path as UTF-8 text, for messages and for the file dialogs. On POSIX systems its bytes.
 std::string PathToUtf8(const std::filesystem::path& path);
+
+// The code point of the UTF-8 sequence at `i`, which moves past the bytes it took; nothing for a
+// malformed sequence (cut short, overlong, a surrogate or beyond U+10FFFF), which takes the bytes up
+// to the first that cannot continue it.
+std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& i);
 
 // UTF-8 to UTF-16 and back, for systems whose paths are UTF-16. A malformed sequence (a stray or
 // missing continuation byte, an overlong form, a lone surrogate) becomes U+FFFD.

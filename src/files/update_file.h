@@ -20,6 +20,7 @@
 #include "link/host.h"
 #include "link/link_state.h"
 #include "model/firmware_line.h"
+#include "model/message.h"
 
 namespace kavira {
 
@@ -68,14 +69,19 @@ struct UpdateFailure {
     ReadFailed,     // "Błąd odczytu pliku !"
     BadChecksum,    // "Nieprawidłowa zawartość pliku !\nBłąd sumy kontrolnej !"
   } kind;
-  std::string text;
+  Message text;
+  // What is wrong and where ("record 5: the count field is '11', ..."), or the system's reason; in
+  // English, as the reasons under the data-file messages. May be empty.
+  std::string reason = {};
 
   // "Ostrzeżenie" for a missing file, "Niepowodzenie" otherwise; every box has the information icon.
   const char* Caption() const;
+  // What the message box shows: the program's message and the reason on a line of its own.
+  Message BoxText() const;
 };
 
-// The failure of `kind` with its message (Missing needs the path: use MissingUpdateFile).
-UpdateFailure MakeUpdateFailure(UpdateFailure::Kind kind);
+// The failure of `kind` with its message (Missing needs the path: use MissingUpdateFile) and reason.
+UpdateFailure MakeUpdateFailure(UpdateFailure::Kind kind, std::string reason = {});
 UpdateFailure MissingUpdateFile(std::string_view path);
 
 // What the head gives: the version and where the free text begins.
@@ -102,9 +108,10 @@ std::optional<UpdateFailure> DecodeUpdateBody(std::span<const std::uint8_t> file
 std::optional<UpdateFailure> DecodeUpdateFile(std::span<const std::uint8_t> file, UpdateHead& head,
                                               UpdateBody& body);
 
-// One record: the stored bytes of record `index` unscrambled and parsed; false for invalid content.
+// One record: the stored bytes of record `index` unscrambled and parsed; false for invalid content,
+// and then `why` (when given) says which field is wrong.
 bool DecodeUpdateRecord(std::span<const std::uint8_t, kUpdateRecordBytes> stored, std::uint32_t index,
-                        pgmline_& line);
+                        pgmline_& line, std::string* why = nullptr);
 
 // The controller's version as text: HFirmWareVer without its "\tFW : " prefix ("N/A" before a read).
 std::string OldFirmwareVersion(const LinkState& link);

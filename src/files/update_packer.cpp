@@ -10,13 +10,6 @@
 namespace kavira {
 namespace {
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
@@ -115,8 +108,8 @@ std::string DecodeRecord(std::string_view text, HexRecord& record) {
   if (digits.size() % 2 != 0) return "odd number of hexadecimal digits";
   std::vector<std::uint8_t> rec(digits.size() / 2);
   for (std::size_t k = 0; k < rec.size(); ++k) {
-    const int hi = HexDigit(digits[2 * k]);
-    const int lo = HexDigit(digits[2 * k + 1]);
+    const int hi = HexDigitValue(digits[2 * k]);
+    const int lo = HexDigitValue(digits[2 * k + 1]);
     if (hi < 0 || lo < 0) return "not a hexadecimal digit";
     rec[k] = static_cast<std::uint8_t>(hi * 16 + lo);
   }

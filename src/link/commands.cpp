@@ -18,10 +18,7 @@ void Commands::area(int id) {
   if (link.status != _idle_) return;
   const bool file = IsFileAction(link.akcja);
   if (!file && !IsControllerAction(link.akcja)) return;  // no action was highlighted on the way
-  if (!file && !portOpen()) {
-    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
-    return;
-  }
+  if (!file && !portReady()) return;
   const auto walk = chooseArea(id, link.akcja, true);
   if (!walk) return;
   if (file) {
@@ -33,10 +30,7 @@ void Commands::area(int id) {
 
 void Commands::changesArea(int id, const std::function<void(const BlockWalk&)>& start) {
   if (engine_.link().status != _idle_) return;
-  if (!portOpen()) {
-    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
-    return;
-  }
+  if (!portReady()) return;
   if (const auto walk = chooseArea(id, _write_, false)) start(*walk);
 }
 
@@ -59,8 +53,8 @@ std::optional<BlockWalk> Commands::chooseArea(int id, _akcja action, bool record
         break;
       }
       // Bring the last range back into the scenes (after a settings or MIDI run it names those).
-      walk.from = link.AdresOd > kLastSceneUnit ? 0 : link.AdresOd;
-      walk.to = link.AdresDo < walk.from || link.AdresDo > kLastSceneUnit ? kLastSceneUnit : link.AdresDo;
+      walk.from = link.AdresOd > kLastScene ? 0 : link.AdresOd;
+      walk.to = link.AdresDo < walk.from || link.AdresDo > kLastScene ? kLastScene : link.AdresDo;
       if (!file && !chooseRange(walk.from, walk.to)) {
         // Nothing starts, but "&Powtórz" would repeat this command over the range the dialog opened on.
         if (recordCancel) engine_.recordAreaCommand(walk);
@@ -76,13 +70,16 @@ void Commands::repeat() {
   engine_.startBlocks({link.exakcja, link.AdresOd, link.AdresDo, false});
 }
 
+bool Commands::portReady() {
+  if (portOpen()) return true;
+  host_.messageBox(Texts::kNoPort, Texts::kCaptionWarning, Buttons::Ok, Icon::Exclamation,
+                   MessageKind::NoPort);
+  return false;
+}
+
 bool Commands::firmwareAllowed() {
   if (engine_.link().status != _idle_) return false;
-  if (!portOpen()) {
-    host_.messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
-    return false;
-  }
-  return true;
+  return portReady();
 }
 
 }  // namespace kavira

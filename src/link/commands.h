@@ -36,9 +36,6 @@ enum CommandId : int {
   kIdFirstPort = 201,  // 201 + index in the port list
 };
 
-inline constexpr const char* kTextNoPort = Texts::kNoPort;
-inline constexpr const char* kCaptionWarning = Texts::kCaptionWarning;
-
 class Commands {
  public:
   Commands(TransferEngine& engine, Host& host) : engine_(engine), host_(host) {}
@@ -65,6 +62,8 @@ class Commands {
   void restart() { engine_.restart(); }
   // 110 "&Instalowanie" and 111 "We&ryfikacja": checks before the update loader runs; true when it may.
   bool firmwareAllowed();
+  // Whether a serial port is open; when none is, the box that says a port must be chosen.
+  bool portReady();
 
  private:
   // The walk of an area command for `action`, from the range dialog where it has one.

@@ -3,16 +3,10 @@
 #include <algorithm>
 
 #include "link/block_layout.h"
+#include "model/little_endian.h"
 
 namespace kavira {
 namespace {
-
-constexpr std::uint8_t Low(std::uint32_t v) {
-  return static_cast<std::uint8_t>(v & 0xFFU);
-}
-constexpr std::uint8_t High(std::uint32_t v) {
-  return static_cast<std::uint8_t>((v >> 8) & 0xFFU);
-}
 
 std::size_t MidiFirstKey(std::uint32_t block) {
   return (block - kFirstMidiBlock) * (kBlockBytes / 2);
@@ -24,8 +18,8 @@ Frame LongFrame(std::uint8_t command, std::uint8_t space, std::uint32_t address,
   Frame f;
   f.bytes[0] = command;
   f.bytes[1] = space;
-  f.bytes[2] = Low(address);
-  f.bytes[3] = High(address);
+  f.bytes[2] = LowByte(address);
+  f.bytes[3] = HighByte(address);
   f.bytes[4] = count;
   std::copy(data.begin(), data.end(), f.bytes.begin() + 5);
   f.size = data.size() + CtrlCnt;
@@ -53,20 +47,20 @@ BlockData EncodeBlock(const ControllerImage& image, std::uint32_t block) {
       if (f.block != block) continue;
       auto* out = data.data() + f.index;
       switch (f.item) {
-        case SettingsItem::Filler:
+        case ImageItem::Filler:
           std::fill_n(out, f.length, kFillerByte);
           break;
-        case SettingsItem::ExtraMode:
-          out[0] = Low(image.ExtraMode);
+        case ImageItem::ExtraMode:
+          out[0] = LowByte(image.ExtraMode);
           break;
-        case SettingsItem::SlowMode:
+        case ImageItem::SlowMode:
           out[0] = image.SlowMode != 0 ? 1 : 0;
           break;
-        case SettingsItem::StrobScene:
-        case SettingsItem::FogScene:
-        case SettingsItem::ExtraScene:
-          out[0] = Low(ItemWord(image, f.item));
-          out[1] = High(ItemWord(image, f.item));
+        case ImageItem::StrobScene:
+        case ImageItem::FogScene:
+        case ImageItem::ExtraScene:
+          out[0] = LowByte(ItemWord(image, f.item));
+          out[1] = HighByte(ItemWord(image, f.item));
           break;
         default:
           for (std::size_t i = 0; i < f.length; ++i)
@@ -76,8 +70,8 @@ BlockData EncodeBlock(const ControllerImage& image, std::uint32_t block) {
   } else {
     const std::size_t key = MidiFirstKey(block);
     for (std::size_t j = 0; j < kBlockBytes / 2; ++j) {
-      data[2 * j] = Low(image.Midi.at(key + j).word);
-      data[2 * j + 1] = High(image.Midi.at(key + j).word);
+      data[2 * j] = LowByte(image.Midi.at(key + j).word);
+      data[2 * j + 1] = HighByte(image.Midi.at(key + j).word);
     }
   }
   return data;
@@ -93,18 +87,18 @@ void DecodeBlock(ControllerImage& image, std::uint32_t block, ByteView data) {
       if (f.block != block) continue;
       const auto* in = data.data() + f.index;
       switch (f.item) {
-        case SettingsItem::Filler:
+        case ImageItem::Filler:
           break;
-        case SettingsItem::ExtraMode:
+        case ImageItem::ExtraMode:
           image.ExtraMode = in[0];
           break;
-        case SettingsItem::SlowMode:
+        case ImageItem::SlowMode:
           image.SlowMode = in[0] != 0 ? kSlowModeOn : 0;
           break;
-        case SettingsItem::StrobScene:
-        case SettingsItem::FogScene:
-        case SettingsItem::ExtraScene:
-          ItemWord(image, f.item) = static_cast<std::uint16_t>(in[0] | (in[1] << 8));
+        case ImageItem::StrobScene:
+        case ImageItem::FogScene:
+        case ImageItem::ExtraScene:
+          ItemWord(image, f.item) = Le16(in);
           break;
         default:
           for (std::size_t i = 0; i < f.length; ++i)
@@ -114,7 +108,7 @@ void DecodeBlock(ControllerImage& image, std::uint32_t block, ByteView data) {
   } else if (block < kBlockCount) {
     const std::size_t key = MidiFirstKey(block);
     for (std::size_t j = 0; j < kBlockBytes / 2; ++j) {
-      image.Midi.at(key + j).word = static_cast<std::uint16_t>(data[2 * j] | (data[2 * j + 1] << 8));
+      image.Midi.at(key + j).word = Le16(data.data() + 2 * j);
     }
   }
 }
@@ -135,7 +129,7 @@ Frame BuildFirmwareFrame(const pgmline_& line, bool write) {
       line.Adres > 0xFFFFU ? static_cast<std::uint8_t>(kSpaceFirmware | kSpaceHighBit) : kSpaceFirmware;
   const std::size_t n = std::min<std::size_t>(line.cnt, kFirmwareLineMax);
   const ByteView code = write ? ByteView(line.code.data(), n) : ByteView{};
-  return LongFrame(write ? kCmdWrite : kCmdRead, space, line.Adres, Low(line.cnt), code);
+  return LongFrame(write ? kCmdWrite : kCmdRead, space, line.Adres, LowByte(line.cnt), code);
 }
 
 Frame ShortFrame(const std::array<std::uint8_t, 3>& bytes) {
@@ -160,17 +154,17 @@ ReplyCheck AcceptDataReply(ByteView received, std::uint32_t Adres) {
   const bool lengthOk = received.size() == expected;
   r.ok = lengthOk && r.chksum == 0 && !nak && r.AdresGot == Adres;
   if (r.ok) return r;
-  std::string why;
+  Message why;
   if (nak) {
-    why = kTextNak;
+    why = Message::Text(kTextNak);
   } else if (!lengthOk) {
-    why = Format(Texts::kNoData, {std::to_string(received.size())});
+    why = Message(Texts::kNoData, {std::to_string(received.size())});
   } else if (r.chksum != 0) {
-    why = Format(Texts::kChecksum, {std::to_string(r.chksum)});
+    why = Message(Texts::kChecksum, {std::to_string(r.chksum)});
   } else {
-    why = Format(Texts::kReturnAddress, {std::to_string(r.AdresGot)});
+    why = Message(Texts::kReturnAddress, {std::to_string(r.AdresGot)});
   }
-  r.failure = Format(Texts::kLinkFailure, {why});
+  r.failure = Message(Texts::kLinkFailure, {why});
   return r;
 }
 
@@ -180,7 +174,7 @@ bool FitsRequest(ByteView reply, RequestKind kind, std::uint32_t Adres, std::uin
     case RequestKind::SceneBlock:
       return reply[1] == kSpaceImage && reply[4] == kBlockBytes;
     case RequestKind::SettingsBlock:
-      return reply[1] == kSpaceImage && reply[2] == Low(Adres) && reply[3] == High(Adres) &&
+      return reply[1] == kSpaceImage && reply[2] == LowByte(Adres) && reply[3] == HighByte(Adres) &&
              reply[4] == kBlockBytes;
     case RequestKind::Version:
       return reply[1] == kSpaceVersion && reply[2] == 0 && reply[3] == 0 && reply[4] == kVersionDataCount;

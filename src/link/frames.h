@@ -14,6 +14,7 @@
 
 #include "model/controller_image.h"
 #include "model/firmware_line.h"
+#include "model/message.h"
 #include "model/texts.h"
 
 namespace kavira {
@@ -29,7 +30,6 @@ inline constexpr std::uint32_t kSecondSettingsBlock = 2045;
 inline constexpr std::uint32_t kFirstMidiBlock = 2046;
 inline constexpr std::uint32_t kSettingsUnit = 1022;  // AdresOd/AdresDo naming the settings blocks
 inline constexpr std::uint32_t kMidiUnit = 1023;      // ... and the MIDI blocks
-inline constexpr std::uint32_t kLastSceneUnit = 1021;
 
 // Command bytes.
 inline constexpr std::uint8_t kCmdWrite = 0x11;
@@ -90,7 +90,7 @@ struct ReplyCheck {
   std::uint32_t AdresGot = 0;
   int DataCnt = 0;  // the count the reply declares
   int chksum = 0;
-  std::string failure;  // "Błąd komunikacji : ..." when not ok
+  Message failure;  // "Błąd komunikacji : ..." when not ok
 };
 ReplyCheck AcceptDataReply(ByteView received, std::uint32_t Adres);
 
@@ -101,6 +101,5 @@ bool FitsRequest(ByteView reply, RequestKind kind, std::uint32_t Adres, std::uin
 
 // What a refused answer is called in "Błąd komunikacji : NAK".
 inline constexpr const char* kTextNak = "NAK";
-inline constexpr const char* kTextProtocol = Texts::kProtocol;
 
 }  // namespace kavira

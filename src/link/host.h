@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/message.h"
 #include "model/texts.h"
 
 namespace kavira {
@@ -54,7 +55,7 @@ inline constexpr FileFilter szFilter[] = {
 
 struct FileRequest {
   bool save = false;
-  std::string title;        // Tytul
+  Message title;            // Tytul
   int filterIndex = 1;      // 1-5 into szFilter
   std::string defaultExt;   // without the point; may be empty
   std::string initialName;  // NazwaPliku as it stands
@@ -64,12 +65,12 @@ class Host {
  public:
   virtual ~Host() = default;
   // A modal box owned by the main window; returns the button pressed (closing counts as Cancel, No
-  // or Abort, whichever the buttons offer; Ok for a plain box). The text and caption are the catalogue's
-  // Polish texts (model/texts.h); a Host that shows them in another language translates them.
-  virtual Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+  // or Abort, whichever the buttons offer; Ok for a plain box). The text and caption are catalogue texts
+  // with their arguments (model/message.h); a Host that shows them in another language translates them.
+  virtual Answer messageBox(const Message& text, const Message& caption, Buttons buttons, Icon icon,
                             MessageKind kind) = 0;
   // Text of a status bar part 0-3 (texts that begin with a tab are centred).
-  virtual void setStatusText(int part, std::string_view text) = 0;
+  virtual void setStatusText(int part, const Message& text) = 0;
   // Position 0-100 of the progress bar.
   virtual void setProgress(int position) = 0;
   // Enable or grey an entry of the "Akcje" menu by position.

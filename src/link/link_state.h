@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "link/frames.h"
 #include "model/firmware_line.h"
 #include "model/texts.h"
 
@@ -32,17 +33,15 @@ inline constexpr std::array<const char*, 6> Obszary{Texts::kAreaScenes,   Texts:
 inline constexpr std::array<const char*, 6> Akcje{Texts::kActionWrite,    Texts::kActionRead,
                                                   Texts::kActionVerify,   Texts::kActionFileRead,
                                                   Texts::kActionFileSave, Texts::kNotApplicable};
-inline constexpr const char* kTextReady = Texts::kReady;
 inline constexpr const char* kNoVersion = "\tFW : N/A";
-// Texts that stand in parts 1 and 2 for a while: a file action runs, the scene editor is open, an
-// update file is being prepared and then installed.
-inline constexpr const char* kTextFile = Texts::kFile;
-inline constexpr const char* kTextEditing = Texts::kEditing;
-inline constexpr const char* kTextPreparing = Texts::kPreparing;
-inline constexpr const char* kTextUpdating = Texts::kUpdating;
 
 constexpr const char* AreaText(_obszar o) {
   return o >= _dane_ && o <= _reset_ ? Obszary[static_cast<unsigned>(o)] : "";
+}
+// The area a block belongs to: the scenes (blocks 0-2043), the settings (2044, 2045) or the MIDI
+// assignments (2046, 2047).
+constexpr _obszar AreaOfBlock(std::uint32_t block) {
+  return block >= kFirstMidiBlock ? _midi_ : block >= kFirstSettingsBlock ? _sync_ : _dane_;
 }
 constexpr const char* ActionText(_akcja a) {
   return a >= _write_ && a <= _NA_ ? Akcje[static_cast<unsigned>(a)] : "";

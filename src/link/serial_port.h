@@ -6,6 +6,7 @@
 // gives up after n x 120 ms + 120 ms. TimedPort implements these rules once; adapters derive from it.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -21,6 +22,17 @@ namespace kavira {
 constexpr std::chrono::nanoseconds LineTime(std::size_t bytes) {
   return std::chrono::nanoseconds(static_cast<long long>(bytes) * 11LL * 1'000'000'000LL / 38400LL);
 }
+
+// The failures that the line's own rules report, as opposed to the system's. Each port numbers them
+// as the system's serial calls number theirs (errno values by default; Win32 codes for the Windows
+// adapter), so that a "Kod błędu" box always names a code the system can describe in its own words.
+enum class LineError { NotOpen, Cancelled, TimedOut, Failed };
+
+// The errno values for them, which every port but the Windows one uses.
+inline constexpr int kLineNotOpen = EBADF;
+inline constexpr int kLineCancelled = ECANCELED;
+inline constexpr int kLineTimedOut = ETIMEDOUT;
+inline constexpr int kLineIoError = EIO;
 
 enum class IoState { Pending, Done, Failed };
 
@@ -61,6 +73,9 @@ class SerialPort {
   // the last purge (it may have cut an answer short) or the opening of the port (what the line
   // carried before is unknown). Nothing when none of these has happened.
   virtual std::optional<SteadyTime> lastUnsettled() const = 0;
+
+  // The code this port reports for a failure of the line's own rules.
+  virtual int errorCode(LineError error) const = 0;
 
   // A read ends as soon as what has arrived is exactly 06 03 F7 (an acknowledgement), instead of
   // waiting for the line to fall silent. No data reply or refusal starts with 06.

@@ -7,6 +7,20 @@
 
 namespace kavira {
 
+int TimedPort::errorCode(LineError error) const {
+  switch (error) {
+    case LineError::NotOpen:
+      return kLineNotOpen;
+    case LineError::Cancelled:
+      return kLineCancelled;
+    case LineError::TimedOut:
+      return kLineTimedOut;
+    case LineError::Failed:
+      break;
+  }
+  return kLineIoError;
+}
+
 void TimedPort::purge() {
   transportClear();
   unsettled_ = clock_.now();
@@ -18,7 +32,7 @@ void TimedPort::purge() {
 }
 
 int TimedPort::startWrite(std::span<const std::uint8_t> bytes) {
-  if (!isOpen()) return EBADF;
+  if (!isOpen()) return errorCode(LineError::NotOpen);
   if (error_ != 0) return error_;
   const int e = transportWrite(bytes);
   if (e != 0) return e;
@@ -29,7 +43,7 @@ int TimedPort::startWrite(std::span<const std::uint8_t> bytes) {
 }
 
 IoPoll TimedPort::pollWrite() {
-  if (!writing_) return {IoState::Failed, 0, error_ != 0 ? error_ : ECANCELED};
+  if (!writing_) return {IoState::Failed, 0, error_ != 0 ? error_ : errorCode(LineError::Cancelled)};
   if (error_ != 0) {
     writing_ = false;
     return {IoState::Failed, 0, error_};
@@ -40,13 +54,14 @@ IoPoll TimedPort::pollWrite() {
   }
   if (clock_.now() - writeStart_ >= TotalTimeout(writeCount_)) {
     writing_ = false;
-    return {IoState::Failed, writeCount_ - std::min(writeCount_, transportUnsent()), ETIMEDOUT};
+    return {IoState::Failed, writeCount_ - std::min(writeCount_, transportUnsent()),
+            errorCode(LineError::TimedOut)};
   }
   return {IoState::Pending, 0, 0};
 }
 
 int TimedPort::startRead(std::size_t n) {
-  if (!isOpen()) return EBADF;
+  if (!isOpen()) return errorCode(LineError::NotOpen);
   if (error_ != 0) return error_;
   reading_ = true;
   readWanted_ = n;
@@ -69,7 +84,7 @@ void TimedPort::takeInput() {
 
 IoPoll TimedPort::pollRead() {
   transportPump();
-  if (!reading_) return {IoState::Failed, 0, error_ != 0 ? error_ : ECANCELED};
+  if (!reading_) return {IoState::Failed, 0, error_ != 0 ? error_ : errorCode(LineError::Cancelled)};
   takeInput();
   if (error_ != 0) {
     reading_ = false;
@@ -138,7 +153,7 @@ void TimedPort::deliver(std::span<const std::uint8_t> bytes) {
 }
 
 void TimedPort::fail(int error) {
-  error_ = error != 0 ? error : EIO;
+  error_ = error != 0 ? error : errorCode(LineError::Failed);
 }
 
 void TimedPort::reset() {

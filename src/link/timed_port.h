@@ -35,6 +35,7 @@ class TimedPort : public SerialPort {
   std::optional<SteadyTime> lastReceived() const override { return lastArrival_; }
   std::optional<SteadyTime> lastUnsettled() const override { return unsettled_; }
   void setFastAck(bool on) override { fastAck_ = on; }
+  int errorCode(LineError error) const override;
 
  protected:
   // The transport: queue bytes for sending (0 or an error code), bytes queued but not yet sent,

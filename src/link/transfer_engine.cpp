@@ -126,14 +126,14 @@ void TransferEngine::beginRun(_status first) {
   }
   pendingError_ = 0;
   quietWait_ = false;
-  walkKind_ = WalkKind::Blocks;
+  walk_.reset();
   if (first == _init_) waitForQuiet(std::nullopt);
   link_.status = first;
 }
 
 void TransferEngine::recordArea(const BlockWalk& walk) {
   link_.VerifyOK = 1;
-  link_.obszar = walk.from == kSettingsUnit ? _sync_ : walk.from == kMidiUnit ? _midi_ : _dane_;
+  link_.obszar = AreaOfBlock(2 * walk.from);
   link_.exakcja = walk.action;
   link_.exobszar = link_.obszar;
   link_.AdresOd = walk.from;
@@ -179,7 +179,6 @@ void TransferEngine::startVersion() {
   link_.obszar = _version_;
   link_.Adres = 0;
   link_.wszystko = 0;
-  DataCnt = 2;
   beginRun(_init_);
 }
 
@@ -213,14 +212,14 @@ void TransferEngine::goIdle() {
   host_.repaint();
 }
 
-void TransferEngine::endRun(const std::string& text, Icon icon, MessageKind kind) {
-  host_.messageBox(text, kCaptionFailure, Buttons::Ok, icon, kind);
+void TransferEngine::endRun(const Message& text, Icon icon, MessageKind kind) {
+  host_.messageBox(text, Texts::kCaptionFailure, Buttons::Ok, icon, kind);
   goIdle();
 }
 
 void TransferEngine::startSending(ByteView frame) {
   link_.status = _sending_;
-  pendingError_ = port_ != nullptr ? port_->startWrite(frame) : EBADF;
+  pendingError_ = port_ != nullptr ? port_->startWrite(frame) : kLineNotOpen;
 }
 
 void TransferEngine::stepInit() {
@@ -236,17 +235,16 @@ void TransferEngine::stepInit() {
     case _dane_:
     case _sync_:
     case _midi_: {
-      if (walkKind_ != WalkKind::Blocks) {
-        initChanges();
+      if (walk_) {
+        initWalk();
         return;
       }
       if (link_.Adres >= kBlockCount || link_.AdresOd > link_.AdresDo || link_.AdresDo >= kBlockCount / 2) {
-        endRun(kTextProgramError, Icon::Stop, MessageKind::ProgramError);
+        endRun(Texts::kProgramError, Icon::Stop, MessageKind::ProgramError);
         return;
       }
       const bool write = link_.akcja == _write_;
       OutBuffer = BuildBlockFrame(image_, link_.Adres, write);
-      DataCnt = write ? static_cast<int>(kBlockBytes) : 0;
       startSending(OutBuffer.view());
       host_.enableMenuEntry(kEntryRepeat, true);
       return;
@@ -258,14 +256,13 @@ void TransferEngine::stepInit() {
     case _upg_: {
       if (!link_.pgmlines || link_.upgline >= link_.pgmlines->size()) {
         // Only a starter that broke its contract gets here: say so once and stop.
-        endRun(kTextProgramError, Icon::Stop, MessageKind::ProgramError);
+        endRun(Texts::kProgramError, Icon::Stop, MessageKind::ProgramError);
         return;
       }
       const pgmline_& line = (*link_.pgmlines)[link_.upgline];
       const bool write = link_.akcja == _write_;
       link_.Adres = line.Adres;
       OutBuffer = BuildFirmwareFrame(line, write);
-      DataCnt = write ? static_cast<int>(std::min(line.cnt, kFirmwareLineMax)) : 0;
       startSending(OutBuffer.view());
       return;
     }
@@ -281,12 +278,13 @@ void TransferEngine::stepInit() {
 
 void TransferEngine::stepSending() {
   IoPoll p{IoState::Failed, 0, pendingError_};
-  if (pendingError_ == 0) p = port_ != nullptr ? port_->pollWrite() : IoPoll{IoState::Failed, 0, EBADF};
+  if (pendingError_ == 0)
+    p = port_ != nullptr ? port_->pollWrite() : IoPoll{IoState::Failed, 0, kLineNotOpen};
   pendingError_ = 0;
   if (p.state == IoState::Pending) return;
   if (p.state == IoState::Failed) {
-    host_.messageBox(Format(Texts::kSystemError, {std::to_string(p.error)}), kCaptionFailure, Buttons::Ok,
-                     Icon::Stop, MessageKind::SystemError);
+    host_.messageBox(Message(Texts::kSystemError, {std::to_string(p.error)}), Texts::kCaptionFailure,
+                     Buttons::Ok, Icon::Stop, MessageKind::SystemError);
     if (port_ != nullptr) port_->purge();
     goIdle();
     return;
@@ -314,12 +312,12 @@ void TransferEngine::stepSending() {
 
 void TransferEngine::stepReceiving() {
   IoPoll p{IoState::Failed, 0, pendingError_};
-  if (pendingError_ == 0) p = port_ != nullptr ? port_->pollRead() : IoPoll{IoState::Failed, 0, EBADF};
+  if (pendingError_ == 0) p = port_ != nullptr ? port_->pollRead() : IoPoll{IoState::Failed, 0, kLineNotOpen};
   pendingError_ = 0;
   if (p.state == IoState::Pending) return;
   if (p.state == IoState::Failed) {
     // Every failed read is reported and ends the run, whatever had arrived before it failed.
-    endRun(Format(Texts::kSystemError, {std::to_string(p.error)}), Icon::Stop, MessageKind::SystemError);
+    endRun(Message(Texts::kSystemError, {std::to_string(p.error)}), Icon::Stop, MessageKind::SystemError);
     return;
   }
   const ByteView got = port_->received();
@@ -333,17 +331,23 @@ void TransferEngine::stepReceiving() {
 }
 
 void TransferEngine::handleWriteAnswer() {
-  if (!IsAck(InBuffer.view())) {
-    offerRetry(Format(Texts::kLinkFailure, {kTextNak}));
+  const ByteView answer = InBuffer.view();
+  if (!IsAck(answer)) {
+    // A refusal, or a wrong answer, is a NAK; an answer that did not come (or not whole) is missing
+    // data, as a read calls it, so that a dead line is not taken for a controller that says no.
+    const bool missing = answer.size() < kAckFrame.size() && (answer.empty() || answer[0] != kCmdNak);
+    offerRetry(Message(
+        Texts::kLinkFailure,
+        {missing ? Message(Texts::kNoData, {std::to_string(answer.size())}) : Message::Text(kTextNak)}));
     return;
   }
-  if (walkKind_ != WalkKind::Blocks && link_.obszar <= _midi_) changesAcknowledged();
+  if (walk_ && link_.obszar <= _midi_) walk_->acknowledged();
   link_.status = _loop_;
   host_.repaint();
 }
 
-void TransferEngine::offerRetry(const std::string& text) {
-  const Answer a = host_.messageBox(text, kCaptionFailure, Buttons::RetryCancel, Icon::Exclamation,
+void TransferEngine::offerRetry(const Message& text) {
+  const Answer a = host_.messageBox(text, Texts::kCaptionFailure, Buttons::RetryCancel, Icon::Exclamation,
                                     MessageKind::LinkFailure);
   if (a == Answer::Retry) {
     link_.status = _init_;
@@ -383,7 +387,7 @@ void TransferEngine::handleDataReply() {
       break;
   }
   if (!FitsRequest(InBuffer.view(), kind, link_.Adres, lineCnt)) {
-    host_.messageBox(kTextProtocol, kCaptionFailure, Buttons::Ok, Icon::Exclamation,
+    host_.messageBox(Texts::kProtocol, Texts::kCaptionFailure, Buttons::Ok, Icon::Exclamation,
                      MessageKind::ProtocolError);
     goIdle();
     return;
@@ -394,8 +398,17 @@ void TransferEngine::handleDataReply() {
     case _sync_:
     case _midi_:
       link_.status = _loop_;
-      if (walkKind_ != WalkKind::Blocks) {
-        changesReply(data);
+      if (walk_) {
+        switch (walk_->received(data, host_, link_.VerifyOK)) {
+          case AreaWalk::Reply::Next:
+            break;
+          case AreaWalk::Reply::Again:
+            link_.status = _init_;
+            break;
+          case AreaWalk::Reply::Stop:
+            goIdle();
+            break;
+        }
       } else if (link_.akcja == _read_) {
         DecodeBlock(image_, link_.Adres, data);
       } else if (link_.akcja == _verify_ &&
@@ -405,7 +418,7 @@ void TransferEngine::handleDataReply() {
       return;
     case _version_:
       link_.HFirmWareVer = ComposeVersionText(data[0], data[1], data[2]);
-      host_.setStatusText(kPartFirmware, link_.HFirmWareVer);
+      host_.setStatusText(kPartFirmware, Message::Text(link_.HFirmWareVer));
       link_.PBpos = 100;
       host_.setProgress(link_.PBpos);
       link_.status = _idle_;
@@ -434,8 +447,8 @@ void TransferEngine::stepLoop() {
     case _dane_:
     case _sync_:
     case _midi_:
-      if (walkKind_ != WalkKind::Blocks) {
-        loopChanges();
+      if (walk_) {
+        loopWalk();
       } else {
         loopBlocks();
       }
@@ -450,8 +463,7 @@ void TransferEngine::stepLoop() {
 
 void TransferEngine::loopBlocks() {
   ++link_.Adres;
-  if (link_.Adres == kFirstSettingsBlock) link_.obszar = _sync_;
-  if (link_.Adres == kFirstMidiBlock) link_.obszar = _midi_;
+  if (link_.Adres < kBlockCount) link_.obszar = AreaOfBlock(link_.Adres);
   if (link_.Adres > 2 * link_.AdresDo + 1) {
     link_.status = _idle_;
     link_.wszystko = 0;
@@ -489,167 +501,72 @@ void TransferEngine::loopFirmware() {
   host_.setProgress(link_.PBpos);
 }
 
-void TransferEngine::startChanges(const BlockWalk& area) {
-  std::vector<KnownBlock> blocks;
-  for (std::uint32_t b = 2 * area.from; b <= 2 * area.to + 1 && b < kBlockCount; ++b)
-    blocks.push_back({b, {}});
-  startChangesWalk(WalkKind::Changes, area, std::move(blocks));
+const ChangesReport& TransferEngine::changes() const {
+  static const ChangesReport none;
+  return walk_ ? walk_->report() : none;
 }
 
-void TransferEngine::startSince(const BlockWalk& area, std::vector<KnownBlock> known) {
-  startChangesWalk(WalkKind::Since, area, std::move(known));
-}
-
-void TransferEngine::startUndo(const BlockWalk& area, std::vector<KnownBlock> known) {
-  startChangesWalk(WalkKind::Undo, area, std::move(known));
-}
-
-void TransferEngine::startChangesWalk(WalkKind kind, const BlockWalk& area, std::vector<KnownBlock> known) {
-  // Blocks outside the memory are no part of any walk.
-  std::erase_if(known, [](const KnownBlock& k) { return k.block >= kBlockCount; });
-  walkBlocks_ = std::move(known);
-  if (kind == WalkKind::Undo) {
-    undoImage_ = std::make_unique<ControllerImage>();
-    for (const KnownBlock& k : walkBlocks_)
-      DecodeBlock(*undoImage_, k.block, k.bytes);
-  } else {
-    undoImage_.reset();
-  }
-  walkIndex_ = 0;
-  writtenIndexes_.clear();
-  readBackIndex_ = 0;
-  report_ = ChangesReport{};
-  report_.kind = kind;
+void TransferEngine::startChangesWalk(ChangesRequest request) {
   link_.VerifyOK = 1;
   link_.wszystko = 0;
   link_.akcja = _write_;
-  link_.obszar = area.from == kSettingsUnit ? _sync_ : area.from == kMidiUnit ? _midi_ : _dane_;
-  link_.Adres = walkBlocks_.empty() ? 2 * area.from : walkBlocks_.front().block;
   beginRun(_init_);
-  walkKind_ = kind;
-  phase_ = ChangesPhase::Compare;
-  enterChangesBlock();
+  walk_ = std::make_unique<ChangesWalk>(image_, std::move(request),
+                                        [this](std::uint32_t block, ByteView previous) {
+                                          return beforeWrite ? beforeWrite(block, previous) : Message();
+                                        });
+  link_.Adres = walk_->block();
+  link_.obszar = AreaOfBlock(link_.Adres);
 }
 
-void TransferEngine::enterChangesBlock() {
-  journaled_ = false;
-  const std::vector<KnownBlock>& list = walkBlocks_;
-  std::uint32_t block = 0;
-  if (phase_ == ChangesPhase::ReadBack || readBackIndex_ > 0 || walkIndex_ >= list.size()) {
-    phase_ = ChangesPhase::ReadBack;
-    if (readBackIndex_ < writtenIndexes_.size()) block = list[writtenIndexes_[readBackIndex_]].block;
-  } else {
-    phase_ = walkKind_ == WalkKind::Since ? ChangesPhase::Write : ChangesPhase::Compare;
-    block = list[walkIndex_].block;
-    if (walkKind_ == WalkKind::Since) previous_ = list[walkIndex_].bytes;
+void TransferEngine::initWalk() {
+  const AreaWalk::Frame f = walk_->frame();
+  switch (f.kind) {
+    case AreaWalk::Frame::End:
+      finishWalk();
+      return;
+    case AreaWalk::Frame::Failed:
+      endRun(f.failure, Icon::Stop, MessageKind::FileFailure);
+      return;
+    case AreaWalk::Frame::Write:
+      link_.akcja = _write_;
+      OutBuffer = BuildBlockWriteFrame(f.block, f.bytes);
+      break;
+    case AreaWalk::Frame::Read:
+      link_.akcja = _verify_;
+      OutBuffer = BuildBlockFrame(image_, f.block, false);
+      break;
   }
-  link_.Adres = block;
-  link_.obszar = block >= kFirstMidiBlock ? _midi_ : block >= kFirstSettingsBlock ? _sync_ : _dane_;
-}
-
-void TransferEngine::initChanges() {
-  const bool readBackDone = phase_ == ChangesPhase::ReadBack && readBackIndex_ >= writtenIndexes_.size();
-  if (readBackDone) {
-    // Nothing (more) to read back: the walk is over.
-    link_.status = _loop_;
-    loopChanges();
-    return;
-  }
-  const std::uint32_t block = link_.Adres;
-  if (phase_ == ChangesPhase::Write) {
-    if (!journaled_) {
-      // The write-ahead rule: the previous content is kept before the write frame goes.
-      const std::string failure = beforeWrite ? beforeWrite(block, previous_) : std::string();
-      if (!failure.empty()) {
-        endRun(failure, Icon::Stop, MessageKind::FileFailure);
-        return;
-      }
-      journaled_ = true;
-    }
-    link_.akcja = _write_;
-    OutBuffer = walkKind_ == WalkKind::Undo ? BuildBlockWriteFrame(block, walkBlocks_[walkIndex_].bytes)
-                                            : BuildBlockFrame(image_, block, true);
-  } else {
-    link_.akcja = _verify_;
-    OutBuffer = BuildBlockFrame(image_, block, false);
-  }
+  link_.Adres = f.block;
+  link_.obszar = AreaOfBlock(f.block);
   host_.setStatusText(kPartArea, AreaText(link_.obszar));
-  DataCnt = link_.akcja == _write_ ? static_cast<int>(kBlockBytes) : 0;
   startSending(OutBuffer.view());
   host_.enableMenuEntry(kEntryStop, true);
 }
 
-void TransferEngine::changesReply(ByteView data) {
-  const std::uint32_t block = link_.Adres;
-  if (phase_ == ChangesPhase::Compare) {
-    const KnownBlock& k = walkBlocks_[walkIndex_];
-    const bool differs = walkKind_ == WalkKind::Undo ? !std::equal(data.begin(), data.end(), k.bytes.begin())
-                                                     : BlockDiffers(image_, block, data);
-    if (!differs) {
-      ++report_.equal;
-      return;  // _loop_: the next block
-    }
-    std::copy_n(data.begin(), kBlockBytes, previous_.begin());
-    // The same block is written next, at once (the line is quiet: its answer has just arrived).
-    phase_ = ChangesPhase::Write;
-    link_.status = _init_;
+void TransferEngine::loopWalk() {
+  const bool more = walk_->advance();
+  link_.PBpos = walk_->progress();
+  if (!more) {
+    finishWalk();
     return;
   }
-  // Read back.
-  const KnownBlock& k = walkBlocks_[writtenIndexes_[readBackIndex_]];
-  const ControllerImage& wanted = walkKind_ == WalkKind::Undo ? *undoImage_ : image_;
-  if (VerifyBlock(wanted, block, data, host_, link_.VerifyOK) == BlockVerdict::Stop) {
-    goIdle();
-    return;
-  }
-  if (walkKind_ == WalkKind::Undo && link_.VerifyOK != 0 &&
-      !std::equal(data.begin(), data.end(), k.bytes.begin())) {
-    // Bytes that the verification rules pass over (the filler) differ from the journal's.
-    link_.VerifyOK = 0;
-    const std::string text =
-        Format(Texts::kUndoBlockDiffers, {std::to_string(block)}) + "\n" + kVerifyQuestion;
-    if (host_.messageBox(text, kVerifyCaption, Buttons::YesNo, Icon::Exclamation,
-                         MessageKind::VerifyDifference) != Answer::Yes) {
-      goIdle();
-    }
-  }
-}
-
-void TransferEngine::changesAcknowledged() {
-  ++report_.written;
-  writtenIndexes_.push_back(walkIndex_);
-}
-
-TransferEngine::ChangesCount TransferEngine::changesCount() const {
-  if (phase_ == ChangesPhase::ReadBack)
-    return {true, std::min<std::uint64_t>(readBackIndex_, writtenIndexes_.size()), writtenIndexes_.size()};
-  return {false, std::min<std::uint64_t>(walkIndex_, walkBlocks_.size()), walkBlocks_.size()};
-}
-
-void TransferEngine::loopChanges() {
-  if (phase_ == ChangesPhase::ReadBack) {
-    if (readBackIndex_ < writtenIndexes_.size()) ++readBackIndex_;
-  } else {
-    ++walkIndex_;
-  }
-  const std::size_t total = walkBlocks_.size() + writtenIndexes_.size();
-  const std::size_t done = walkIndex_ + readBackIndex_;
-  link_.PBpos = total != 0 ? static_cast<int>(std::min<std::size_t>(done, total) * 100U / total) : 100;
-  if (walkIndex_ >= walkBlocks_.size() && readBackIndex_ >= writtenIndexes_.size()) {
-    link_.status = _idle_;
-    link_.wszystko = 0;
-    report_.finished = true;
-    report_.readBackOk = link_.VerifyOK != 0;
-    host_.enableMenuEntry(kEntryStop, false);
-    host_.repaint();
-    host_.setProgress(link_.PBpos);
-    if (changesEnded) changesEnded(report_);
-    return;
-  }
-  enterChangesBlock();
+  link_.Adres = walk_->block();
+  link_.obszar = AreaOfBlock(link_.Adres);
   link_.status = _init_;
   host_.repaint();
   host_.setProgress(link_.PBpos);
+}
+
+void TransferEngine::finishWalk() {
+  link_.status = _idle_;
+  link_.wszystko = 0;
+  link_.PBpos = walk_->progress();
+  walk_->finish(link_.VerifyOK != 0);
+  host_.enableMenuEntry(kEntryStop, false);
+  host_.repaint();
+  host_.setProgress(link_.PBpos);
+  if (changesEnded) changesEnded(walk_->report());
 }
 
 void TransferEngine::stepFile() {

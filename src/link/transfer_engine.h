@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "link/changes_walk.h"
 #include "link/clock.h"
 #include "link/frames.h"
 #include "link/host.h"
@@ -23,9 +24,6 @@
 #include "model/controller_image.h"
 
 namespace kavira {
-
-inline constexpr const char* kTextProgramError = Texts::kProgramError;
-inline constexpr const char* kCaptionFailure = Texts::kCaptionFailure;
 
 // The status-bar text of the firmware version from the three data bytes of the version reply, e.g.
 // "\tFW : 1.05A".
@@ -37,33 +35,6 @@ struct BlockWalk {
   std::uint32_t from = 0;  // AdresOd: scene 0-1021, 1022 the settings, 1023 the MIDI assignments
   std::uint32_t to = 0;    // AdresDo, not below `from`
   bool all = false;        // wszystko: "&Wszystko", scenes, settings and MIDI in one walk
-};
-
-// The kind of block walk. The original walks (Blocks) read, write or verify every block of an area.
-// The changes walks write only the blocks whose content must change, each one right after the
-// previous content has been handed to the engine's write-ahead hook, and read back what they wrote:
-//   Changes: reads every block of the area and writes those that differ from the image (by the
-//            verification rules);
-//   Since:   reads nothing first: writes the listed blocks from the image (the caller knows what the
-//            controller holds);
-//   Undo:    reads the listed blocks and writes back, byte for byte, those that differ from the bytes
-//            given.
-enum class WalkKind { Blocks, Changes, Since, Undo };
-
-// A block with 128 data bytes: what the controller is known to hold (Since), or what it must hold
-// again (Undo).
-struct KnownBlock {
-  std::uint32_t block = 0;
-  BlockData bytes{};
-};
-
-// What a changes walk did.
-struct ChangesReport {
-  WalkKind kind = WalkKind::Changes;
-  std::uint32_t written = 0;  // blocks written and acknowledged
-  std::uint32_t equal = 0;    // blocks the controller already held, left alone
-  bool finished = false;      // walked to the end, read back included
-  bool readBackOk = false;    // every block written read back as it should (when finished)
 };
 
 class TransferEngine {
@@ -100,27 +71,27 @@ class TransferEngine {
   void startFirmware(FirmwareImage lines, bool verifyOnly);
   // Reads the firmware version (start-up, "&Auto", a port choice).
   void startVersion();
-  // The changes walks over the area of `area` (its action is not used). They are not area commands:
-  // "&Powtórz" keeps the last one. Since writes the blocks of `known` (each with what the controller
-  // holds now); Undo makes the controller hold `known` again.
-  void startChanges(const BlockWalk& area);
-  void startSince(const BlockWalk& area, std::vector<KnownBlock> known);
-  void startUndo(const BlockWalk& area, std::vector<KnownBlock> known);
-  // The kind of the walk that runs or ran last, and what a changes walk did.
-  WalkKind walkKind() const { return walkKind_; }
-  const ChangesReport& changes() const { return report_; }
-  // How far a changes walk has come in its present pass: blocks compared (or, with Since, written)
-  // out of the blocks to walk, then blocks read back out of those written.
-  struct ChangesCount {
-    bool readingBack = false;
-    std::uint64_t done = 0;
-    std::uint64_t total = 0;
-  };
-  ChangesCount changesCount() const;
-  // The write-ahead hook of the changes walks: called with a block's previous 128 bytes before its
-  // write frame is sent (once per block, not again for a retry). A non-empty text means the bytes
-  // could not be kept: the block is not written, and the run ends with that text in a box.
-  std::function<std::string(std::uint32_t block, ByteView previous)> beforeWrite;
+  // A changes walk (changes_walk.h). It is no area command: "&Powtórz" keeps the last one.
+  void startChangesWalk(ChangesRequest request);
+  // The same over the area of `area` (its action is not used): Changes compares every block; Since
+  // writes the blocks of `known` (each with what the controller holds now); Undo makes the controller
+  // hold `known` again.
+  void startChanges(const BlockWalk& area) {
+    startChangesWalk({WalkKind::Changes, area.from, area.to, area.all, {}});
+  }
+  void startSince(const BlockWalk& area, std::vector<KnownBlock> known) {
+    startChangesWalk({WalkKind::Since, area.from, area.to, area.all, std::move(known)});
+  }
+  void startUndo(const BlockWalk& area, std::vector<KnownBlock> known) {
+    startChangesWalk({WalkKind::Undo, area.from, area.to, area.all, std::move(known)});
+  }
+  // The kind of the walk that runs or ran last (Blocks once another run has started), what a changes
+  // walk did, and how far it has come in its present pass.
+  WalkKind walkKind() const { return walk_ ? walk_->report().kind : WalkKind::Blocks; }
+  const ChangesReport& changes() const;
+  WalkCount changesCount() const { return walk_ ? walk_->count() : WalkCount{}; }
+  // The write-ahead hook of the changes walks (changes_walk.h).
+  WriteAheadHook beforeWrite;
   // A changes walk reached its end, read back included (not called for one that failed or stopped).
   std::function<void(const ChangesReport&)> changesEnded;
 
@@ -162,20 +133,17 @@ class TransferEngine {
   void handleDataReply();
   // The answer to a frame was refused or damaged: Retry sends the same frame again once the line
   // has fallen quiet; Cancel ends the run.
-  void offerRetry(const std::string& text);
+  void offerRetry(const Message& text);
   // A failure that ends the run with a box.
-  void endRun(const std::string& text, Icon icon, MessageKind kind);
+  void endRun(const Message& text, Icon icon, MessageKind kind);
   void goIdle();
   void startSending(ByteView frame);
   void loopBlocks();
   void loopFirmware();
-  // The changes walks.
-  void startChangesWalk(WalkKind kind, const BlockWalk& area, std::vector<KnownBlock> known);
-  void initChanges();
-  void changesReply(ByteView data);
-  void changesAcknowledged();
-  void loopChanges();
-  void enterChangesBlock();
+  // A plugged walk's frame, its end.
+  void initWalk();
+  void loopWalk();
+  void finishWalk();
   // Waits before a frame until the line is quiet: the first frame of a run, and one sent again.
   void waitForQuiet(std::optional<SteadyTime> since);
   bool waitingForQuiet() const;
@@ -191,18 +159,8 @@ class TransferEngine {
   const Clock& clock_;
   SerialPort* port_ = nullptr;
 
-  // The changes walk: the blocks to walk, then the blocks written, which are read back.
-  enum class ChangesPhase { Compare, Write, ReadBack };
-  WalkKind walkKind_ = WalkKind::Blocks;
-  ChangesPhase phase_ = ChangesPhase::Compare;
-  std::vector<KnownBlock> walkBlocks_;  // Changes: the area's blocks (bytes unused)
-  std::size_t walkIndex_ = 0;
-  std::vector<std::size_t> writtenIndexes_;  // into walkBlocks_
-  std::size_t readBackIndex_ = 0;
-  bool journaled_ = false;                      // the hook has the current block's previous bytes
-  BlockData previous_{};                        // the current block as the controller returned it
-  std::unique_ptr<ControllerImage> undoImage_;  // Undo: the bytes to restore, for the verify texts
-  ChangesReport report_;
+  // The walk plugged in for this run (a changes walk), or none for the engine's own walks.
+  std::unique_ptr<AreaWalk> walk_;
 
   int pendingError_ = 0;  // a write or read that could not start, reported by the next step
   bool quietWait_ = false;

@@ -5,6 +5,7 @@
 
 #include "link/block_layout.h"
 #include "model/hex_text.h"
+#include "model/little_endian.h"
 
 namespace kavira {
 namespace {
@@ -18,57 +19,60 @@ std::string Hex(unsigned v) {
   return HexText(v, 0, HexCase::Lower);
 }
 
-std::string Question() {
-  return std::string(" )\n") + kVerifyQuestion;
+Message Question() {
+  return Message::Text(" )\n") + Texts::kVerifyQuestion;
 }
 
-const char* SettingsTitle(SettingsItem item) {
+const char* SettingsTitle(ImageItem item) {
   switch (item) {
-    case SettingsItem::PgmEnds:
+    case ImageItem::PgmEnds:
       return Texts::kPgmEndsDiffer;
-    case SettingsItem::PgmSpeed:
+    case ImageItem::PgmSpeed:
       return Texts::kPgmSpeedDiffers;
-    case SettingsItem::PgmFade:
+    case ImageItem::PgmFade:
       return Texts::kPgmFadeDiffers;
-    case SettingsItem::ExtraMode:
+    case ImageItem::ExtraMode:
       return Texts::kExtraModeDiffers;
-    case SettingsItem::SlowMode:
+    case ImageItem::SlowMode:
       return Texts::kSlowModeDiffers;
-    case SettingsItem::StrobScene:
+    case ImageItem::StrobScene:
       return Texts::kStrobDiffers;
-    case SettingsItem::FogScene:
+    case ImageItem::FogScene:
       return Texts::kFogDiffers;
-    case SettingsItem::ExtraScene:
+    case ImageItem::ExtraScene:
       return Texts::kExtraSceneDiffers;
-    case SettingsItem::Shows:
+    case ImageItem::Shows:
       return Texts::kShowDiffers;
-    case SettingsItem::Filler:
+    case ImageItem::Filler:
+    case ImageItem::Sceny:
+    case ImageItem::Midi:
       break;
   }
   return "";
 }
 
 // The settings texts show the controller's value first, then the image's.
-std::string Values(const std::string& received, const std::string& image) {
-  return "\n ( " + received + " <> " + image + Question();
+Message Values(const std::string& received, const std::string& image) {
+  return Message::Text("\n ( " + received + " <> " + image) + Question();
 }
 
 // A one-value item's values as the texts show them, the controller's first: scenes counted from 1,
 // the slow mode only as on (1) or off (0). Nothing when they agree.
-std::optional<std::string> ValueDifference(const ControllerImage& image, SettingsItem item,
-                                           const std::uint8_t* in) {
-  if (item == SettingsItem::ExtraMode) {
-    if (image.ExtraMode == in[0]) return std::nullopt;
-    return Values(Dec(in[0]), Dec(image.ExtraMode));
+std::optional<Message> ValueDifference(const ControllerImage& image, ImageItem item, const std::uint8_t* in,
+                                       Comparison how) {
+  if (item == ImageItem::ExtraMode) {
+    const unsigned have = how == Comparison::Travelling ? image.ExtraMode & 0xFFU : image.ExtraMode;
+    if (have == in[0]) return std::nullopt;
+    return Values(Dec(in[0]), Dec(have));
   }
-  if (item == SettingsItem::SlowMode) {
+  if (item == ImageItem::SlowMode) {
     const bool got = in[0] != 0;
     const bool have = image.SlowMode != 0;
     if (got == have) return std::nullopt;
     return Values(got ? "1" : "0", have ? "1" : "0");
   }
   // A special key's scene: a word, low byte first.
-  const long got = in[0] | (in[1] << 8);
+  const long got = Le16(in);
   const long have = ItemWord(image, item);
   if (got == have) return std::nullopt;
   return Values(Dec(got + 1), Dec(have + 1));
@@ -77,13 +81,14 @@ std::optional<std::string> ValueDifference(const ControllerImage& image, Setting
 // The collections of the three areas, each entry a program counted from 1; the title names the
 // collection and the area.
 bool ShowsDifferences(const ControllerImage& image, const SettingsField& f, const std::uint8_t* in,
-                      const std::string& title, const DifferenceVisitor& each) {
+                      const char* title, const DifferenceVisitor& each) {
   for (std::size_t i = 0; i < f.length; ++i) {
     const std::uint8_t have = ItemByte(image, f.item, f.first + i);
     if (have == in[i]) continue;
-    const std::string text = Format(title, {Dec(static_cast<long>(i % kCollectionCount) + 1),
-                                            Dec(static_cast<long>(i / kCollectionCount) + 1)}) +
-                             "\n\t" + Dec(in[i] + 1) + " <> " + Dec(have + 1) + " \n" + kVerifyQuestion;
+    const Message text = Message(title, {Dec(static_cast<long>(i % kCollectionCount) + 1),
+                                         Dec(static_cast<long>(i / kCollectionCount) + 1)}) +
+                         Message::Text("\n\t" + Dec(in[i] + 1) + " <> " + Dec(have + 1) + " \n") +
+                         Texts::kVerifyQuestion;
     if (!each(text)) return false;
   }
   return true;
@@ -91,32 +96,32 @@ bool ShowsDifferences(const ControllerImage& image, const SettingsField& f, cons
 
 // A byte per program (end scene, speed, fade); the title names the program, counted from 1.
 bool ProgramDifferences(const ControllerImage& image, const SettingsField& f, const std::uint8_t* in,
-                        const std::string& title, const DifferenceVisitor& each) {
+                        const char* title, const DifferenceVisitor& each) {
   for (std::size_t i = 0; i < f.length; ++i) {
     const std::size_t p = f.first + i;
     const std::uint8_t have = ItemByte(image, f.item, p);
     if (have == in[i]) continue;
-    if (!each(Format(title, {Dec(static_cast<long>(p) + 1)}) + Values(Dec(in[i]), Dec(have)))) return false;
+    if (!each(Message(title, {Dec(static_cast<long>(p) + 1)}) + Values(Dec(in[i]), Dec(have)))) return false;
   }
   return true;
 }
 
 // The differences of one settings item, whose bytes in the block start at `in`.
 bool FieldDifferences(const ControllerImage& image, const SettingsField& f, const std::uint8_t* in,
-                      const DifferenceVisitor& each) {
-  const std::string title = SettingsTitle(f.item);
+                      const DifferenceVisitor& each, Comparison how) {
+  const char* title = SettingsTitle(f.item);
   switch (f.item) {
-    case SettingsItem::Filler:
+    case ImageItem::Filler:
       return true;
-    case SettingsItem::ExtraMode:
-    case SettingsItem::SlowMode:
-    case SettingsItem::StrobScene:
-    case SettingsItem::FogScene:
-    case SettingsItem::ExtraScene: {
-      const auto values = ValueDifference(image, f.item, in);
-      return !values || each(title + *values);
+    case ImageItem::ExtraMode:
+    case ImageItem::SlowMode:
+    case ImageItem::StrobScene:
+    case ImageItem::FogScene:
+    case ImageItem::ExtraScene: {
+      const auto values = ValueDifference(image, f.item, in, how);
+      return !values || each(Message(title) + *values);
     }
-    case SettingsItem::Shows:
+    case ImageItem::Shows:
       return ShowsDifferences(image, f, in, title, each);
     default:  // per-program bytes
       return ProgramDifferences(image, f, in, title, each);
@@ -124,16 +129,16 @@ bool FieldDifferences(const ControllerImage& image, const SettingsField& f, cons
 }
 
 bool SettingsDifferences(const ControllerImage& image, std::uint32_t block, ByteView data,
-                         const DifferenceVisitor& each) {
+                         const DifferenceVisitor& each, Comparison how) {
   return std::ranges::all_of(kSettingsLayout, [&](const SettingsField& f) {
-    return f.block != block || FieldDifferences(image, f, data.data() + f.index, each);
+    return f.block != block || FieldDifferences(image, f, data.data() + f.index, each, how);
   });
 }
 
 }  // namespace
 
 bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, ByteView data,
-                            const DifferenceVisitor& each) {
+                            const DifferenceVisitor& each, Comparison how) {
   if (data.size() < kBlockBytes || block >= kBlockCount) return true;
   if (block < kFirstSettingsBlock) {
     const Scene& scene = image.Sceny.at(block / 2);
@@ -141,37 +146,41 @@ bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, B
     for (std::size_t i = 0; i < kBlockBytes; ++i) {
       const std::uint8_t have = scene[half + i];
       if (have == data[i]) continue;
-      const std::string text =
-          Format(Texts::kSceneDiffers, {Dec(block / 2 + 1), Dec(static_cast<long>(half + i) + 1)}) + "\n ( " +
-          Dec(have) + " <> " + Dec(data[i]) + Question();
+      const Message text =
+          Message(Texts::kSceneDiffers, {Dec(block / 2 + 1), Dec(static_cast<long>(half + i) + 1)}) +
+          Message::Text("\n ( " + Dec(have) + " <> " + Dec(data[i])) + Question();
       if (!each(text)) return false;
     }
     return true;
   }
-  if (block < kFirstMidiBlock) return SettingsDifferences(image, block, data, each);
+  if (block < kFirstMidiBlock) return SettingsDifferences(image, block, data, each, how);
   const std::size_t first = (block - kFirstMidiBlock) * (kBlockBytes / 2);
   for (std::size_t j = 0; j < kBlockBytes / 2; ++j) {
     const unsigned have = image.Midi.at(first + j).word;
-    const unsigned got = unsigned{data[2 * j]} | (unsigned{data[2 * j + 1]} << 8U);
+    const unsigned got = Le16(data.data() + 2 * j);
     if (have == got) continue;
-    const std::string text = Format(Texts::kMidiDiffers, {Dec(static_cast<long>(first + j))}) + "\n ( " +
-                             Hex(have) + " <> " + Hex(got) + Question();
+    const Message text = Message(Texts::kMidiDiffers, {Dec(static_cast<long>(first + j))}) +
+                         Message::Text("\n ( " + Hex(have) + " <> " + Hex(got)) + Question();
     if (!each(text)) return false;
   }
   return true;
 }
 
-bool BlockDiffers(const ControllerImage& image, std::uint32_t block, ByteView data) {
-  return !ForEachBlockDifference(image, block, data, [](const std::string&) { return false; });
+bool BlockDiffers(const ControllerImage& image, std::uint32_t block, ByteView data, Comparison how) {
+  return !ForEachBlockDifference(
+      image, block, data, [](const Message&) { return false; }, how);
 }
 
 BlockVerdict VerifyBlock(const ControllerImage& image, std::uint32_t block, ByteView data, Host& host,
-                         int& VerifyOK) {
-  const bool goOn = ForEachBlockDifference(image, block, data, [&](const std::string& text) {
-    VerifyOK = 0;
-    return host.messageBox(text, kVerifyCaption, Buttons::YesNo, Icon::Exclamation,
-                           MessageKind::VerifyDifference) == Answer::Yes;
-  });
+                         int& VerifyOK, Comparison how) {
+  const bool goOn = ForEachBlockDifference(
+      image, block, data,
+      [&](const Message& text) {
+        VerifyOK = 0;
+        return host.messageBox(text, Texts::kCaptionFailure, Buttons::YesNo, Icon::Exclamation,
+                               MessageKind::VerifyDifference) == Answer::Yes;
+      },
+      how);
   return goOn ? BlockVerdict::Continue : BlockVerdict::Stop;
 }
 
@@ -181,9 +190,9 @@ LineVerdict VerifyLine(const pgmline_& line, std::uint32_t upgline, ByteView dat
   for (std::size_t k = 0; k < n; ++k) {
     if (line.code[k] == data[k]) continue;
     VerifyOK = 0;
-    const std::string text =
-        Format(Texts::kFirmwareLineDiffers, {Dec(upgline)}) + "\n" + kVerifyQuestion + "\n";
-    switch (host.messageBox(text, kVerifyCaption, Buttons::AbortRetryIgnore, Icon::Exclamation,
+    const Message text =
+        Message::Lines({Message(Texts::kFirmwareLineDiffers, {Dec(upgline)}), Texts::kVerifyQuestion, {}});
+    switch (host.messageBox(text, Texts::kCaptionFailure, Buttons::AbortRetryIgnore, Icon::Exclamation,
                             MessageKind::FirmwareDiffers)) {
       case Answer::Ignore:
         continue;

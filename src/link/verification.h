@@ -14,28 +14,31 @@
 
 namespace kavira {
 
-inline constexpr const char* kVerifyCaption = Texts::kCaptionFailure;
-inline constexpr const char* kVerifyQuestion = Texts::kVerifyQuestion;
-
 enum class BlockVerdict { Continue, Stop };
 enum class LineVerdict { Continue, Retry, Stop };
 
+// How settings items compare. Whole: word against word, as the verify of the image always has.
+// Travelling: only what a write frame carries (ExtraMode's low byte), so that a block written from
+// the image reads back as equal; the changes walks compare so.
+enum class Comparison { Whole, Travelling };
+
 // Called with the box text of each difference (the closing question included); false stops.
-using DifferenceVisitor = std::function<bool(const std::string& text)>;
+using DifferenceVisitor = std::function<bool(const Message& text)>;
 
 // The comparison rules of a block: the 128 data bytes of block 0-2047 as the controller returned them
 // against the image. Scene channels and MIDI words compare whole; settings compare item by item (the
 // filler bytes are ignored, the slow mode counts only as on or off). Each difference goes to `each`, in
 // data order; false when `each` stopped the walk.
 bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, ByteView data,
-                            const DifferenceVisitor& each);
+                            const DifferenceVisitor& each, Comparison how = Comparison::Whole);
 // Whether a verify would report any difference in the block.
-bool BlockDiffers(const ControllerImage& image, std::uint32_t block, ByteView data);
+bool BlockDiffers(const ControllerImage& image, std::uint32_t block, ByteView data,
+                  Comparison how = Comparison::Whole);
 
 // Compares the 128 data bytes of block 0-2047 with the image. VerifyOK drops to 0 at the first
 // difference. Stop means the user answered No.
 BlockVerdict VerifyBlock(const ControllerImage& image, std::uint32_t block, ByteView data, Host& host,
-                         int& VerifyOK);
+                         int& VerifyOK, Comparison how = Comparison::Whole);
 
 // Compares the code bytes of firmware line `upgline` with a reply's data bytes.
 LineVerdict VerifyLine(const pgmline_& line, std::uint32_t upgline, ByteView data, Host& host, int& VerifyOK);

@@ -11,7 +11,8 @@
 namespace kavira {
 
 inline constexpr std::size_t kSceneCount = 1022;  // absolute scenes 0..1021
-inline constexpr std::size_t kSceneBytes = 256;   // 16 devices x 16 channels
+inline constexpr std::uint32_t kLastScene = kSceneCount - 1;
+inline constexpr std::size_t kSceneBytes = 256;  // 16 devices x 16 channels
 inline constexpr std::size_t kProgramCount = 48;
 inline constexpr std::size_t kAreaCount = 3;         // the controller's three areas
 inline constexpr std::size_t kCollectionCount = 16;  // collections per area

@@ -11,6 +11,14 @@ namespace kavira {
 
 enum class HexCase { Upper, Lower };
 
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+constexpr int HexDigitValue(int c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 // Fills `out` with the lowest out.size() hexadecimal digits of `value`, leading zeros included.
 void PutHexDigits(std::span<char> out, std::uint32_t value, HexCase letters = HexCase::Upper);
 

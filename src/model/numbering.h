@@ -10,8 +10,6 @@ namespace kavira {
 // Returned by Rel2Abs and Abs2Rel for a number outside their ranges.
 inline constexpr unsigned kInvalid = 0xFFFFFFFFU;
 
-inline constexpr unsigned kLastScene = 1021;
-
 // Scenes in a program, by 0-based program index: programs 1-16 hold 32, 17-47 hold 16, 48 holds 14.
 // Returns 0 for an index beyond the last program. Every check of a scene number uses this.
 constexpr unsigned SceneCount(unsigned pgm) {

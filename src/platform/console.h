@@ -56,4 +56,10 @@ class StopWatch final : public QObject {
 bool StopRequested();
 std::string StopRequestName();
 
+// Makes a write beyond the file size limit (ulimit -f) fail with EFBIG, as on a full disk, instead of
+// ending the program at once with SIGXFSZ and leaving a temporary file behind: the file layer then
+// keeps the old files and says why. For the start of main(); nothing to do where there is no such
+// signal.
+void IgnoreFileSizeSignal();
+
 }  // namespace kavira

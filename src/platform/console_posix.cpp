@@ -128,4 +128,11 @@ std::string StopRequestName() {
   }
 }
 
+void IgnoreFileSizeSignal() {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
 }  // namespace kavira

@@ -34,6 +34,9 @@ class EngineDriver : public QObject {
 
  private:
   void run();
+  void sleepUntil(SteadyTime at);
+  // The timer for anything but a wake time.
+  void startTimer(int ms);
 
   TransferEngine& engine_;
   const Clock& clock_;
@@ -41,6 +44,8 @@ class EngineDriver : public QObject {
   QTimer timer_;
   bool running_ = false;
   bool woken_ = false;
+  bool kickPosted_ = false;
+  SteadyTime armedAt_{};
 };
 
 }  // namespace kavira

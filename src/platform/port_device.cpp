@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #endif
 
@@ -50,8 +51,8 @@ class Fd {
 };
 
 // What a path of this kind is, in the words of the port messages; "" for a character device.
-std::string KindText(mode_t mode) {
-  if (S_ISCHR(mode)) return {};
+const char* KindText(mode_t mode) {
+  if (S_ISCHR(mode)) return nullptr;
   if (S_ISDIR(mode)) return Texts::kKindFolder;
   if (S_ISREG(mode)) return Texts::kKindFile;
   if (S_ISFIFO(mode)) return Texts::kKindFifo;
@@ -117,6 +118,19 @@ std::string PortDevicePath(const std::string& name) {
 #endif
 }
 
+std::string CanonicalPortPath(const std::string& name) {
+#ifdef _WIN32
+  return name;
+#else
+  std::string path = PortDevicePath(name);
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return path;
+  std::string canonical(resolved);
+  std::free(resolved);
+  return canonical;
+#endif
+}
+
 std::optional<NotAPort> CheckPortPath(const std::string& name) {
 #ifdef _WIN32
   (void)name;
@@ -125,17 +139,18 @@ std::optional<NotAPort> CheckPortPath(const std::string& name) {
   const std::string path = PortDevicePath(name);
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) {
-    const std::string kind = KindText(st.st_mode);
-    if (kind.empty()) return std::nullopt;
-    return NotAPort{S_ISDIR(st.st_mode) ? EISDIR : ENOTTY, false, Format(Texts::kIsNotAPort, {path, kind})};
+    const char* kind = KindText(st.st_mode);
+    if (kind == nullptr) return std::nullopt;
+    return NotAPort{S_ISDIR(st.st_mode) ? EISDIR : ENOTTY, false,
+                    Message(Texts::kIsNotAPort, {Message::Text(path), kind})};
   }
   // A bare name is looked for under /dev; say so when the name is something here instead.
   if (errno != ENOENT || path == name || ::stat(name.c_str(), &st) != 0) return std::nullopt;
-  const std::string kind = KindText(st.st_mode);
+  const char* kind = KindText(st.st_mode);
   return NotAPort{ENOENT, true,
-                  Format(Texts::kNoDeviceHere, {path, name,
-                                                kind.empty() ? Format(Texts::kLocalDevice, {name})
-                                                             : Format(Texts::kKindNotAPort, {kind})})};
+                  Message(Texts::kNoDeviceHere, {Message::Text(path), Message::Text(name),
+                                                 kind == nullptr ? Message(Texts::kLocalDevice, {name})
+                                                                 : Message(Texts::kKindNotAPort, {kind})})};
 #endif
 }
 
@@ -154,8 +169,10 @@ std::string PortLockPath(const std::string& name) {
   return {};
 #else
   // As QtSerialPort names it: the device path without "/dev/", slashes made underscores, in the first
-  // lock folder that may be read and that holds the file already or may be written.
-  std::string port = PortDevicePath(name);
+  // lock folder that may be read and that holds the file already or may be written. The device's own
+  // path, not the one given: as root the exclusive-open flag keeps nobody off, and a second program
+  // that came by another link would find no lock.
+  std::string port = CanonicalPortPath(name);
   if (port.rfind("/dev/", 0) == 0) port.erase(0, 5);
   std::replace(port.begin(), port.end(), '/', '_');
   const std::string file = "/LCK.." + port;
@@ -221,18 +238,19 @@ bool ClearStaleLock(const std::string& name) {
 #endif
 }
 
-std::string BusyHint(const std::string& name) {
+Message BusyHint(const std::string& name) {
 #ifdef _WIN32
+  // Windows opens a serial port for one program at a time, and says no more than that.
   (void)name;
-  return {};
+  return Texts::kBusyExclusive;
 #else
   const std::string lock = PortLockPath(name);
   Fd fd(lock.empty() ? -1 : ::open(lock.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   if (!fd.valid()) return Texts::kBusyExclusive;
   const auto owner = ParseLockFile(ReadSmallFile(fd.get()));
-  if (!owner) return Format(Texts::kBusyLockFile, {lock});
-  return Format(Texts::kBusyProcess, {std::to_string(owner->pid),
-                                      owner->program.empty() ? "" : " (" + owner->program + ")", lock});
+  if (!owner) return Message(Texts::kBusyLockFile, {lock});
+  return Message(Texts::kBusyProcess, {std::to_string(owner->pid),
+                                       owner->program.empty() ? "" : " (" + owner->program + ")", lock});
 #endif
 }
 

@@ -13,18 +13,26 @@
 #include <optional>
 #include <string>
 
+#include "model/message.h"
+
 namespace kavira {
 
 // The device path QtSerialPort opens for `name`: "/dev/" + name for a bare name such as ttyUSB0, the
 // name itself for a path (one that starts with "/", "./" or "../"). On Windows the name itself.
 std::string PortDevicePath(const std::string& name);
 
+// The path of the device itself: PortDevicePath with every link on the way followed
+// (/dev/serial/by-id/usb-... and ./ttyLink lead to /dev/ttyUSB0), so that every path to one port
+// names one lock file. QtSerialPort is given this path. PortDevicePath where it cannot be resolved
+// (nothing there); on Windows the name itself.
+std::string CanonicalPortPath(const std::string& name);
+
 // When the port's path names something that is no device at all: the errno value that fits it and
 // what the thing is, for the user; nothing for a device (or where it cannot be told).
 struct NotAPort {
   int error = 0;         // EISDIR for a folder, ENOTTY for a file, a pipe or a socket, ENOENT when missing
   bool missing = false;  // nothing there at all
-  std::string what;      // "/tmp/x to folder, a nie port szeregowy."
+  Message what;          // "/tmp/x to folder, a nie port szeregowy."
 };
 std::optional<NotAPort> CheckPortPath(const std::string& name);
 
@@ -32,7 +40,8 @@ std::optional<NotAPort> CheckPortPath(const std::string& name);
 // Windows always false: a port that refuses access there is held by another program.
 bool PortAccessDenied(const std::string& name);
 
-// The lock file QtSerialPort uses for the port, or "" where there is none (Windows).
+// The lock file QtSerialPort uses for the port when it opens CanonicalPortPath(name), or "" where
+// there is none (Windows).
 std::string PortLockPath(const std::string& name);
 
 // The owner a lock file names, as far as it names one.
@@ -54,6 +63,6 @@ bool ClearStaleLock(const std::string& name);
 
 // Why the port is busy, for the user: the process that holds its lock file and the file, or that
 // another program has the device open on its own. Polish, as the window program shows it.
-std::string BusyHint(const std::string& name);
+Message BusyHint(const std::string& name);
 
 }  // namespace kavira

@@ -6,10 +6,13 @@
 #endif
 
 #include <QSerialPortInfo>
+#include <QString>
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
+#include "model/texts.h"
+#include "platform/low_latency.h"
 #include "platform/port_device.h"
 
 namespace kavira {
@@ -49,6 +52,28 @@ std::optional<std::vector<SystemPort>> ListSystemPorts() {
     ports.push_back({info.portName().toStdString(), info.systemLocation().toStdString()});
   }
   return ports;
+}
+
+std::string DescribePortDevice(const std::string& name) {
+  const std::string device = Canonical(PortDevicePath(name));
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    if (Canonical(info.systemLocation().toStdString()) != device && info.portName().toStdString() != name)
+      continue;
+    std::string text;
+    auto add = [&text](const std::string& part) {
+      if (!part.empty()) text += (text.empty() ? "" : ", ") + part;
+    };
+    add(info.manufacturer().toStdString());
+    add(info.description().toStdString());
+    if (info.hasVendorIdentifier() && info.hasProductIdentifier())
+      add("USB " + QStringLiteral("%1:%2")
+                       .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                       .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'))
+                       .toStdString());
+    if (const auto driver = PortDriver(device)) add("driver " + *driver);
+    return text;
+  }
+  return {};
 }
 
 std::vector<std::string> FallbackPortList() {
@@ -92,7 +117,7 @@ std::vector<std::string> SystemPortList(const std::vector<std::string>& given) {
   return BuildPortList(ListSystemPorts(), given);
 }
 
-std::string PermissionHint(const std::string& portName, int error) {
+Message PermissionHint(const std::string& portName, int error) {
 #if defined(__linux__)
   if (error != EACCES && error != EPERM) return {};
   const std::string path = PortDevicePath(portName);
@@ -102,7 +127,7 @@ std::string PermissionHint(const std::string& portName, int error) {
     if (const struct group* g = ::getgrgid(st.st_gid); g != nullptr && g->gr_name != nullptr)
       group = g->gr_name;
   }
-  return Format(Texts::kNoPermission, {path, group});
+  return Message(Texts::kNoPermission, {path, group});
 #else
   (void)portName;
   (void)error;

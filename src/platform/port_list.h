@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/texts.h"
+#include "model/message.h"
 
 namespace kavira {
 
@@ -25,6 +25,10 @@ struct SystemPort {
 // The serial ports the system reports, or nothing when it cannot list them.
 std::optional<std::vector<SystemPort>> ListSystemPorts();
 
+// What the system says of the device behind the port `name` (a name or a path): maker, product, USB
+// vendor and product numbers, the driver; "" when it says nothing (a pseudo-terminal).
+std::string DescribePortDevice(const std::string& name);
+
 // The stand-in list: COM1, COM2 on Windows; /dev/ttyS0, /dev/ttyS1 elsewhere.
 std::vector<std::string> FallbackPortList();
 
@@ -38,10 +42,6 @@ std::vector<std::string> SystemPortList(const std::vector<std::string>& given);
 
 // What to do about a port that could not be opened with the system's error `error`: on Linux, for a
 // lack of permission, how to get it (membership of the group that owns the device). Empty otherwise.
-std::string PermissionHint(const std::string& portName, int error);
-
-// The program's texts when there is no serial port at all.
-inline constexpr const char* kTextNoSerialPorts = Texts::kNoSerialPorts;
-inline constexpr const char* kCaptionNoSerialPorts = Texts::kCaptionNoSerialPorts;
+Message PermissionHint(const std::string& portName, int error);
 
 }  // namespace kavira

@@ -1,5 +1,7 @@
 #include "platform/port_manager.h"
 
+#include "link/commands.h"
+
 #include <QEventLoop>
 #include <algorithm>
 #include <chrono>
@@ -11,7 +13,7 @@
 namespace kavira {
 
 struct PortManager::Candidate {
-  std::unique_ptr<QtSerialPort> port;
+  std::unique_ptr<LinePort> port;
   std::unique_ptr<PortProbe> probe;
   ProbeResult result = ProbeResult::NoAnswer;
 };
@@ -25,13 +27,13 @@ PortManager::PortManager(const Clock& clock, Host& host, QObject* parent)
 
 PortManager::~PortManager() = default;
 
-void PortManager::adopt(std::unique_ptr<QtSerialPort> port) {
+void PortManager::adopt(std::unique_ptr<LinePort> port) {
   port_ = std::move(port);
   if (!port_) return;
   // A port found by the search still carries the search's own connection: its traffic from now on
   // belongs to the engine, not to a search that has ended.
   disconnect(port_.get(), nullptr, this, nullptr);
-  connect(port_.get(), &QtSerialPort::activity, this, &PortManager::portActivity);
+  connect(port_.get(), &LinePort::activity, this, &PortManager::portActivity);
 }
 
 void PortManager::closePort() {
@@ -44,18 +46,18 @@ int PortManager::OpenPort(_tryby tryb) {
   const std::string name = PortNr >= 0 && static_cast<std::size_t>(PortNr) < PortName.size()
                                ? PortName[static_cast<std::size_t>(PortNr)]
                                : std::string();
-  auto port = std::make_unique<QtSerialPort>(clock_);
-  const OpenResult r = name.empty() ? OpenResult{OpenStage::NotOpened, ENOENT, {}} : port->open(name);
+  auto port = MakeLinePort(clock_);
+  const OpenResult r = name.empty() ? OpenResult{OpenStage::NotOpened, kPortNoDevice, {}} : port->open(name);
   if (r.stage == OpenStage::Opened) {
     adopt(std::move(port));
     return 0;
   }
-  std::string hint = r.what;
-  if (hint.empty()) hint = r.error == EBUSY ? BusyHint(name) : PermissionHint(name, r.error);
+  Message hint = r.what;
+  if (hint.empty()) hint = r.error == kPortBusy ? BusyHint(name) : PermissionHint(name, r.error);
   lastFailure_ = OpenFailure{name, r.stage, r.error, std::move(hint)};
   if (tryb == _praca_) {
-    host_.messageBox(r.stage == OpenStage::NotOpened ? kTextPortOpenFailed : kTextPortConfigFailed,
-                     kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::PortOpenFailed);
+    host_.messageBox(r.stage == OpenStage::NotOpened ? Texts::kPortOpenFailed : Texts::kPortConfigFailed,
+                     Texts::kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::PortOpenFailed);
   }
   return -2;
 }
@@ -70,13 +72,13 @@ void PortManager::startSearch() {
   closePort();
   for (const std::string& name : PortName) {
     auto c = std::make_unique<Candidate>();
-    auto port = std::make_unique<QtSerialPort>(clock_);
+    auto port = MakeLinePort(clock_);
     if (port->open(name).stage == OpenStage::Opened) {
       c->port = std::move(port);
       c->probe = std::make_unique<PortProbe>(*c->port);
       c->result = ProbeResult::Pending;
       // Decide from the event loop, never inside the port's own signal.
-      connect(c->port.get(), &QtSerialPort::activity, this, [this] { timer_.start(0); });
+      connect(c->port.get(), &LinePort::activity, this, [this] { timer_.start(0); });
     }
     candidates_.push_back(std::move(c));
   }
@@ -126,7 +128,7 @@ void PortManager::finishSearch(const SearchVerdict& verdict) {
   // only starts the timer), so they can go at once.
   done.clear();
   if (verdict.kind == SearchVerdict::WriteFailed) {
-    host_.messageBox(Format(Texts::kLinkFailure, {std::to_string(error)}), Texts::kCaptionFailure,
+    host_.messageBox(Message(Texts::kLinkFailure, {std::to_string(error)}), Texts::kCaptionFailure,
                      Buttons::Ok, Icon::Stop, MessageKind::SystemError);
   }
   emit searchFinished(verdict.kind == SearchVerdict::Found);

@@ -14,20 +14,14 @@
 #include <vector>
 
 #include "link/clock.h"
-#include "link/commands.h"
 #include "link/host.h"
+#include "platform/line_port.h"
 #include "platform/port_probe.h"
-#include "platform/qt_serial_port.h"
 
 namespace kavira {
 
 // How OpenPort reports failure: `_praca_` with the program's warning boxes, `_test_` silently.
 enum _tryby : int { _praca_ = 0, _test_ = 1 };
-
-inline constexpr const char* kTextPortOpenFailed = Texts::kPortOpenFailed;
-inline constexpr const char* kTextPortConfigFailed = Texts::kPortConfigFailed;
-inline constexpr const char* kTextNoController = Texts::kNoController;
-inline constexpr const char* kCaptionNoController = Texts::kCaptionNoController;
 
 // Why the last OpenPort failed, with what to do about it where there is something to do.
 struct OpenFailure {
@@ -35,8 +29,8 @@ struct OpenFailure {
   OpenStage stage = OpenStage::NotOpened;
   int error = 0;
   // What the port really is (a folder, a file...), who holds a busy port, or how to get the permission
-  // (PermissionHint); empty when there is nothing to add. Polish, as the window program shows it.
-  std::string hint;
+  // (PermissionHint); empty when there is nothing to add.
+  Message hint;
 };
 
 class PortManager : public QObject {
@@ -51,7 +45,7 @@ class PortManager : public QObject {
   int PortNr = 0;
 
   // The open port, or nothing.
-  QtSerialPort* port() const { return port_.get(); }
+  LinePort* port() const { return port_.get(); }
   // The index of the open port (the port menu's check mark), or -1 when none is open.
   int openIndex() const { return port_ ? PortNr : -1; }
 
@@ -81,11 +75,11 @@ class PortManager : public QObject {
 
   void evaluate();
   void finishSearch(const SearchVerdict& verdict);
-  void adopt(std::unique_ptr<QtSerialPort> port);
+  void adopt(std::unique_ptr<LinePort> port);
 
   const Clock& clock_;
   Host& host_;
-  std::unique_ptr<QtSerialPort> port_;
+  std::unique_ptr<LinePort> port_;
   std::optional<OpenFailure> lastFailure_;
   std::vector<std::unique_ptr<Candidate>> candidates_;
   QTimer timer_;

@@ -27,7 +27,8 @@ ProbeResult PortProbe::poll() {
     if (w.state == IoState::Failed) {
       // A write that merely times out (a port that cannot send) is a port that does not answer;
       // any other failure is the system's error.
-      return w.error == ETIMEDOUT ? finish(ProbeResult::NoAnswer) : finish(ProbeResult::WriteFailed, w.error);
+      return w.error == port_.errorCode(LineError::TimedOut) ? finish(ProbeResult::NoAnswer)
+                                                             : finish(ProbeResult::WriteFailed, w.error);
     }
     if (port_.startRead(kProbeFrame.size()) != 0) return finish(ProbeResult::NoAnswer);
     stage_ = Stage::Reading;

@@ -36,9 +36,11 @@ bool PtySimulator::Available() {
 }
 
 std::unique_ptr<PtySimulator> PtySimulator::Start(std::unique_ptr<SimController> controller,
-                                                  std::string* error, std::function<void()> onLineClosed) {
+                                                  std::string* error, std::function<void()> onLineClosed,
+                                                  std::optional<AdapterModel> adapter) {
   std::unique_ptr<PtySimulator> sim(new PtySimulator());
   sim->controller_ = std::move(controller);
+  if (adapter && sim->controller_->options().pacing) sim->adapter_.emplace(std::move(*adapter));
   sim->onLineClosed_ = std::move(onLineClosed);
   auto failed = [&](const char* what) {
     if (error) *error = SystemError(what);
@@ -116,6 +118,9 @@ bool PtySimulator::waitForLine() {
     std::lock_guard<std::mutex> lock(mutex_);
     next = controller_->nextOutputTime();
   }
+  if (const auto release = adapter_ ? adapter_->nextRelease() : std::nullopt;
+      release && (!next || *release < *next))
+    next = release;
   std::array<pollfd, 2> fds{};
   fds[0] = {wakeRead_, POLLIN, 0};
   fds[1] = {master_, static_cast<short>(POLLIN | (unsent_.empty() ? 0 : POLLOUT)), 0};
@@ -153,6 +158,7 @@ void PtySimulator::readFromProgram(SteadyTime now) {
     if (n < 0 && errno == EIO) {
       hungUp_ = true;
       unsent_.clear();
+      if (adapter_) adapter_->drop();
       std::lock_guard<std::mutex> lock(mutex_);
       controller_->hangUp();
     }
@@ -168,9 +174,10 @@ void PtySimulator::deliver(std::span<const std::uint8_t> bytes, SteadyTime now) 
   }
   // A pseudo-terminal carries the program's bytes at once; a serial line takes 11 bits a byte.
   // Each byte counts as arrived when the line would have delivered it, so the controller answers
-  // a frame only after the frame could have reached it.
+  // a frame only after the frame could have reached it. A USB adapter sends them on at its next frame.
+  const SteadyTime sent = adapter_ ? adapter_->outbound(now) : now;
   for (std::size_t k = 0; k < bytes.size(); ++k) {
-    inbound_ = std::max(inbound_, now) + std::chrono::duration_cast<SteadyTime::duration>(LineTime(1));
+    inbound_ = std::max(inbound_, sent) + std::chrono::duration_cast<SteadyTime::duration>(LineTime(1));
     controller_->receive(bytes.subspan(k, 1), inbound_);
   }
 }
@@ -183,8 +190,14 @@ bool PtySimulator::takeAnswers(SteadyTime now) {
     const bool pacing = controller_->options().pacing;
     const std::size_t fifoTrigger = std::max<std::size_t>(1, controller_->options().fifoTrigger);
     const std::vector<std::uint8_t> out = controller_->takeOutput(now);
-    fifo_.insert(fifo_.end(), out.begin(), out.end());
     closed = controller_->lineClosed(now);
+    if (adapter_) {
+      adapter_->arrive(out, now);
+      const std::vector<std::uint8_t> ready = adapter_->take(now);
+      unsent_.insert(unsent_.end(), ready.begin(), ready.end());
+      return closed;  // what the adapter still held goes with the line
+    }
+    fifo_.insert(fifo_.end(), out.begin(), out.end());
     const auto following = controller_->nextOutputTime();
     const bool burstGoesOn = following && *following - now < 2 * LineTime(1);
     // Like a serial port's receive FIFO, the bytes of an answer reach the program in chunks: when the

@@ -14,11 +14,13 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "sim/adapter_model.h"
 #include "sim/sim_controller.h"
 
 namespace kavira {
@@ -30,9 +32,12 @@ class PtySimulator {
 
   // Opens a pseudo-terminal and starts serving `controller` on it. Nothing, and a reason in
   // `error`, when the system gives no pseudo-terminal. `onLineClosed` is called from the serving
-  // thread when a `close` misbehaviour has closed the line (the thread then ends).
+  // thread when a `close` misbehaviour has closed the line (the thread then ends). With `adapter`
+  // (and pacing) the answers reach the program as that serial adapter would hand them over, instead
+  // of in the chunks of the controller's FIFO trigger.
   static std::unique_ptr<PtySimulator> Start(std::unique_ptr<SimController> controller, std::string* error,
-                                             std::function<void()> onLineClosed = {});
+                                             std::function<void()> onLineClosed = {},
+                                             std::optional<AdapterModel> adapter = {});
   ~PtySimulator();
 
   PtySimulator(const PtySimulator&) = delete;
@@ -81,10 +86,11 @@ class PtySimulator {
   std::atomic<bool> lineClosed_{false};
 
   // The serving thread's own.
-  bool hungUp_ = false;               // the program has closed its side
-  SteadyTime inbound_{};              // when the last byte from the program reached the controller
-  std::vector<std::uint8_t> fifo_;    // answer bytes that have arrived, not yet handed over
-  std::vector<std::uint8_t> unsent_;  // answer bytes the terminal had no room for yet
+  bool hungUp_ = false;                 // the program has closed its side
+  SteadyTime inbound_{};                // when the last byte from the program reached the controller
+  std::vector<std::uint8_t> fifo_;      // answer bytes that have arrived, not yet handed over
+  std::vector<std::uint8_t> unsent_;    // answer bytes the terminal had no room for yet
+  std::optional<AdapterLine> adapter_;  // the serial adapter modelled between line and program
 
   std::thread thread_;
 };

@@ -8,7 +8,7 @@ bool PtySimulator::Available() {
 }
 
 std::unique_ptr<PtySimulator> PtySimulator::Start(std::unique_ptr<SimController>, std::string* error,
-                                                  std::function<void()>) {
+                                                  std::function<void()>, std::optional<AdapterModel>) {
   if (error != nullptr) *error = "this system has no pseudo-terminals";
   return nullptr;
 }

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <cerrno>
 
+#include "platform/low_latency.h"
 #include "platform/port_device.h"
 
 namespace kavira {
@@ -46,7 +47,7 @@ int ErrnoOf(QSerialPort::SerialPortError error, const std::string& name) {
   return EIO;
 }
 
-QtSerialPort::QtSerialPort(const Clock& clock, QObject* parent) : QObject(parent), TimedPort(clock) {
+QtSerialPort::QtSerialPort(const Clock& clock, QObject* parent) : LinePort(clock, parent) {
   connect(&serial_, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
   connect(&serial_, &QSerialPort::bytesWritten, this, &QtSerialPort::activity);
   connect(&serial_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
@@ -68,7 +69,8 @@ OpenResult QtSerialPort::open(const std::string& name) {
             std::move(notPort->what)};
   }
   ClearStaleLock(name);
-  serial_.setPortName(QString::fromStdString(name));
+  // By the device's own path, so that Qt's lock file is the same on every path to the port.
+  serial_.setPortName(QString::fromStdString(CanonicalPortPath(name)));
   lastError_ = QSerialPort::NoError;
   if (!serial_.open(QIODevice::ReadWrite)) {
     // The error may already have been seen (and cleared) by onError().
@@ -96,6 +98,7 @@ OpenResult QtSerialPort::open(const std::string& name) {
   serial_.setRequestToSend(false);
   serial_.clearError();
   serial_.setReadBufferSize(kQueueSize);
+  latency_ = RequestLowLatency(serial_.handle(), CanonicalPortPath(name));
   reset();
   name_ = name;
   open_ = true;
@@ -105,6 +108,7 @@ OpenResult QtSerialPort::open(const std::string& name) {
 
 void QtSerialPort::close() {
   endHold();
+  latency_ = {};
   serial_.close();
   serial_.clearError();
   open_ = false;
@@ -207,5 +211,11 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
   });
   emit activity();
 }
+
+#ifndef _WIN32
+std::unique_ptr<LinePort> MakeLinePort(const Clock& clock) {
+  return std::make_unique<QtSerialPort>(clock);
+}
+#endif
 
 }  // namespace kavira

@@ -1,6 +1,7 @@
-// The serial line over QtSerialPort: 38400 baud, 8 data bits, no parity, 2 stop bits, no flow
-// control, DTR and RTS left low, raw bytes. The read-ending and write time-out rules come from
-// TimedPort; this class only moves bytes and reports failures with the system's error code.
+// The serial line over QtSerialPort (the adapter of POSIX systems): 38400 baud, 8 data bits, no
+// parity, 2 stop bits, no flow control, DTR and RTS left low, raw bytes. The read-ending and write
+// time-out rules come from TimedPort; this class only moves bytes and reports failures with the
+// system's error code.
 //
 // It tells its driver when something happened (bytes arrived, bytes left, the line failed) through
 // the activity() signal; between those and nextDeadline() nothing needs to be polled.
@@ -10,30 +11,16 @@
 // the port stops taking bytes until then and takes them all at once.
 #pragma once
 
-#include <QObject>
 #include <QSerialPort>
 #include <QTimer>
 #include <optional>
 #include <string>
 
-#include "link/timed_port.h"
+#include "platform/line_port.h"
 
 namespace kavira {
 
-// How far opening a port got.
-enum class OpenStage {
-  Opened,
-  NotOpened,      // the device is missing, busy or not ours to open
-  NotConfigured,  // it opened but does not take the line settings (not a serial port)
-};
-
-struct OpenResult {
-  OpenStage stage = OpenStage::Opened;
-  int error = 0;     // errno value when not opened or not configured
-  std::string what;  // for a path that is no device: what it is (CheckPortPath)
-};
-
-class QtSerialPort final : public QObject, public TimedPort {
+class QtSerialPort final : public LinePort {
   Q_OBJECT
 
  public:
@@ -43,16 +30,13 @@ class QtSerialPort final : public QObject, public TimedPort {
   // Opens and configures `name` (a device name such as ttyUSB0 or COM3, or a path). A folder, a file
   // or a pipe is refused without being opened; a lock file left by a program that has ended is
   // removed first (ClearStaleLock).
-  OpenResult open(const std::string& name);
+  OpenResult open(const std::string& name) override;
 
   // True from a successful open() until close(), also after the line has failed (operations then
   // fail with the failure's code).
   bool isOpen() const override { return open_; }
   void close() override;
   std::string name() const override { return name_; }
-
- signals:
-  void activity();
 
  protected:
   int transportWrite(std::span<const std::uint8_t> bytes) override;

@@ -1,14 +1,16 @@
 // The program's language. Polish is the source language: with it every text is shown exactly as the
 // core and the dialogs write it. English comes from translations/kaviraob_en.ts, built into the
-// program. The core's texts (model/texts.h) reach the window program and kaviraob-cli in Polish and
-// are translated here, where they reach the user; composed texts are matched against the catalogue's
-// templates, line by line, so that their numbers, names and reasons are kept.
+// program. The core's messages (model/message.h) reach the window program and kaviraob-cli as catalogue
+// templates with their arguments and are translated here, where they reach the user: each catalogue
+// text is looked up, and the rest (numbers, names, reasons) is kept exactly as it is.
 #pragma once
 
 #include <QString>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "model/message.h"
 
 namespace kavira {
 
@@ -23,9 +25,8 @@ const char* LanguageCode(Language language);
 bool SetLanguage(Language language);
 Language CurrentLanguage();
 
-// A text of the core (a catalogue text, or one composed from catalogue texts) in the current language.
-// Lines that no catalogue text matches (a file name, the system's reason) stay as they are.
-std::string TranslateText(std::string_view text);
-QString TranslateQ(std::string_view text);
+// A message of the core in the current language.
+std::string TranslateText(const Message& message);
+QString TranslateQ(const Message& message);
 
 }  // namespace kavira

@@ -1,4 +1,5 @@
 #include "sim/sim_controller.h"
+#include "model/little_endian.h"
 
 #include <algorithm>
 
@@ -18,8 +19,8 @@ std::uint32_t AddressOf(ByteView f) {
 void PutAddress(std::vector<std::uint8_t>& f, std::uint32_t address) {
   f[1] = static_cast<std::uint8_t>((f[1] & ~static_cast<unsigned>(kSpaceHighBit)) |
                                    (address > 0xFFFFU ? kSpaceHighBit : 0U));
-  f[2] = static_cast<std::uint8_t>(address & 0xFFU);
-  f[3] = static_cast<std::uint8_t>((address >> 8) & 0xFFU);
+  f[2] = LowByte(address);
+  f[3] = HighByte(address);
 }
 
 void Reseal(std::vector<std::uint8_t>& f) {

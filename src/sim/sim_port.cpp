@@ -55,7 +55,7 @@ void SimPort::pump() {
   if (controller_.lineClosed(now)) {
     broken_ = true;
     toController_.clear();
-    fail(EIO);
+    fail(kLineIoError);
   }
 }
 

@@ -11,10 +11,12 @@ std::string InvalidValueText() {
 }
 
 int BadDataAlert(QWidget* dialog, QWidget* field, std::string_view text, Host& host) {
+  // The dialogs' own texts, translated here in their own context.
   host.messageBox(
-      QCoreApplication::translate("kavira::BadDataAlert", std::string(text).c_str()).toStdString(),
-      QCoreApplication::translate("kavira::BadDataAlert", "Ostrzeżenie :").toStdString(), Buttons::Ok,
-      Icon::Stop, MessageKind::Warning);
+      Message::Text(
+          QCoreApplication::translate("kavira::BadDataAlert", std::string(text).c_str()).toStdString()),
+      Message::Text(QCoreApplication::translate("kavira::BadDataAlert", "Ostrzeżenie :").toStdString()),
+      Buttons::Ok, Icon::Stop, MessageKind::Warning);
   // The box was owned by the main window; give the keyboard back to the dialog.
   if (dialog != nullptr && dialog->isVisible()) dialog->activateWindow();
   if (field != nullptr) {

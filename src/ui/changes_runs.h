@@ -1,13 +1,12 @@
-// The changes-only write and its undo in the window program: the undo journal of each run (created
-// before the walk starts, handed to the engine as its write-ahead hook, closed when the link is idle
-// again), the box that ends a run, and the choice of the journal to undo.
+// The changes-only write and its undo in the window program: the run of each (its undo journal kept
+// by ChangesRun), the box that ends a run, and the choice of the journal to undo.
 #pragma once
 
 #include <filesystem>
-#include <memory>
 #include <string>
+#include <vector>
 
-#include "files/journal.h"
+#include "files/changes_run.h"
 #include "link/commands.h"
 #include "link/host.h"
 #include "link/transfer_engine.h"
@@ -17,30 +16,31 @@ namespace kavira {
 
 class ChangesRuns {
  public:
-  ChangesRuns(TransferEngine& engine, Host& host) : engine_(engine), host_(host) {}
+  ChangesRuns(TransferEngine& engine, Host& host)
+      : engine_(engine), host_(host), run_(engine, SystemFileSystem()) {}
 
-  // The folder of the journals.
+  // The folder new journals go to, and the folders whose journals are undone too (a former one).
   std::filesystem::path folder;
+  std::vector<std::filesystem::path> alsoSearched;
 
   // "Zapis zmian do sterownika" over the area chosen.
   void write(const BlockWalk& area);
-  // "Cofnij ostatni zapis": the newest journal of the folder.
+  // "Cofnij ostatni zapis": the newest journal of the folders.
   void undoLast();
   // "Cofnij zapis z dziennika...": a journal chosen in the file dialog.
   void undoChosen();
-  // The link is idle again: the journal of the run that ended is closed (and removed when it holds
-  // nothing). A run that stopped or failed after it overwrote blocks says where their journal is.
+  // The link is idle again: the run that ended is closed. A run that stopped or failed after it
+  // overwrote blocks says where their journal is.
   void linkIdle();
 
  private:
-  bool begin(const JournalHeader& area);
+  void begin(const ChangesRequest& request);
   void undo(const std::filesystem::path& path);
-  void ended(const ChangesReport& report);
-  void closeJournal();
+  void ended();
 
   TransferEngine& engine_;
   Host& host_;
-  std::unique_ptr<JournalWriter> journal_;
+  ChangesRun run_;
 };
 
 }  // namespace kavira

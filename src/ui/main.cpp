@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/console.h"
 #include "platform/port_list.h"
 #include "platform/pty_simulator.h"
 #include "platform/translation.h"
@@ -28,6 +29,7 @@ std::unique_ptr<PtySimulator> StartSimulator() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  IgnoreFileSizeSignal();     // a file size limit fails a save instead of ending the program
   Q_INIT_RESOURCE(pictures);  // the pictures live in a static library
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kaviraob"));
@@ -57,15 +59,19 @@ int main(int argc, char** argv) {
   parser.addOption(port);
   parser.addOption(simulate);
   parser.addOption(lang);
+  parser.addPositionalArgument(
+      QStringLiteral("FILE"),
+      QStringLiteral("A data file (.K3s, .K3p or .K3m) to open with the others of its set."),
+      QStringLiteral("[FILE]"));
   if (!parser.parse(QApplication::arguments())) {
     std::fprintf(stderr, "kaviraob: %s\nTry 'kaviraob --help'.\n", qPrintable(parser.errorText()));
     return 2;
   }
   if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
   if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
-  if (!parser.positionalArguments().isEmpty()) {
+  if (parser.positionalArguments().size() > 1) {
     std::fprintf(stderr, "kaviraob: unexpected argument '%s'\nTry 'kaviraob --help'.\n",
-                 qPrintable(parser.positionalArguments().front()));
+                 qPrintable(parser.positionalArguments().at(1)));
     return 2;
   }
 
@@ -93,7 +99,7 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> ports = SystemPortList(given);
   if (ports.empty()) {
-    ShowMessageBox(nullptr, TranslateText(kTextNoSerialPorts), TranslateText(kCaptionNoSerialPorts),
+    ShowMessageBox(nullptr, TranslateText(Texts::kNoSerialPorts), TranslateText(Texts::kCaptionNoSerialPorts),
                    Buttons::Ok, Icon::Exclamation);
     return -1;
   }
@@ -106,6 +112,8 @@ int main(int argc, char** argv) {
   const QSize frame = window.frameGeometry().size() - window.size();
   window.resize(QSize(800, 600) - frame);
   window.SetSBparts();
+  if (!parser.positionalArguments().isEmpty())
+    window.openFileSet(parser.positionalArguments().front().toStdString());
   window.startUp();
   const int code = QApplication::exec();
   return code;

@@ -17,9 +17,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "files/data_files.h"
+#include "files/path_text.h"
 #include "files/update_file.h"
 #include "platform/journal_folder.h"
 #include "platform/port_list.h"
+#include "platform/system_error.h"
 #include "ui/menus.h"
 #include "ui/message_box.h"
 #include "ui/midi_dialog.h"
@@ -61,7 +64,11 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
       ports_(clock_, *this),
       driver_(engine_, clock_),
       changes_(engine_, *this) {
-  changes_.folder = DefaultJournalFolder();
+  commands_.chooseRange = [this](std::uint32_t& from, std::uint32_t& to) { return chooseRange(from, to); };
+  commands_.portOpen = [this] { return ports_.port() != nullptr; };
+  changes_.alsoSearched = JournalFolders();
+  changes_.folder = changes_.alsoSearched.front();
+  changes_.alsoSearched.erase(changes_.alsoSearched.begin());
   setWindowTitle(tr(kWindowTitle));
   QIcon icon;
   icon.addFile(QStringLiteral(":/pictures/icon32.png"), QSize(32, 32));
@@ -126,7 +133,7 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
   // When a dialog, a message box or a menu closes, the client area is painted again, and with it the
   // status bar shows the link's state as it is now.
   qApp->installEventFilter(this);
-  MainWindow::setStatusText(kPartFirmware, engine_.link().HFirmWareVer);
+  MainWindow::setStatusText(kPartFirmware, Message::Text(engine_.link().HFirmWareVer));
   refreshStatus();
 }
 
@@ -134,6 +141,31 @@ MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   engine_.setPort(nullptr);
   ports_.closePort();
+}
+
+void MainWindow::openFileSet(const std::string& file) {
+  // A file of a set stands for the set: show.K3s opens show.K3s, show.K3p and show.K3m, those of them
+  // that exist; only the file named must.
+  std::string base = file;
+  std::optional<DataArea> named;
+  for (const DataArea area : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
+    const std::string ext = std::string(".") + DataFileExtension(area);
+    if (base.size() > ext.size() && QString::fromStdString(base.substr(base.size() - ext.size()))
+                                            .compare(QString::fromStdString(ext), Qt::CaseInsensitive) == 0) {
+      base.resize(base.size() - ext.size());
+      named = area;
+      break;
+    }
+  }
+  for (const DataArea area : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
+    const std::string path = named == area ? file : base + "." + DataFileExtension(area);
+    const auto failure = LoadDataFile(PathFromUtf8(path), area, *image_);
+    if (failure && (failure->kind != FileFailure::Missing || named == area || !named)) {
+      messageBox(failure->BoxText(), failure->Caption(), Buttons::Ok, Icon::Stop, MessageKind::FileFailure);
+    }
+    if (!failure && area == DataArea::Scenes) fileDialog_.NazwaPliku = path;
+  }
+  repaint();
 }
 
 void MainWindow::startUp() {
@@ -149,7 +181,8 @@ void MainWindow::onSearchFinished(bool found) {
     driver_.kick();
   } else {
     engine_.setPort(nullptr);
-    messageBox(kTextNoController, kCaptionNoController, Buttons::Ok, Icon::Exclamation, MessageKind::Warning);
+    messageBox(Texts::kNoController, Texts::kCaptionNoController, Buttons::Ok, Icon::Exclamation,
+               MessageKind::Warning);
   }
   repaint();
   emit searchDone(found);
@@ -161,10 +194,6 @@ void MainWindow::command(int id) {
     case kIdSettings:
     case kIdMidi:
     case kIdEverything:
-      commands_.chooseRange = [this](std::uint32_t& from, std::uint32_t& to) {
-        return chooseRange(from, to);
-      };
-      commands_.portOpen = [this] { return ports_.port() != nullptr; };
       if (changesChosen_) {
         commands_.changesArea(id, [this](const BlockWalk& walk) { changes_.write(walk); });
       } else {
@@ -174,11 +203,7 @@ void MainWindow::command(int id) {
       return;
     case kIdUndoLast:
     case kIdUndoJournal:
-      if (engine_.link().status != _idle_) return;
-      if (ports_.port() == nullptr) {
-        messageBox(kTextNoPort, kCaptionWarning, Buttons::Ok, Icon::Exclamation, MessageKind::NoPort);
-        return;
-      }
+      if (engine_.link().status != _idle_ || !commands_.portReady()) return;
       if (id == kIdUndoLast) {
         changes_.undoLast();
       } else {
@@ -201,7 +226,6 @@ void MainWindow::command(int id) {
       return;
     case kIdFirmwareInstall:
     case kIdFirmwareVerify:
-      commands_.portOpen = [this] { return ports_.port() != nullptr; };
       if (commands_.firmwareAllowed()) {
         InitUpdate(id == kIdFirmwareVerify ? 1 : 0, engine_, *this, fileDialog_);
         driver_.kick();
@@ -292,8 +316,9 @@ void MainWindow::help() {
       return;
     }
   }
-  messageBox(tr("Plik pomocy nie jest na razie dostępny !").toStdString(), tr("Brak dostępu !").toStdString(),
-             Buttons::Ok, Icon::Information, MessageKind::Information);
+  messageBox(Message::Text(tr("Plik pomocy nie jest na razie dostępny !").toStdString()),
+             Message::Text(tr("Brak dostępu !").toStdString()), Buttons::Ok, Icon::Information,
+             MessageKind::Information);
 }
 
 void MainWindow::about() {
@@ -303,16 +328,16 @@ void MainWindow::about() {
          "oraz do aktualizacji jego oprogramowania.\n\n"
          "Producent: Kavira, sterowniki oświetlenia scenicznego.")
           .arg(tr(kWindowTitle), QCoreApplication::applicationVersion());
-  messageBox(text.toStdString(), tr("O programie").toStdString(), Buttons::Ok, Icon::Information,
-             MessageKind::Information);
+  messageBox(Message::Text(text.toStdString()), Message::Text(tr("O programie").toStdString()), Buttons::Ok,
+             Icon::Information, MessageKind::Information);
 }
 
 void MainWindow::exitProgram() {
-  const Answer a =
-      messageBox(tr("UWAGA !!!\nWszystkie zmiany nie zapisane do pliku\nlub do sterownika zostaną "
-                    "utracone !!!\nCzy na pewno chcesz zakończyć ?")
-                     .toStdString(),
-                 kCaptionWarning, Buttons::YesNo, Icon::Exclamation, MessageKind::Question);
+  const Answer a = messageBox(
+      Message::Text(tr("UWAGA !!!\nWszystkie zmiany nie zapisane do pliku\nlub do sterownika zostaną "
+                       "utracone !!!\nCzy na pewno chcesz zakończyć ?")
+                        .toStdString()),
+      Texts::kCaptionWarning, Buttons::YesNo, Icon::Exclamation, MessageKind::Question);
   if (a == Answer::Yes) close();
 }
 
@@ -338,8 +363,11 @@ void MainWindow::SetSBparts() {
 void MainWindow::refreshStatus() {
   const LinkState& link = engine_.link();
   statusBar_->setPartText(kPartArea, TranslateQ(AreaText(link.obszar)));
-  statusBar_->setPartText(kPartAction,
-                          TranslateQ(link.status == _idle_ ? kTextReady : ActionText(link.akcja)));
+  // A changes walk reads, writes and reads back: the action part names the walk, not each step.
+  const char* walk = link.obszar <= _midi_ ? WalkText(engine_.walkKind()) : nullptr;
+  statusBar_->setPartText(kPartAction, link.status == _idle_ ? TranslateQ(Texts::kReady)
+                                       : walk != nullptr     ? QStringLiteral("\t") + TranslateQ(walk)
+                                                             : TranslateQ(ActionText(link.akcja)));
   statusBar_->setPartText(kPartFirmware, QString::fromStdString(link.HFirmWareVer));
 }
 
@@ -354,11 +382,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-Answer MainWindow::messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+Answer MainWindow::messageBox(const Message& text, const Message& caption, Buttons buttons, Icon icon,
                               MessageKind kind) {
   if (prompts_ != nullptr) return prompts_->messageBox(text, caption, buttons, icon, kind);
   QWidget* parent = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget() : this;
-  auto box = BuildMessageBox(parent, TranslateText(text), TranslateText(caption), buttons, icon);
+  std::string shown = TranslateText(text);
+  // The system's own words for its error code, on the line below the program's.
+  if (kind == MessageKind::SystemError) {
+    if (const auto code = BoxErrorCode(text.Polish())) shown += "\n" + SystemErrorText(*code);
+  }
+  auto box = BuildMessageBox(parent, shown, TranslateText(caption), buttons, icon);
   // A port that cannot be opened: what it really is, who holds it, or how to get the permission.
   const auto& failure = ports_.lastOpenFailure();
   if (kind == MessageKind::PortOpenFailed && failure && !failure->hint.empty()) {
@@ -368,7 +401,7 @@ Answer MainWindow::messageBox(std::string_view text, std::string_view caption, B
   return AnswerOf(*box, box->clickedButton());
 }
 
-void MainWindow::setStatusText(int part, std::string_view text) {
+void MainWindow::setStatusText(int part, const Message& text) {
   statusBar_->setPartText(part, TranslateQ(text));
 }
 

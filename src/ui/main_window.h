@@ -57,13 +57,16 @@ class MainWindow : public QMainWindow, public Host {
 
   // Searches the ports for the controller; when one answers, reads its firmware version.
   void startUp();
+  // Loads the set of data files that `file` belongs to (show.K3s: show.K3s, show.K3p and show.K3m,
+  // those that exist), as a file opened from the desktop; a file that cannot be loaded gets its box.
+  void openFileSet(const std::string& file);
   // Runs the menu command with this identifier.
   void command(int id);
 
   // Host.
-  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+  Answer messageBox(const Message& text, const Message& caption, Buttons buttons, Icon icon,
                     MessageKind kind) override;
-  void setStatusText(int part, std::string_view text) override;
+  void setStatusText(int part, const Message& text) override;
   void setProgress(int position) override;
   void enableMenuEntry(int position, bool enabled) override;
   void repaint() override;

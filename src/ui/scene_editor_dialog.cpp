@@ -97,7 +97,7 @@ SceneEditorDialog::SceneEditorDialog(ControllerImage& image, Host& host, QWidget
   ui_->programField->installEventFilter(this);
   ui_->sceneField->installEventFilter(this);
 
-  host_.setStatusText(kPartArea, kTextEditing);
+  host_.setStatusText(kPartArea, Texts::kEditing);
   ui_->programField->setText(QStringLiteral("1"));
   ui_->sceneField->setText(QStringLiteral("1"));
   devices_[0]->setChecked(true);
@@ -266,8 +266,8 @@ void SceneEditorDialog::load() {
   if (checked != 1) {
     const QString text =
         tr("Niejednoznaczny wybór urządzeń !\nZostaną załadowane nastawy urządzenia %1-go !").arg(device);
-    host_.messageBox(text.toStdString(), tr("Ostrzeżenie").toStdString(), Buttons::Ok, Icon::Exclamation,
-                     MessageKind::Warning);
+    host_.messageBox(Message::Text(text.toStdString()), Message::Text(tr("Ostrzeżenie").toStdString()),
+                     Buttons::Ok, Icon::Exclamation, MessageKind::Warning);
   }
 
   const auto p = static_cast<std::size_t>(pgm - 1);
@@ -297,8 +297,9 @@ bool SceneEditorDialog::commit() {
 
   const std::optional<RunningMode> mode = checkedMode();
   if (!mode) {
-    host_.messageBox(tr("Musisz wybrać rodzaj synchronizacji !").toStdString(),
-                     tr("Poprawka :").toStdString(), Buttons::Ok, Icon::Exclamation, MessageKind::Warning);
+    host_.messageBox(Message::Text(tr("Musisz wybrać rodzaj synchronizacji !").toStdString()),
+                     Message::Text(tr("Poprawka :").toStdString()), Buttons::Ok, Icon::Exclamation,
+                     MessageKind::Warning);
     ui_->modeMidi->setFocus();
     return false;
   }

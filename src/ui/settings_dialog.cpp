@@ -349,9 +349,9 @@ bool SettingsDialog::commit() {
       std::uint8_t& entry = shows[a][c];
       if (entry < kProgramCount || entry == kEmptyCollection) continue;
       if (!answered) {
-        const Answer answer =
-            host_.messageBox(tr("Czy usuwać błędne programy z kolekcji ?").toStdString(), InvalidValueText(),
-                             Buttons::YesNo, Icon::Question, MessageKind::Question);
+        const Answer answer = host_.messageBox(
+            Message::Text(tr("Czy usuwać błędne programy z kolekcji ?").toStdString()),
+            Message::Text(InvalidValueText()), Buttons::YesNo, Icon::Question, MessageKind::Question);
         if (answer != Answer::Yes) return false;
         answered = true;
       }

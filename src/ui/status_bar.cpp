@@ -1,5 +1,6 @@
 #include "ui/status_bar.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QProgressBar>
 #include <QStyleOption>
@@ -41,11 +42,11 @@ std::vector<std::string> PartTexts(int part, const QFontMetrics& fm) {
     }
     case kPartArea:
       texts.assign(Obszary.begin(), Obszary.end());
-      texts.insert(texts.end(), {kTextFile, kTextEditing});
+      texts.insert(texts.end(), {Texts::kFile, Texts::kEditing});
       break;
     case kPartAction:
       texts.assign(Akcje.begin(), Akcje.end());
-      texts.insert(texts.end(), {kTextReady, kTextPreparing, kTextUpdating});
+      texts.insert(texts.end(), {Texts::kReady, Texts::kPreparing, Texts::kUpdating});
       break;
     default:
       break;
@@ -89,6 +90,18 @@ void StatusBar::setPartText(int part, const QString& text) {
   if (t == text) return;
   t = text;
   update();
+  reportTexts();
+}
+
+void StatusBar::reportTexts() const {
+  // For tests of the installed program, which cannot read the window: with KAVIRA_STATUS_FILE set,
+  // the parts' texts go into that file, one a line, whenever one changes.
+  static const QString file = qEnvironmentVariable("KAVIRA_STATUS_FILE");
+  if (file.isEmpty()) return;
+  QFile out(file);
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+  for (const QString& part : texts_)
+    out.write(part.trimmed().toUtf8() + '\n');
 }
 
 int StatusBar::leastWidth(int part) const {

@@ -41,6 +41,7 @@ class StatusBar : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void reportTexts() const;
   void placeProgress();
 
   std::array<QString, 4> texts_;

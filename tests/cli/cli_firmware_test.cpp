@@ -129,6 +129,12 @@ TEST_F(CliFirmwareTest, ABrokenUpdateFileIsRefusedBeforeAnythingIsSent) {
   const std::string head = "Firmware Qz418 Kavira-Oxbrine \r\nWersja 1.06\r\nno end of the free text";
   cases.push_back({"noend.upg", Bytes(head.begin(), head.end()), "Nieoczekiwany koniec pliku !"});
   cases.push_back({"empty.upg", Bytes{}, "Nieprawidłowa zawartość pliku !"});
+  // The count field of record 1 (at 58 + 41: head, 0 byte, body header, record 0) made "p8".
+  Bytes badCount = good;
+  badCount.at(99) ^= 0x40;
+  cases.push_back({"count.upg", badCount,
+                   "Nieprawidłowa zawartość pliku ! (record 1: the count field is 'p8', not a hexadecimal "
+                   "number 00-10)"});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WriteFile(path(c.name), c.bytes);

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/cli_host.h"
+#include "platform/system_error.h"
 
 namespace kavira::cli {
 namespace {
@@ -39,11 +40,43 @@ TEST(OneLine, DropsTheQuestionAndJoinsTheLines) {
 }
 
 TEST(WithErrorText, DescribesTheSystemsCodeOnly) {
-  EXPECT_EQ(WithErrorText("Kod błędu : 5"), "Kod błędu : 5 (Input/output error)");
-  EXPECT_EQ(WithErrorText("Błąd komunikacji : 13"), "Błąd komunikacji : 13 (Permission denied)");
-  EXPECT_EQ(WithErrorText("Błąd komunikacji : brak danych : 0"), "Błąd komunikacji : brak danych : 0");
-  EXPECT_EQ(WithErrorText("Kod błędu : "), "Kod błędu : ");
-  EXPECT_EQ(WithErrorText("Błąd protokołu"), "Błąd protokołu");
+  // The system's own words: strerror() here, FormatMessageW() on Windows.
+  EXPECT_EQ(WithErrorText("Kod błędu : 5").Polish(), "Kod błędu : 5 (" + SystemErrorText(5) + ")");
+  EXPECT_EQ(WithErrorText("Błąd komunikacji : 13").Polish(),
+            "Błąd komunikacji : 13 (" + SystemErrorText(13) + ")");
+#ifndef _WIN32
+  EXPECT_EQ(SystemErrorText(5), "Input/output error");
+#endif
+  const std::string text = SystemErrorText(5);
+  EXPECT_TRUE(!text.empty() && text.back() != '.' && text.back() != '\n') << text;
+  EXPECT_EQ(WithErrorText("Błąd komunikacji : brak danych : 0").Polish(),
+            "Błąd komunikacji : brak danych : 0");
+  EXPECT_EQ(WithErrorText("Kod błędu : ").Polish(), "Kod błędu : ");
+  EXPECT_EQ(WithErrorText("Błąd protokołu").Polish(), "Błąd protokołu");
+}
+
+// Text from a file (a journal's firmware text) reaches the terminal with its control characters
+// escaped, so that it cannot move the cursor, clear the screen or print a line of its own.
+TEST(PrintableText, EscapesWhatATerminalWouldObey) {
+  const struct {
+    std::string text;
+    const char* shown;
+  } cases[] = {
+      {"1.05A", "1.05A"},
+      {"Próba żółta", "Próba żółta"},
+      {"1.05A\x1b[2J\nkept:     fake", "1.05A\\x1b[2J\\nkept:     fake"},
+      {"a\tb\rc\x7f\\", "a\\tb\\rc\\x7f\\\\"},
+      {std::string("x\0y", 3), "x\\x00y"},
+      {"\xc2\x9b"
+       "2J",
+       "\\u009B2J"},  // the one-byte CSI, as UTF-8
+      {"\xe2\x80\xae"
+       "A50.1",
+       "\\u202EA50.1"},            // right-to-left override
+      {"\xff\xc3", "\\xff\\xc3"},  // no UTF-8
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(PrintableText(c.text), c.shown) << c.shown;
 }
 
 class CliHostTest : public ::testing::Test {
@@ -166,7 +199,7 @@ TEST_F(CliHostTest, FailureBoxesSayWhereAndWhy) {
   ASSERT_TRUE(host.failure().has_value());
   EXPECT_EQ(host.failure()->exitCode, 3);
   EXPECT_EQ(host.failure()->message,
-            "Kod błędu : 5 (Input/output error) at block 20 (scene 1:11) on /dev/pts/9");
+            "Kod błędu : 5 (" + SystemErrorText(5) + ") at block 20 (scene 1:11) on /dev/pts/9");
   // What follows from the first failure does not replace it.
   box("Błąd protokołu", Buttons::Ok);
   EXPECT_EQ(host.failure()->message.rfind("Kod błędu : 5", 0), 0U);

@@ -1,12 +1,15 @@
 // read, write, verify, version and restart against the simulated controller; usage, port and file
 // errors; retries; interruption.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <QDir>
 #include <numeric>
 
 #include "cli_test_support.h"
 #include "platform/port_probe.h"
+#include "platform/qt_serial_port.h"
 #include "small_disk.h"
 
 namespace kavira::test {
@@ -142,6 +145,8 @@ TEST_F(CliRunTest, RefusalsWithinTheRetriesSucceedAndBeyondThemFail) {
       {"checksum:block=5", "read", "1", 0, 2, "retry 1 of 1"},
       {"nak:block=5:count=3", "write", "3", 0, 4, "retry 3 of 3"},
       {"nak:block=5:count=2", "write", "1", 3, 2, "Błąd komunikacji : NAK at block 5"},
+      // A write that gets no answer is not called refused.
+      {"silent:block=5", "write", "0", 3, 1, "Błąd komunikacji : brak danych : 0 at block 5 (scene 1:3)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.command) + " " + c.rule + " --retries " + c.retries);
@@ -172,6 +177,9 @@ TEST_F(CliRunTest, BadDataFilesAreRefusedBeforeAnythingIsSent) {
   // Named pipes nobody writes into: never waited for.
   ASSERT_EQ(::mkfifo(path("pipe.K3s").c_str(), 0644), 0);
   ASSERT_EQ(::mkfifo(path("pipe.upg").c_str(), 0644), 0);
+  // Links to devices, one of them the controller's own line: the bytes would go out on it.
+  std::filesystem::create_symlink("/dev/null", path("null.K3s"));
+  std::filesystem::create_symlink(port(), path("line.K3p"));
   std::string deep = path("");
   while (deep.size() <= 4100)
     deep += "/.";
@@ -200,6 +208,10 @@ TEST_F(CliRunTest, BadDataFilesAreRefusedBeforeAnythingIsSent) {
        4,
        "Błąd otwarcia pliku ! (it is a named pipe (FIFO)"},
       {{"write", "scenes", "--image", path("pipe")}, 4, "it is a named pipe (FIFO), not a file"},
+      {{"read", "all", "--image", path("null")}, 4, "null.K3s: cannot be saved (it is a device, not a file)"},
+      {{"read", "settings", "--image", path("line")},
+       4,
+       "line.K3p: cannot be saved (it is a device, not a file)"},
       {{"firmware", "install", path("pipe.upg"), "--yes"}, 4, "it is a named pipe (FIFO), not a file"},
       // Names the folder or the system cannot take are found before the controller is read.
       {{"read", "all", "--image", path(std::string(252, 'b'))}, 4, "the file name is 256 bytes long"},
@@ -313,6 +325,48 @@ TEST_F(CliRunTest, AReadReplacesItsFilesAsOneSet) {
   EXPECT_EQ(names, (std::vector<std::string>{"show.K3m", "show.K3p", "show.K3s"}));
 }
 
+// A file size limit (ulimit -f) stops a write as a full disk does: the old files stay, and a journal
+// that cannot grow ends the run before the block it should have kept is sent.
+TEST_F(CliRunTest, AFileSizeLimitFailsTheWriteInsteadOfKillingTheProgram) {
+  const auto limit = [](rlim_t bytes) {
+    return [bytes](QProcess& p) {
+      p.setChildProcessModifier([bytes] {
+        rlimit r{};
+        ::getrlimit(RLIMIT_FSIZE, &r);
+        r.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &r);
+      });
+    };
+  };
+  WriteFile(path("show.K3s"), Bytes(kScenesSize, 0x77));
+  const CliRun read = cli({"-q", "read", "all", "--image", path("show")}, limit(8192));
+  EXPECT_EQ(read.exitCode, 4) << read.err;
+  EXPECT_NE(read.err.find(path("show.K3s") + " : Błąd zapisu ! (File too large); no file was replaced"),
+            std::string::npos)
+      << read.err;
+  EXPECT_EQ(ReadFile(path("show.K3s")), Bytes(kScenesSize, 0x77));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path().toStdString()))
+    names.push_back(entry.path().filename());
+  EXPECT_EQ(names, std::vector<std::string>{"show.K3s"});
+
+  // Room for the journal's header, not for its first record.
+  Bytes settings(kSettingsSize, 0);
+  settings[0] = 3;
+  WriteFile(path("show.K3p"), settings);
+  controller([](SimController& c) { c.clearReceived(); });
+  const CliRun write = cli(
+      {"write", "settings", "--image", path("show"), "--changed", "--journal-dir", path("J")}, limit(100));
+  EXPECT_EQ(write.exitCode, 4) << write.err;
+  EXPECT_NE(write.err.find("cannot write the undo journal: File too large; the write stopped before that "
+                           "block was sent"),
+            std::string::npos)
+      << write.err;
+  EXPECT_NE(write.err.find(path("J") + "/"), std::string::npos) << write.err;
+  for (const Bytes& f : frames())
+    EXPECT_NE(f.front(), 0x11) << "a write frame was sent";
+}
+
 // A signal once the save has begun lets it finish: all files are complete, and the run ends with
 // status 3 because the signal came before any file was replaced. The save is slowed down by the
 // preload library that tools/kill-during-save.sh uses.
@@ -382,6 +436,29 @@ TEST_F(CliRunTest, WithoutAPortTheGivenPortsAreSearched) {
   EXPECT_NE(none.err.find("Nie znalazłem sterownika Kavira OB !"), std::string::npos) << none.err;
 }
 
+// A second program is kept off the port on every path to it, root too (whom the exclusive-open flag
+// does not stop): a link such as /dev/serial/by-id/... leads to the same lock.
+TEST_F(CliRunTest, APortInUseIsRefusedOnEveryPathToIt) {
+  const std::string link = path("by-id-link");
+  std::filesystem::create_symlink(port(), link);
+  SteadyClock clock;
+  QtSerialPort holder(clock);
+  ASSERT_EQ(holder.open(port()).stage, OpenStage::Opened);
+  const CliRun r = RunCli(Args({"--port", link, "version"}));
+  EXPECT_EQ(r.exitCode, 3) << r.err;
+  EXPECT_NE(r.err.find(link +
+                       ": Błąd otwarcia portu ! Device or resource busy (errno 16)\nPort jest zajęty: "
+                       "trzyma go proces " +
+                       std::to_string(::getpid())),
+            std::string::npos)
+      << r.err;
+  holder.close();
+  EXPECT_EQ(frameCount(), 0U);
+  const CliRun free = RunCli(Args({"--port", link, "version"}));
+  EXPECT_EQ(free.exitCode, 0) << free.err;
+  EXPECT_EQ(free.out, "1.05A\n");
+}
+
 TEST(CliPort, APortThatCannotBeOpenedIsNamedWithTheSystemsReason) {
   const CliRun missing = RunCli(Args({"--port", "/nonexistent/ttyX", "version"}));
   EXPECT_EQ(missing.exitCode, 3);
@@ -398,6 +475,18 @@ TEST(CliPort, APortThatCannotBeOpenedIsNamedWithTheSystemsReason) {
       folder.err.find("/tmp: Błąd otwarcia portu ! Is a directory (errno 21)\n/tmp to folder, a nie port"),
       std::string::npos)
       << folder.err;
+  // A name that is also a word of the program's texts ("gniazdo": a socket) stays as it was typed when
+  // the rest of the message is translated.
+  QTemporaryDir here;
+  ASSERT_TRUE(QDir(here.path()).mkdir(QStringLiteral("gniazdo")));
+  const CliRun named = RunCli(Args({"--lang", "en", "--port", "gniazdo", "version"}),
+                              [&](QProcess& p) { p.setWorkingDirectory(here.path()); });
+  EXPECT_EQ(named.exitCode, 3);
+  EXPECT_NE(
+      named.err.find("\nThere is no device /dev/gniazdo; gniazdo in the current folder is a folder, not a "
+                     "serial port.\n"),
+      std::string::npos)
+      << named.err;
 }
 
 TEST(CliUsage, MistakesAreRefusedWithAReason) {
@@ -439,9 +528,25 @@ TEST(CliUsage, MistakesAreRefusedWithAReason) {
       {{"--bogus", "ports"}, "unknown option"},
       {{}, "Usage"},
       {{"undo", "a.K3j", "b.K3j"}, "one JOURNAL only"},
+      {{"undo", ""}, "which JOURNAL? (see --help)"},
+      {{"journal", "-old.K3j"},
+       "unknown option '-old.K3j'; a JOURNAL whose name begins with '-' goes after '--': journal -- "
+       "-old.K3j"},
+      {{"undo", "-old.K3j"}, "a JOURNAL whose name begins with '-' goes after '--': undo -- -old.K3j"},
       {{"read", "all", "--image", ""}, "--image needs"},
       {{"version", "--fast-ack=1"}, "unknown option '--fast-ack=1'"},
       {{"help", "bogus"}, "no command 'bogus'"},
+      // A value that begins with '-' is taken only after '=': the option before it lacks its value.
+      {{"read", "all", "--image", "--quiet"},
+       "--image needs a base name, e.g. --image show; '--quiet' begins with '-' and is not taken as its "
+       "value (write --image=--quiet if it is)"},
+      {{"write", "all", "--image", "x", "--changed", "--journal-dir", "--fast-ack"},
+       "--journal-dir needs a folder"},
+      {{"--port", "--fast-ack", "version"}, "--port needs a port name or a device path; '--fast-ack' begins"},
+      {{"version", "--retries", "-1"}, "--retries wants a number 0-1000; '-1' begins with '-'"},
+      {{"pack-update", "a.hex", "--version", "1.06", "-o", "-a.upg"}, "(write --output=-a.upg if it is)"},
+      {{"read", "all", "--image=", "--quiet"}, "--image needs a base name, e.g. --image show"},
+      {{"version", "--fast-ack="}, "unknown option '--fast-ack=' (see --help)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Args(c.args).join(' ').toStdString());
@@ -452,10 +557,13 @@ TEST(CliUsage, MistakesAreRefusedWithAReason) {
   const CliRun missing = RunCli(Args({"simulate", "--image", "/nonexistent/show"}));
   EXPECT_EQ(missing.exitCode, 4);
   EXPECT_NE(missing.err.find("none of"), std::string::npos) << missing.err;
-  // After "--" an argument that starts with '-' is a name, not an option.
+  // After "--" an argument that starts with '-' is a name, not an option; after "=" so is a value.
   const CliRun dashed = RunCli(Args({"journal", "--", "-none.K3j"}));
   EXPECT_EQ(dashed.exitCode, 4);
   EXPECT_NE(dashed.err.find("-none.K3j: cannot read the journal"), std::string::npos) << dashed.err;
+  const CliRun dashedValue = RunCli(Args({"verify", "settings", "--image=-none"}));
+  EXPECT_EQ(dashedValue.exitCode, 4);
+  EXPECT_NE(dashedValue.err.find("Plik -none.K3p nie istnieje !"), std::string::npos) << dashedValue.err;
 }
 
 TEST(CliUsage, HelpForTheProgramAndEachCommandAndTheVersion) {

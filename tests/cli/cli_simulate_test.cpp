@@ -115,3 +115,42 @@ TEST(SimulateCommand, LoadsTheDataFilesGivenAsImage) {
 
 }  // namespace
 }  // namespace kavira::test
+
+namespace kavira::test {
+namespace {
+
+// link-test through each adapter the simulator models: every exchange answered, the report complete;
+// a controller that stops answering ends it with exit 3; a bad adapter name is a usage error.
+TEST(LinkTestCommand, MeasuresTheLineThroughEachAdapterModel) {
+  // All at once: each run takes some seconds of the line's time and little processor.
+  const std::vector<std::string> adapters = {"uart", "ftdi", "ftdi:1", "ch340", "pl2303"};
+  std::vector<std::unique_ptr<Simulator>> sims;
+  std::vector<std::unique_ptr<QProcess>> runs;
+  for (const std::string& adapter : adapters) {
+    sims.push_back(std::make_unique<Simulator>(Args({"--demo", "--adapter", adapter})));
+    runs.push_back(std::make_unique<QProcess>());
+    runs.back()->start(KAVIRAOB_CLI, Args({"--port", sims.back()->path(), "link-test"}));
+    runs.back()->closeWriteChannel();
+  }
+  for (std::size_t k = 0; k < adapters.size(); ++k) {
+    SCOPED_TRACE(adapters[k]);
+    ASSERT_TRUE(runs[k]->waitForFinished(120000));
+    const std::string out = runs[k]->readAllStandardOutput().toStdString();
+    EXPECT_EQ(runs[k]->exitCode(), 0) << runs[k]->readAllStandardError().toStdString();
+    for (const char* line :
+         {"port: ", "adapter: ", "latency timer: ", "version request, 50 answered: min ",
+          "block read, 50 answered: min ", "failed exchanges: 0\n", "whole read: about ", "advice: "})
+      EXPECT_NE(out.find(line), std::string::npos) << line << " in\n" << out;
+  }
+  // A controller that stops answering: link-test gives up after five failed exchanges in a row.
+  Simulator refusing(Args({"--demo", "--misbehave", "nak:frame=10:count=100"}));
+  const CliRun r = RunCli(Args({"--port", refusing.path(), "--retries", "0", "link-test"}));
+  EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
+  EXPECT_NE(r.out.find("version request, 9 answered"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("failed exchanges: 5\nadvice: the line stopped answering"), std::string::npos)
+      << r.out;
+  EXPECT_EQ(RunCli(Args({"simulate", "--adapter", "ftdi:0"})).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace kavira::test

@@ -13,6 +13,7 @@
 #include <QThread>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -38,9 +39,12 @@ inline QStringList Args(std::initializer_list<std::string> args) {
   return list;
 }
 
-// Runs the program to its end with no standard input.
-inline CliRun RunCli(const QStringList& args, int timeoutMs = 120000) {
+// Runs the program to its end with no standard input; `prepare` may set up the process first (its
+// environment, where its output goes, limits in the child).
+inline CliRun RunCli(const QStringList& args, const std::function<void(QProcess&)>& prepare,
+                     int timeoutMs = 120000) {
   QProcess p;
+  if (prepare) prepare(p);
   p.start(KAVIRAOB_CLI, args);
   p.closeWriteChannel();
   const bool finished = p.waitForFinished(timeoutMs);
@@ -51,6 +55,10 @@ inline CliRun RunCli(const QStringList& args, int timeoutMs = 120000) {
   }
   return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput().toStdString(),
           p.readAllStandardError().toStdString()};
+}
+
+inline CliRun RunCli(const QStringList& args, int timeoutMs = 120000) {
+  return RunCli(args, nullptr, timeoutMs);
 }
 
 inline Bytes ReadFile(const std::filesystem::path& path) {
@@ -78,8 +86,9 @@ class CliTest : public ::testing::Test {
   }
 
   // The program with --port set to the simulator, then `args`.
-  CliRun cli(std::initializer_list<std::string> args) {
-    return RunCli(Args({"--port", port()}) + Args(args));
+  CliRun cli(std::initializer_list<std::string> args,
+             const std::function<void(QProcess&)>& prepare = nullptr) {
+    return RunCli(Args({"--port", port()}) + Args(args), prepare);
   }
 
   template <class F>

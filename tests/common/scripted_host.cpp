@@ -2,7 +2,7 @@
 
 namespace kavira::test {
 
-Answer ScriptedHost::messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+Answer ScriptedHost::messageBox(const Message& text, const Message& caption, Buttons buttons, Icon icon,
                                 MessageKind kind) {
   Answer a = Answer::Ok;
   if (!answers.empty()) {
@@ -26,7 +26,7 @@ Answer ScriptedHost::messageBox(std::string_view text, std::string_view caption,
         break;
     }
   }
-  boxes.push_back({std::string(text), std::string(caption), buttons, icon, a, kind});
+  boxes.push_back({text.Polish(), caption.Polish(), buttons, icon, a, kind});
   if (onBox) onBox(boxes.back());
   return a;
 }

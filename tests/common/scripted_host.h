@@ -24,9 +24,10 @@ struct BoxRecord {
 
 class ScriptedHost : public Host {
  public:
-  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons, Icon icon,
+  // Records the texts in Polish, as the catalogue composes them.
+  Answer messageBox(const Message& text, const Message& caption, Buttons buttons, Icon icon,
                     MessageKind kind) override;
-  void setStatusText(int part, std::string_view text) override { status[part] = std::string(text); }
+  void setStatusText(int part, const Message& text) override { status[part] = text.Polish(); }
   void setProgress(int position) override { progress.push_back(position); }
   void enableMenuEntry(int position, bool enabled) override { menu[position] = enabled; }
   void repaint() override {

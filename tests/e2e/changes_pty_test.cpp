@@ -33,7 +33,7 @@ class ChangesPtyTest : public test::PtyEngineTest {
                               {JournalSource::Controller, area.from, area.to, area.all, 0, "1.05A"}, &error);
     ASSERT_TRUE(journal) << error;
     engine.beforeWrite = [this](std::uint32_t block, ByteView previous) {
-      return journal->append(block, previous);
+      return Message::Text(journal->append(block, previous));
     };
   }
 

@@ -131,7 +131,7 @@ TEST_F(EnginePtyTest, MisbehaviourAndTheBoxesItShows) {
       {"silent:block=2",
        _write_,
        Answer::Retry,
-       "Błąd komunikacji : NAK",
+       "Błąd komunikacji : brak danych : 0",
        Buttons::RetryCancel,
        {2, 2, 3, 4, 5}},
   };

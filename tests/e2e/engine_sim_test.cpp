@@ -96,9 +96,9 @@ TEST_F(EngineSimTest, MisbehavingLineRecoversOnRetry) {
   };
   const Case cases[] = {
       {"nak:block=5", _write_, "Błąd komunikacji : NAK"},
-      {"silent:block=5", _write_, "Błąd komunikacji : NAK"},
+      {"silent:block=5", _write_, "Błąd komunikacji : brak danych : 0"},
       {"stray:block=5", _write_, "Błąd komunikacji : NAK"},
-      {"late:block=5:delay=900", _write_, "Błąd komunikacji : NAK"},
+      {"late:block=5:delay=900", _write_, "Błąd komunikacji : brak danych : 0"},
       {"nak:block=5", _read_, "Błąd komunikacji : NAK"},
       {"silent:block=5", _read_, "Błąd komunikacji : brak danych : 0"},
       {"short:block=5", _read_, "Błąd komunikacji : brak danych : 133"},

@@ -127,7 +127,7 @@ TEST(DataFiles, AFailedLoadLeavesTheImageAsItWas) {
     EXPECT_TRUE(failure.has_value());
     if (failure) {
       EXPECT_EQ(failure->kind, FileFailure::ReadFailed);
-      EXPECT_EQ(failure->text, PathToUtf8(dir / "short") + " :\nBłąd odczytu !");
+      EXPECT_EQ(failure->text.Polish(), PathToUtf8(dir / "short") + " :\nBłąd odczytu !");
     }
     EXPECT_EQ(image, before);
   }
@@ -135,7 +135,7 @@ TEST(DataFiles, AFailedLoadLeavesTheImageAsItWas) {
   ControllerImage image = before;
   const auto missing = LoadDataFile(dir / "nope.K3s", DataArea::Scenes, image);
   ASSERT_TRUE(missing.has_value());
-  EXPECT_EQ(missing->text, "Plik " + PathToUtf8(dir / "nope.K3s") + " nie istnieje !");
+  EXPECT_EQ(missing->text.Polish(), "Plik " + PathToUtf8(dir / "nope.K3s") + " nie istnieje !");
   EXPECT_STREQ(missing->Caption(), "Ostrzeżenie");
   const auto folder = LoadDataFile(dir.path(), DataArea::Settings, image);
   ASSERT_TRUE(folder.has_value());
@@ -162,7 +162,7 @@ TEST_F(FailedSave, AFolderThatCannotHoldFilesIsAnOpenError) {
   // Its "folder" is a regular file: no new file can be made there, not even by root.
   const auto failure = SaveDataFile(path_ / "inner.K3s", DataArea::Settings, Patterned(9));
   ASSERT_TRUE(failure.has_value());
-  EXPECT_EQ(failure->text, "Błąd otwarcia pliku !");
+  EXPECT_EQ(failure->text.Polish(), "Błąd otwarcia pliku !");
   EXPECT_STREQ(failure->Caption(), "Niepowodzenie");
   ExpectOldFileIntact();
 }
@@ -179,7 +179,7 @@ TEST_F(FailedSave, AReadOnlyFileIsRefused) {
   const auto failure = SaveDataFile(path_, DataArea::Settings, Patterned(11));
   fs::permissions(path_, writable, fs::perm_options::add);
   ASSERT_TRUE(failure.has_value());
-  EXPECT_EQ(failure->text, PathToUtf8(path_) + " :\nBrak dostępu do zapisu !");
+  EXPECT_EQ(failure->text.Polish(), PathToUtf8(path_) + " :\nBrak dostępu do zapisu !");
   ExpectOldFileIntact();
 }
 

@@ -35,9 +35,6 @@ class FaultyFileSystem final : public FileSystem {
     }
     return system_.WriteNewFile(p, bytes, like, created);
   }
-  std::error_code WriteDevice(const fs::path& p, std::span<const std::uint8_t> bytes) override {
-    return system_.WriteDevice(p, bytes);
-  }
   std::error_code Rename(const fs::path& from, const fs::path& to) override {
     return Fails(RenameCall) ? std::make_error_code(error_) : system_.Rename(from, to);
   }
@@ -94,7 +91,7 @@ TEST(FileSet, AFailureBetweenRenamesNamesTheNewAndTheOldFiles) {
               std::vector<fs::path>(set.paths.begin() + static_cast<long>(renamed), set.paths.end()));
     EXPECT_EQ(set.State(), c.state);
     EXPECT_TRUE(Temporaries(dir.path()).empty());
-    const std::string box = SaveFailure(r).BoxText();
+    const std::string box = SaveFailure(r).BoxText().Polish();
     EXPECT_EQ(box.substr(box.rfind("Input/output error\n") + 19), c.box);
   }
 }
@@ -150,7 +147,7 @@ TEST(FileSet, NamesBeyondTheSystemsLimitsAreRefusedBeforeWriting) {
     EXPECT_EQ(problem->error, std::errc::filename_too_long);
     const auto save = SaveDataFile(path, DataArea::Midi, ControllerImage{});
     ASSERT_TRUE(save.has_value());
-    EXPECT_EQ(save->text, kTextOpenFailed);
+    EXPECT_EQ(save->text.Polish(), Texts::kOpenFailed);
   }
   EXPECT_EQ(dir.names(), std::vector<std::string>{});
 }

@@ -76,7 +76,7 @@ TEST_F(FileStep, AllSavesThenLoadsTheThreeFilesUnderOneName) {
   for (std::size_t i = 0; i < 3; ++i) {
     const FileRequest& r = host_.fileRequests[i];
     EXPECT_TRUE(r.save);
-    EXPECT_EQ(r.title, "Wybierz plik do zapisu :");
+    EXPECT_EQ(r.title.Polish(), "Wybierz plik do zapisu :");
     EXPECT_EQ(r.filterIndex, expected[i].filter);
     EXPECT_EQ(r.defaultExt, expected[i].ext);
     EXPECT_EQ(r.initialName, expected[i].offered);
@@ -92,7 +92,7 @@ TEST_F(FileStep, AllSavesThenLoadsTheThreeFilesUnderOneName) {
   image_ = ControllerImage{};
   Run(_fread_, 0, true, {At("Próba generalna żółta.K3s"), kOffered, kOffered});
   EXPECT_EQ(image_, Sample());
-  EXPECT_EQ(host_.fileRequests.back().title, "Wybierz plik z danymi :");
+  EXPECT_EQ(host_.fileRequests.back().title.Polish(), "Wybierz plik z danymi :");
   EXPECT_EQ(host_.fileRequests.back().initialName, At("Próba generalna żółta.K3m"));
   EXPECT_EQ(link().wszystko, 0);
   EXPECT_TRUE(host_.boxes.empty());

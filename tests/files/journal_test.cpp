@@ -117,10 +117,54 @@ TEST(JournalTest, WriterNamesByTimeAvoidsCollisionsAndKeepsTheLastFifty) {
     ASSERT_TRUE(JournalWriter::Create(fs, dir.path() / "journals", later, &error)) << error;
   }
   EXPECT_EQ(ListJournals(fs, dir.path() / "journals").size(), 57U);
-  EXPECT_EQ(PruneJournals(fs, dir.path() / "journals"), 7U);
+  EXPECT_EQ(PruneJournals(fs, dir.path() / "journals", {}), 7U);
   const auto left = ListJournals(fs, dir.path() / "journals");
   ASSERT_EQ(left.size(), kJournalsKept);
   EXPECT_EQ(left.back().stem().string(), JournalStem(h.created + 60 * 55));
+}
+
+// The names are local times, put out of order by a change of time zone, the end of summer time or a
+// clock set back: journals go by the creation time they record, and the pruning run's own journal
+// stays whatever its time.
+TEST(JournalTest, PruningGoesByTheRecordedTimeAndSparesTheRunsOwnJournal) {
+  test::TempDir dir;
+  FileSystem& fs = SystemFileSystem();
+  constexpr std::int64_t kStart = 1765200000;  // 2025-12-08 13:20:00 UTC
+  auto put = [&](const std::string& name, std::int64_t created) {
+    const JournalHeader h{JournalSource::Controller, 1022, 1022, false, created, "1.05A"};
+    test::WriteAll(dir / name, EncodeJournalHeader(h));
+    return dir / name;
+  };
+  // Fifty journals kept in Tokyo, named nine hours ahead of UTC, one a second.
+  auto tokyo = [](int second) {
+    return "2025-12-08_22-20-" + std::string(second < 10 ? "0" : "") + std::to_string(second) + ".K3j";
+  };
+  for (int i = 0; i < 50; ++i)
+    put(tokyo(i), kStart + i);
+  // A run in UTC a minute later: its name sorts before all of them.
+  const auto utc = put("2025-12-08_13-21-00.K3j", kStart + 60);
+  EXPECT_EQ(ListJournals(fs, dir.path()).back(), utc);
+  EXPECT_EQ(PruneJournals(fs, dir.path(), utc), 1U);
+  EXPECT_TRUE(std::filesystem::exists(utc));
+  EXPECT_FALSE(std::filesystem::exists(dir / tokyo(0)));
+
+  // The clock set back an hour: the newest run records the oldest time, and stays.
+  const auto setBack = put("2025-12-08_12-21-05.K3j", kStart - 3600 + 65);
+  EXPECT_EQ(PruneJournals(fs, dir.path(), setBack), 1U);
+  EXPECT_TRUE(std::filesystem::exists(setBack));
+  EXPECT_TRUE(std::filesystem::exists(utc));
+  EXPECT_FALSE(std::filesystem::exists(dir / tokyo(1)));
+  EXPECT_EQ(ListJournals(fs, dir.path()).size(), kJournalsKept);
+
+  // A former folder's journals join the list in the same order; pruning leaves them alone.
+  std::filesystem::create_directory(dir / "former");
+  const auto former = put("former/2025-12-08_11-20-00.K3j", kStart - 7200);
+  const auto newest = put("former/2025-12-08_13-30-00.K3j", kStart + 600);
+  const std::vector<std::filesystem::path> folders{dir.path(), dir / "former"};
+  const auto both = ListJournals(fs, folders);
+  ASSERT_EQ(both.size(), kJournalsKept + 2);
+  EXPECT_EQ(both.front(), former);
+  EXPECT_EQ(both.back(), newest);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "fake_port.h"
 #include "files/update_packer.h"
 #include "link/transfer_engine.h"
+#include "model/hex_text.h"
 #include "scripted_host.h"
 #include "temp_dir.h"
 
@@ -40,6 +41,14 @@ std::size_t BodyAt(const Bytes& file) {
 void SetWord(Bytes& file, std::size_t at, std::uint32_t v) {
   for (std::size_t k = 0; k < 4; ++k)
     file[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
+}
+
+// The sum of the bytes from `from` to the end.
+std::uint32_t Sum(const Bytes& file, std::size_t from) {
+  std::uint32_t sum = 0;
+  for (std::size_t i = from; i < file.size(); ++i)
+    sum += file[i];
+  return sum;
 }
 
 std::optional<Kind> Outcome(const Bytes& file) {
@@ -120,7 +129,7 @@ TEST(UpdateFile, HeaderAndVersionLines) {
     } else {
       EXPECT_TRUE(failure.has_value());
       if (failure) {
-        EXPECT_EQ(failure->text, "Nieprawidłowa zawartość pliku !");
+        EXPECT_EQ(failure->text.Polish(), "Nieprawidłowa zawartość pliku !");
       }
     }
   }
@@ -155,6 +164,49 @@ TEST(UpdateFile, LengthAndBodyHeader) {
   }
   EXPECT_EQ(Outcome(Text("Firmware Qz418 Kavira-Oxbrine \r\nWersja 2.07\r\nno end")), Kind::UnexpectedEnd);
   EXPECT_EQ(Outcome(Build({})), Kind::BadContent);  // no lines
+
+  // Each refusal says what is wrong, under the program's message.
+  auto reason = [](const Bytes& f) {
+    UpdateHead head;
+    UpdateBody body;
+    const auto failure = DecodeUpdateFile(f, head, body);
+    return failure ? failure->reason : "accepted";
+  };
+  Bytes misplaced = file;
+  SetWord(misplaced, at, static_cast<std::uint32_t>(at + 1));
+  Bytes miscounted = file;
+  SetWord(miscounted, at + 4, 2);
+  const std::string bodyBytes = std::to_string(file.size() - at - 12);
+  Bytes badHeader = file;
+  badHeader[0] = 'f';
+  Bytes badVersion = file;
+  badVersion[32] = 'w';
+  Bytes badSum = file;
+  SetWord(badSum, at + 8, 1);
+  const struct {
+    const char* what;
+    Bytes file;
+    std::string reason;
+  } cases2[] = {
+      {"header", badHeader, "the first line is not the header line 'Firmware Qz418 Kavira-Oxbrine'"},
+      {"version", badVersion, "the second line is not 'Wersja M.mm'"},
+      {"no end", Text("Firmware Qz418 Kavira-Oxbrine \r\nWersja 2.07\r\nno end"),
+       "no 0 byte ends the free text after the version line"},
+      {"stpos cut off", Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(at + 2)),
+       "the body header is cut off after 2 of its 12 bytes"},
+      {"lncnt cut off", Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(at + 7)),
+       "the body header is cut off after 7 of its 12 bytes"},
+      {"stpos", misplaced,
+       "the body header gives its own offset as " + std::to_string(at + 1) + "; it is at " +
+           std::to_string(at)},
+      {"lncnt", miscounted, "the body header says 2 records; the " + bodyBytes + " bytes after it hold 3"},
+      {"no lines", Build({}), "the body header says 0 records"},
+      {"checksum", badSum,
+       "the records' bytes add up to 0x" + HexText(Sum(file, at + 12), 8) +
+           "; the body header says 0x00000001"},
+  };
+  for (const auto& c : cases2)
+    EXPECT_EQ(reason(c.file), c.reason) << c.what;
 }
 
 TEST(UpdateFile, RecordFields) {
@@ -162,24 +214,31 @@ TEST(UpdateFile, RecordFields) {
   auto with = [&base](std::size_t at, const std::string& s) {
     return std::string(base).replace(at, s.size(), s);
   };
+  const std::string count = "record 1: the count field is ";
+  const std::string address = "record 1: the address field is ";
   const struct {
     std::string text;
     bool ok;
     std::uint32_t cnt = 16, adres = 0x1230;
     std::uint8_t code0 = 0x00;
+    std::string reason = {};  // of a refusal: which record and field
   } cases[] = {
       {with(0, "00"), true, 0},
       {with(0, "+5"), true, 5},
-      {with(0, "11"), false},
-      {with(0, "-1"), false},
-      {with(0, "G1"), false},
+      {with(0, "11"), false, 0, 0, 0, count + "'11', not a hexadecimal number 00-10"},
+      {with(0, "-1"), false, 0, 0, 0, count + "'-1', not a hexadecimal number 00-10"},
+      {with(0, "G1"), false, 0, 0, 0, count + "'G1', not a hexadecimal number 00-10"},
+      {with(0, "\x1b["), false, 0, 0, 0, count + "'\\x1b[', not a hexadecimal number 00-10"},
       {with(2, "1E000"), true, 16, 0x1E000},
-      {with(2, "1E001"), false},
-      {with(2, "1E00Z"), false},
+      {with(2, "1E001"), false, 0, 0, 0, address + "'1E001', not a hexadecimal number 00000-1E000"},
+      {with(2, "1E00Z"), false, 0, 0, 0, address + "'1E00Z', not a hexadecimal number 00000-1E000"},
       {with(7, "#!"), true},
       {with(9, "ab"), true, 16, 0x1230, 0xAB},
-      {with(9, "-1"), false},
-      {with(0, "01").replace(39, 2, "ZZ"), false},  // code bytes past the count are checked too
+      {with(9, "-1"), false, 0, 0, 0,
+       "record 1: the code byte at offset 9 is '-1', not a hexadecimal number 00-FF"},
+      // Code bytes past the count are checked too.
+      {with(0, "01").replace(39, 2, "ZZ"), false, 0, 0, 0,
+       "record 1: the code byte at offset 39 is 'ZZ', not a hexadecimal number 00-FF"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -197,6 +256,7 @@ TEST(UpdateFile, RecordFields) {
     const auto failure = DecodeUpdateFile(file, head, body);
     if (!c.ok) {
       EXPECT_EQ(failure ? failure->kind : Kind::Missing, Kind::BadContent);
+      EXPECT_EQ(failure ? failure->reason : "", c.reason);
       continue;
     }
     EXPECT_EQ(failure, std::nullopt);
@@ -205,6 +265,25 @@ TEST(UpdateFile, RecordFields) {
     EXPECT_EQ(body.lines[1].Adres, c.adres);
     EXPECT_EQ(body.lines[1].code[0], c.code0);
   }
+}
+
+// Two lines that give one address different bytes: whichever is written last, the other line's
+// verify fails, and installing again cannot help. The same byte twice is harmless.
+TEST(UpdateFile, AnAddressGivenTwiceMustHoldTheSameByte) {
+  FirmwareImage lines = SomeLines(3);  // 16 bytes at 0x00000, 15 at 0x00010, 14 at 0x00020
+  lines.push_back({0x00015, 2, {}});
+  lines.back().code[0] = lines[1].code[5];
+  lines.back().code[1] = static_cast<std::uint8_t>(lines[1].code[6] + 1);
+  UpdateHead head;
+  UpdateBody body;
+  const auto failure = DecodeUpdateFile(Build(lines), head, body);
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->BoxText().Polish(),
+            "Nieprawidłowa zawartość pliku !\nrecord 3: address 0x00016 again, with 0x" +
+                HexText(lines[3].code[1], 2) + " where record 1 has 0x" + HexText(lines[1].code[6], 2));
+  lines.back().code[1] = lines[1].code[6];
+  EXPECT_EQ(DecodeUpdateFile(Build(lines), head, body), std::nullopt);
+  EXPECT_EQ(body.lines.size(), 4U);
 }
 
 TEST(UpdateFile, TheChecksumCoversTheStoredRecordsOnly) {
@@ -216,7 +295,7 @@ TEST(UpdateFile, TheChecksumCoversTheStoredRecordsOnly) {
   UpdateBody body;
   const auto failure = DecodeUpdateFile(bad, head, body);
   ASSERT_TRUE(failure.has_value());
-  EXPECT_EQ(failure->text, "Nieprawidłowa zawartość pliku !\nBłąd sumy kontrolnej !");
+  EXPECT_EQ(failure->text.Polish(), "Nieprawidłowa zawartość pliku !\nBłąd sumy kontrolnej !");
 
   Bytes edited = file;
   edited[std::string_view("Firmware Qz418 Kavira-Oxbrine \r\nWersja ").size()] = '3';
@@ -285,7 +364,7 @@ TEST_F(InitUpdateFlow, HandsTheDecodedLinesToTheEngine) {
     engine.stop();
   }
   const FileRequest& r = host_.fileRequests.back();
-  EXPECT_EQ(r.title, "Wybierz plik z aktualizacją :");
+  EXPECT_EQ(r.title.Polish(), "Wybierz plik z aktualizacją :");
   EXPECT_EQ(r.filterIndex, 4);
   EXPECT_EQ(r.initialName, "");
   EXPECT_EQ(r.defaultExt, "K3s");
@@ -357,12 +436,20 @@ TEST_F(InitUpdateFlow, FailuresAndTheirOrder) {
     std::vector<std::string> captions;
     std::string text;
   } cases[] = {
-      {badHeader, 0, {"Niepowodzenie"}, "Nieprawidłowa zawartość pliku !"},
+      {badHeader,
+       0,
+       {"Niepowodzenie"},
+       "Nieprawidłowa zawartość pliku !\nthe first line is not the header line 'Firmware Qz418 "
+       "Kavira-Oxbrine'"},
       {badSum,
        0,
        {"Jesteś pewien ?", "Niepowodzenie"},
-       "Nieprawidłowa zawartość pliku !\nBłąd sumy kontrolnej !"},
-      {huge, kUpdateFileLimit + 4096, {"Jesteś pewien ?", "Niepowodzenie"}, "Nieprawidłowa długość pliku !"},
+       "Nieprawidłowa zawartość pliku !\nBłąd sumy kontrolnej !\nthe records' bytes add up to 0x" +
+           HexText(Sum(badSum, BodyAt(badSum) + 12), 8) + "; the body header says 0x00000000"},
+      {huge,
+       kUpdateFileLimit + 4096,
+       {"Jesteś pewien ?", "Niepowodzenie"},
+       "Nieprawidłowa długość pliku !\nthe file is larger than 16777216 bytes"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(r.AdresGot == Adres);
     Check(r.failure.empty());
   } else {
-    Check(r.failure.rfind("Błąd komunikacji : ", 0) == 0);
+    Check(r.failure.Polish().rfind("Błąd komunikacji : ", 0) == 0);
   }
 
   const bool fits = FitsRequest(reply, kind, Adres, lineCnt);

@@ -1,9 +1,12 @@
-// Writes seed inputs for the fuzz targets: <folder>/update (update files) and <folder>/reply (replies).
+// Writes seed inputs for the fuzz targets: <folder>/update (update files), <folder>/reply (replies),
+// <folder>/journal (undo journals) and <folder>/hex (Intel HEX images).
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <vector>
 
+#include "files/journal.h"
 #include "files/update_packer.h"
 #include "link/frames.h"
 
@@ -37,6 +40,8 @@ int main(int argc, char** argv) {
   const std::filesystem::path root = argv[1];
   std::filesystem::create_directories(root / "update");
   std::filesystem::create_directories(root / "reply");
+  std::filesystem::create_directories(root / "journal");
+  std::filesystem::create_directories(root / "hex");
 
   FirmwareImage lines;
   for (std::uint32_t i = 0; i < 9; ++i) {
@@ -63,5 +68,24 @@ int main(int argc, char** argv) {
   Write(root / "reply" / "firmware-line",
         Reply(0x1E000, 3, 3, {kCmdData, kSpaceFirmware | kSpaceHighBit, 0x00, 0xE0, 3, 1, 2, 3}));
   Write(root / "reply" / "nak", Reply(0, 0, 0, {kCmdNak, 0x03}));
+
+  // A journal of the settings with both blocks, and one of scenes whose last record is cut off.
+  Bytes settingsJournal =
+      EncodeJournalHeader({JournalSource::Controller, 1022, 1022, false, 1765200000, "1.05A"});
+  for (std::uint32_t block : {2044U, 2045U}) {
+    const Bytes record = EncodeJournalRecord(block, BlockData{});
+    settingsJournal.insert(settingsJournal.end(), record.begin(), record.end());
+  }
+  Write(root / "journal" / "settings", settingsJournal);
+  Bytes scenesJournal = EncodeJournalHeader({JournalSource::OldImage, 0, 20, false, 0, ""});
+  const Bytes record = EncodeJournalRecord(7, BlockData{});
+  scenesJournal.insert(scenesJournal.end(), record.begin(), record.begin() + 60);
+  Write(root / "journal" / "cut-off", scenesJournal);
+
+  // Data, an extended linear address, a start address and the end.
+  auto text = [](std::string_view s) { return Bytes(s.begin(), s.end()); };
+  Write(root / "hex" / "small", text(":10000000000102030405060708090A0B0C0D0E0F78\n"
+                                     ":020000040001F9\n:0400100010111213A6\n"
+                                     ":0400000500000100F6\n:00000001FF\n"));
   return 0;
 }

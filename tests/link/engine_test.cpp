@@ -157,6 +157,37 @@ TEST_F(EngineTest, CancelEndsTheRunAndAnAllSequence) {
   ASSERT_EQ(host.boxes.size(), 1U);
 }
 
+// The answer to a write that is no acknowledgement: a refusal, or a wrong answer of its length, is a
+// NAK; nothing at all, or less than an acknowledgement, is missing data, as a read calls it.
+TEST_F(EngineTest, AWriteAnswerThatIsNoAcknowledgementSaysWhatCame) {
+  const struct {
+    const char* what;
+    Bytes answer;
+    const char* text;
+  } cases[] = {
+      {"refusal", kNak, "Błąd komunikacji : NAK"},
+      {"a refusal cut short", {0x15}, "Błąd komunikacji : NAK"},
+      {"another answer", {0x07, 0x03, 0xF6}, "Błąd komunikacji : NAK"},
+      {"nothing", {}, "Błąd komunikacji : brak danych : 0"},
+      {"an acknowledgement cut short", {0x06, 0x03}, "Błąd komunikacji : brak danych : 2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    host.boxes.clear();
+    controller.frames.clear();
+    controller.override = [&](const Bytes&, std::size_t index) -> std::optional<Bytes> {
+      if (index == 0) return c.answer;
+      return std::nullopt;
+    };
+    host.answers = {Answer::Cancel};
+    engine.startBlocks({_write_, 3, 3});
+    runUntilIdle();
+    ASSERT_EQ(host.boxes.size(), 1U);
+    EXPECT_EQ(host.boxes[0].text, c.text);
+    EXPECT_EQ(host.boxes[0].buttons, Buttons::RetryCancel);
+  }
+}
+
 TEST_F(EngineTest, DamagedRepliesOfferRetryWithTheirDetail) {
   struct Case {
     const char* what;
@@ -255,7 +286,7 @@ TEST_F(EngineTest, NoPortIsASystemError) {
   engine.startVersion();
   runUntilIdle();
   ASSERT_EQ(host.boxes.size(), 1U);
-  EXPECT_EQ(host.boxes[0].text, "Kod błędu : " + std::to_string(EBADF));
+  EXPECT_EQ(host.boxes[0].text, "Kod błędu : " + std::to_string(kLineNotOpen));
 }
 
 TEST_F(EngineTest, RestartAwaitsNoAnswer) {

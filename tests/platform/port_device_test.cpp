@@ -135,8 +135,8 @@ TEST_F(PortLockTest, StaleLocksAreFreeAtOnceAndHeldOnesAreNamed) {
     if (!c.opens) {
       ASSERT_TRUE(manager_.lastOpenFailure());
       EXPECT_EQ(manager_.lastOpenFailure()->error, EBUSY);
-      EXPECT_NE(manager_.lastOpenFailure()->hint.find(c.hint), std::string::npos)
-          << manager_.lastOpenFailure()->hint;
+      EXPECT_NE(manager_.lastOpenFailure()->hint.Polish().find(c.hint), std::string::npos)
+          << manager_.lastOpenFailure()->hint.Polish();
       EXPECT_TRUE(fs::exists(lock_));
     }
     fs::remove(lock_);
@@ -146,8 +146,34 @@ TEST_F(PortLockTest, StaleLocksAreFreeAtOnceAndHeldOnesAreNamed) {
   QtSerialPort holder(clock_);
   ASSERT_EQ(holder.open(pty_.path()).stage, OpenStage::Opened);
   EXPECT_EQ(Open(), -2);
-  EXPECT_NE(manager_.lastOpenFailure()->hint.find("trzyma go proces " + own), std::string::npos)
-      << manager_.lastOpenFailure()->hint;
+  EXPECT_NE(manager_.lastOpenFailure()->hint.Polish().find("trzyma go proces " + own), std::string::npos)
+      << manager_.lastOpenFailure()->hint.Polish();
+  holder.close();
+
+  // The lock belongs to the device, whatever path names it (a link such as /dev/serial/by-id/...):
+  // root passes the exclusive-open flag, so the lock is all that keeps a second program off.
+  QTemporaryDir dir;
+  const std::string link = dir.path().toStdString() + "/by-id-link";
+  fs::create_symlink(pty_.path(), link);
+  EXPECT_EQ(PortLockPath(link), lock_);
+  for (const auto& [first, second] : {std::pair{link, pty_.path()}, {pty_.path(), link}}) {
+    SCOPED_TRACE(first + " held, " + second + " opened");
+    ASSERT_EQ(holder.open(first).stage, OpenStage::Opened);
+    EXPECT_EQ(holder.name(), first);
+    manager_.PortName = {second};
+    manager_.PortNr = 0;
+    EXPECT_EQ(manager_.OpenPort(_test_), -2);
+    manager_.closePort();
+    ASSERT_TRUE(manager_.lastOpenFailure());
+    EXPECT_EQ(manager_.lastOpenFailure()->error, EBUSY);
+    EXPECT_NE(manager_.lastOpenFailure()->hint.Polish().find("trzyma go proces " + own +
+                                                             " (test_platform), plik "
+                                                             "blokady " +
+                                                             lock_),
+              std::string::npos)
+        << manager_.lastOpenFailure()->hint.Polish();
+    holder.close();
+  }
 }
 
 // A folder, a file or a pipe given as the port is named as what it is, not as an I/O error or a
@@ -166,12 +192,13 @@ TEST(PortDevice, PathsThatAreNoPortsSayWhatTheyAre) {
     const char* box;
     std::string hint;
   } cases[] = {
-      {(base / "folder").string(), EISDIR, kTextPortOpenFailed,
+      {(base / "folder").string(), EISDIR, Texts::kPortOpenFailed,
        (base / "folder").string() + " to folder, a nie port szeregowy."},
-      {"./regular.txt", ENOTTY, kTextPortConfigFailed, "./regular.txt to zwykły plik, a nie port szeregowy."},
-      {(base / "pipe").string(), ENOTTY, kTextPortConfigFailed,
+      {"./regular.txt", ENOTTY, Texts::kPortConfigFailed,
+       "./regular.txt to zwykły plik, a nie port szeregowy."},
+      {(base / "pipe").string(), ENOTTY, Texts::kPortConfigFailed,
        (base / "pipe").string() + " to potok nazwany (FIFO), a nie port szeregowy."},
-      {"regular.txt", ENOENT, kTextPortOpenFailed,
+      {"regular.txt", ENOENT, Texts::kPortOpenFailed,
        "Nie ma urządzenia /dev/regular.txt; regular.txt w bieżącym folderze to zwykły plik, a nie port "
        "szeregowy."},
   };
@@ -188,7 +215,7 @@ TEST(PortDevice, PathsThatAreNoPortsSayWhatTheyAre) {
     EXPECT_EQ(host.boxes[0].text, c.box);
     ASSERT_TRUE(manager.lastOpenFailure());
     EXPECT_EQ(manager.lastOpenFailure()->error, c.error);
-    EXPECT_EQ(manager.lastOpenFailure()->hint, c.hint);
+    EXPECT_EQ(manager.lastOpenFailure()->hint.Polish(), c.hint);
   }
   fs::current_path(before);
 }

@@ -85,15 +85,15 @@ TEST(PermissionHint, NamesTheGroupThatOwnsTheDevice) {
   const std::string groupName = other->gr_name;
   ASSERT_EQ(chown(path.c_str(), static_cast<uid_t>(-1), gid), 0);
 
-  const std::string hint = PermissionHint(path, EACCES);
+  const std::string hint = PermissionHint(path, EACCES).Polish();
   EXPECT_NE(hint.find(path), std::string::npos) << hint;
   EXPECT_NE(hint.find("grupy " + groupName), std::string::npos) << hint;
   EXPECT_NE(hint.find("usermod -aG " + groupName), std::string::npos) << hint;
   // A device that is missing or busy needs no group.
-  EXPECT_EQ(PermissionHint(path, ENOENT), "");
-  EXPECT_EQ(PermissionHint(path, EBUSY), "");
+  EXPECT_TRUE(PermissionHint(path, ENOENT).empty());
+  EXPECT_TRUE(PermissionHint(path, EBUSY).empty());
   // When the owner cannot be found the usual group is named.
-  EXPECT_NE(PermissionHint("/dev/kavira-no-such-port", EACCES).find("dialout"), std::string::npos);
+  EXPECT_NE(PermissionHint("/dev/kavira-no-such-port", EACCES).Polish().find("dialout"), std::string::npos);
   std::remove(path.c_str());
 }
 #endif

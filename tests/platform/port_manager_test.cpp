@@ -110,7 +110,7 @@ TEST_F(PortManagerTest, SearchFindsTheControllerAmongDeadPortsInAboutOneProbeTim
   EXPECT_TRUE(host.boxes.empty());
 
   // The port that answered stays open and in use.
-  QtSerialPort& port = *manager.port();
+  LinePort& port = *manager.port();
   EXPECT_EQ(port.name(), manager.PortName[9]);
   ASSERT_EQ(port.startWrite(Bytes{0x12, 0x03, 0xEB}), 0);
   ASSERT_EQ(test::Drive(port, [&] { return port.pollWrite(); }).state, IoState::Done);
@@ -168,7 +168,7 @@ TEST_F(PortManagerTest, SearchLeavesTheEventLoopRunning) {
   // Traffic on the port found belongs to its new user; the search that found it stays over.
   int activity = 0;
   QObject::connect(&manager, &PortManager::portActivity, [&] { ++activity; });
-  QtSerialPort& port = *manager.port();
+  LinePort& port = *manager.port();
   ASSERT_EQ(port.startWrite(Bytes{0x1B, 0x03, 0xE2}), 0);
   ASSERT_EQ(port.startRead(3), 0);
   EXPECT_EQ(test::Drive(port, [&] { return port.pollRead(); }).count, 3U);

@@ -68,7 +68,7 @@ inline void Spin(int ms) {
 
 // Runs the event loop until `poll` stops answering Pending, waking on the port's activity and at its
 // deadline, the way a driver does. Gives up (Pending) after `limitMs`.
-inline IoPoll Drive(QtSerialPort& port, const std::function<IoPoll()>& poll, int limitMs = 5000) {
+inline IoPoll Drive(LinePort& port, const std::function<IoPoll()>& poll, int limitMs = 5000) {
   QElapsedTimer elapsed;
   elapsed.start();
   QEventLoop loop;
@@ -76,7 +76,7 @@ inline IoPoll Drive(QtSerialPort& port, const std::function<IoPoll()>& poll, int
   wake.setSingleShot(true);
   wake.setTimerType(Qt::PreciseTimer);
   QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
-  QObject::connect(&port, &QtSerialPort::activity, &loop, &QEventLoop::quit);
+  QObject::connect(&port, &LinePort::activity, &loop, &QEventLoop::quit);
   for (;;) {
     const IoPoll p = poll();
     if (p.state != IoState::Pending || elapsed.elapsed() > limitMs) return p;

@@ -1,5 +1,5 @@
-// The English translation: complete for every catalogue text, and composed texts translated with their
-// numbers, names and reasons kept.
+// The English translation: complete for every catalogue text, and messages translated with their
+// numbers, names and reasons kept as they are.
 #include "platform/translation.h"
 
 #include <gtest/gtest.h>
@@ -61,37 +61,48 @@ TEST(Translation, EveryTextHasAFinishedEnglishTranslation) {
 
 TEST(Translation, ComposedTextsKeepTheirNumbersNamesAndReasons) {
   ASSERT_TRUE(SetLanguage(Language::English));
+  using T = Texts;
+  const auto text = [](const char* t) { return Message::Text(t); };
   const struct {
+    Message message;
     const char* polish;
     const char* english;
   } cases[] = {
-      {"Niepowodzenie", "Failure"},
-      {"Kod błędu : 5 (Input/output error)", "Error code: 5 (Input/output error)"},
-      {"Błąd komunikacji : brak danych : 3", "Communication error: missing data: 3"},
-      {"Błąd weryfikacji : scena 11 kanał 2\n ( 0 <> 8 )\nKontynuować sprawdzanie ?",
+      {T::kCaptionFailure, "Niepowodzenie", "Failure"},
+      {Message(T::kLinkFailure, {Message(T::kNoData, {"3"})}), "Błąd komunikacji : brak danych : 3",
+       "Communication error: missing data: 3"},
+      {Message(T::kSceneDiffers, {"11", "2"}) + text("\n ( 0 <> 8 )\n") + T::kVerifyQuestion,
+       "Błąd weryfikacji : scena 11 kanał 2\n ( 0 <> 8 )\nKontynuować sprawdzanie ?",
        "Verification error: scene 11 channel 2\n ( 0 <> 8 )\nContinue checking?"},
-      {"/x/show.K3p :\nBłąd zapisu !\nNo space left on device\nNowe dane zapisano w: show.K3s\nBez zmian "
+      {Message::Lines({Message(T::kWriteFailed, {"/x/show.K3p"}), text("No space left on device"),
+                       Message(T::kNewDataIn, {"show.K3s"}), Message(T::kUnchanged, {"show.K3p, show.K3m"})}),
+       "/x/show.K3p :\nBłąd zapisu !\nNo space left on device\nNowe dane zapisano w: show.K3s\nBez zmian "
        "pozostały: show.K3p, show.K3m",
        "/x/show.K3p:\nWrite error!\nNo space left on device\nNew data saved in: show.K3s\nLeft unchanged: "
        "show.K3p, show.K3m"},
-      {"Nie ma urządzenia /dev/x; x w bieżącym folderze to zwykły plik, a nie port szeregowy.",
+      // An argument that is a catalogue text is translated with the rest; names stay as they are, also
+      // a name that happens to be a catalogue word.
+      {Message(T::kNoDeviceHere, {text("/dev/x"), text("x"), Message(T::kKindNotAPort, {T::kKindFile})}),
+       "Nie ma urządzenia /dev/x; x w bieżącym folderze to zwykły plik, a nie port szeregowy.",
        "There is no device /dev/x; x in the current folder is a regular file, not a serial port."},
-      {"Brak uprawnień do /dev/ttyS0. Dodaj swoje konto do grupy uucp (sudo usermod -aG uucp $USER), a potem "
-       "wyloguj się i zaloguj ponownie.",
-       "No permission for /dev/ttyS0. Add your account to the group uucp (sudo usermod -aG uucp $USER), then "
-       "log "
-       "out and log in again."},
-      {"Czy na pewno chcesz zastąpić w swoim Kavira-Oxbrine\nfirmware w wersji 1.05 wersją 1.04 ?",
+      {Message(T::kIsNotAPort, {text("Niepowodzenie"), T::kKindFolder}),
+       "Niepowodzenie to folder, a nie port szeregowy.", "Niepowodzenie is a folder, not a serial port."},
+      {Message(T::kFileMissing, {std::string("folder")}), "Plik folder nie istnieje !",
+       "File folder does not exist!"},
+      {Message(T::kAskDowngrade, {"1.05", "1.04"}),
+       "Czy na pewno chcesz zastąpić w swoim Kavira-Oxbrine\nfirmware w wersji 1.05 wersją 1.04 ?",
        "Do you really want to replace firmware version 1.05\nin your Kavira-Oxbrine with version 1.04?"},
-      {"No catalogue text %1 here", "No catalogue text %1 here"},
+      // An argument's own placeholder stays as it is.
+      {Message(T::kSystemError, {"%1"}), "Kod błędu : %1", "Error code: %1"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.polish);
-    EXPECT_EQ(TranslateText(c.polish), c.english);
+    EXPECT_EQ(c.message.Polish(), c.polish);
+    EXPECT_EQ(TranslateText(c.message), c.english);
   }
   ASSERT_TRUE(SetLanguage(Language::Polish));
   for (const auto& c : cases)
-    EXPECT_EQ(TranslateText(c.polish), c.polish);
+    EXPECT_EQ(TranslateText(c.message), c.polish);
 }
 
 TEST(Translation, LanguageCodes) {

@@ -7,6 +7,7 @@
 
 #include "same_image.h"
 #include "sim/misbehaviour.h"
+#include "ui/status_bar.h"
 #include "window_fixture.h"
 
 namespace kavira::test {
@@ -72,6 +73,12 @@ TEST_F(WindowTest, ChangesWriteAndUndoThroughTheMenus) {
   window->image().Sceny[3][0] ^= 0x20;  // block 6
   host.boxes.clear();
   host.answers = {Answer::Cancel};
+  // The status bar names the run at its first box (the compare read of block 6 refused).
+  std::vector<QString> actions;
+  host.onBox = [&](const BoxRecord&) {
+    window->refreshStatus();
+    actions.push_back(window->statusBarWidget()->partText(kPartAction));
+  };
   highlight(14);
   trigger(kIdEverything);
   waitIdle();
@@ -81,6 +88,9 @@ TEST_F(WindowTest, ChangesWriteAndUndoThroughTheMenus) {
                 "Zapis zmian przerwany !\nZapisane bloki : 1\nDziennik cofania : " + folder + "/", 0),
             0U)
       << host.boxes[1].text;
+  ASSERT_FALSE(actions.empty());
+  EXPECT_EQ(actions[0], QStringLiteral("\tZapis zmian"));
+  host.onBox = nullptr;
 }
 
 }  // namespace

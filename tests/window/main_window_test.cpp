@@ -8,11 +8,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <algorithm>
 #include <filesystem>
 
+#include "files/data_files.h"
+#include "files/path_text.h"
 #include "find_child.h"
 #include "same_image.h"
 #include "ui/message_box.h"
@@ -194,7 +197,7 @@ TEST_F(WindowTest, ControllerActionsNeedAnOpenPortFileActionsDoNot) {
   ASSERT_EQ(host.fileRequests.size(), 1U);
   EXPECT_TRUE(host.fileRequests[0].save);
   EXPECT_EQ(host.fileRequests[0].filterIndex, 2);
-  EXPECT_EQ(host.fileRequests[0].title, "Wybierz plik do zapisu :");
+  EXPECT_EQ(host.fileRequests[0].title.Polish(), "Wybierz plik do zapisu :");
   EXPECT_EQ(std::filesystem::file_size(name), 202U);
   std::filesystem::remove(name);
 }
@@ -337,8 +340,9 @@ TEST_F(WindowTest, TheManualAndEnglishMenusDialogsAndBoxes) {
     RangeDialog range(from, to, host, window.get());
     EXPECT_EQ(range.windowTitle(), QStringLiteral("Scene range"));
   }
-  const auto box = BuildMessageBox(window.get(), TranslateText("Błąd komunikacji : NAK"),
-                                   TranslateText(kCaptionFailure), Buttons::RetryCancel, Icon::Exclamation);
+  const auto box =
+      BuildMessageBox(window.get(), TranslateText(Message(Texts::kLinkFailure, {Message::Text("NAK")})),
+                      TranslateText(Texts::kCaptionFailure), Buttons::RetryCancel, Icon::Exclamation);
   EXPECT_EQ(box->text(), QStringLiteral("Communication error: NAK"));
   EXPECT_EQ(box->windowTitle(), QStringLiteral("Failure"));
   EXPECT_EQ(box->buttons().front()->text(), QStringLiteral("Retry"));
@@ -349,6 +353,27 @@ TEST_F(WindowTest, TheManualAndEnglishMenusDialogsAndBoxes) {
                                      "&Pomoc", "&Język / Language"}));
   EXPECT_EQ(window->windowTitle(), QString::fromUtf8(kWindowTitle));
   EXPECT_TRUE(manualText().startsWith(QStringLiteral("Podręcznik KaviraOB")));
+}
+
+TEST_F(WindowTest, AFileGivenAtStartOpensItsWholeSet) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string base = dir.filePath(QStringLiteral("Próba")).toStdString();
+  auto shown = std::make_unique<ControllerImage>();
+  shown->Sceny[3][7] = 200;
+  shown->PgmEnds[5] = 9;
+  ASSERT_FALSE(SaveDataFile(PathFromUtf8(base + ".K3s"), DataArea::Scenes, *shown));
+  ASSERT_FALSE(SaveDataFile(PathFromUtf8(base + ".K3p"), DataArea::Settings, *shown));
+  // No .K3m: a set need not be complete; only the file named must be there.
+  window->openFileSet(base + ".K3p");
+  EXPECT_EQ(window->image().Sceny[3][7], 200);
+  EXPECT_EQ(window->image().PgmEnds[5], 9);
+  EXPECT_TRUE(host.boxes.empty());
+  EXPECT_EQ(window->fileDialog().NazwaPliku, base + ".K3s");
+
+  window->openFileSet(base + ".K3m");
+  ASSERT_EQ(host.boxes.size(), 1U);
+  EXPECT_EQ(host.boxes[0].kind, MessageKind::FileFailure);
 }
 
 }  // namespace
