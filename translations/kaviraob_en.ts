@@ -801,6 +801,60 @@ The write was stopped before the block was sent.</translation>
         <source>Cofnij zapis z dziennika</source>
         <translation>Undo a write from a journal</translation>
     </message>
+    <message>
+        <source>Konflikt</source>
+        <translation>Conflict</translation>
+    </message>
+    <message>
+        <source>Od ostatniego odczytu w sterowniku zmieniło się to, co chcesz zapisać (bloki : %1) :</source>
+        <translation>Since it was last read, the controller has changed where you want to write (blocks: %1):</translation>
+    </message>
+    <message>
+        <source>%1 : obraz %2, sterownik teraz %3, przedtem %4</source>
+        <translation>%1: image %2, controller now %3, before %4</translation>
+    </message>
+    <message>
+        <source>blok %1 : zmieniony w sterowniku</source>
+        <translation>block %1: changed in the controller</translation>
+    </message>
+    <message>
+        <source>Nadpisz : zapisz także te bloki. Pomiń : zapisz pozostałe. Anuluj : nie zapisuj nic.</source>
+        <translation>Overwrite: write these blocks too. Skip: write the others. Cancel: write nothing.</translation>
+    </message>
+    <message>
+        <source>Obraz nie zawiera danych dla tego obszaru : od uruchomienia programu nic go nie odczytało, nie wczytało z pliku ani nie zmieniło.
+Zapisać mimo to do sterownika ?</source>
+        <translation>The program holds no data for this area yet: nothing has read, loaded or edited it since the program started.
+Write it to the controller all the same?</translation>
+    </message>
+    <message>
+        <source>Zapis z %1, obszar : %2, bloki : %3</source>
+        <translation>The write of %1, area: %2, blocks: %3</translation>
+    </message>
+    <message>
+        <source>sceny %1-%2</source>
+        <translation>scenes %1-%2</translation>
+    </message>
+    <message>
+        <source>ustawienia</source>
+        <translation>settings</translation>
+    </message>
+    <message>
+        <source>MIDI</source>
+        <translation>MIDI</translation>
+    </message>
+    <message>
+        <source>wszystko</source>
+        <translation>all</translation>
+    </message>
+    <message>
+        <source>Po tym zapisie zapis bez dziennika (Zapis do sterownika) zmienił bloki tego dziennika : %1.
+Cofnięcie nie przywróci stanu sprzed tamtego zapisu.
+Cofnąć mimo to ?</source>
+        <translation>Since this write, a write without a journal (Write to the controller) changed blocks of this journal: %1.
+The undo will not bring back what they held before that write.
+Undo all the same?</translation>
+    </message>
 </context>
 <context>
     <name>kavira::BadDataAlert</name>

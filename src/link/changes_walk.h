@@ -2,8 +2,11 @@
 // previous content has been handed to a write-ahead hook, and read back what they wrote.
 //   Changes: reads every block of the area and writes those that differ from the image (by the
 //            verification rules, over what a write frame carries);
-//   Since:   reads nothing first: writes the listed blocks from the image (the caller knows what the
-//            controller holds);
+//   Since:   the three-way write: the listed blocks come with what the controller held when it was
+//            last seen (the copy). Each is read first; one the controller still holds as the copy
+//            says is written from the image, one it already holds as the image says is left alone,
+//            and any other is a conflict: it changed in the controller meanwhile. Every conflict is
+//            named in one box before anything is written: overwrite them too, skip them, or cancel;
 //   Undo:    reads the listed blocks and writes back, byte for byte, those that differ from the bytes
 //            given.
 //
@@ -64,8 +67,10 @@ struct ChangesRequest {
 // What a changes walk did.
 struct ChangesReport {
   WalkKind kind = WalkKind::Changes;
-  std::uint32_t written = 0;  // blocks written and acknowledged
-  std::uint32_t equal = 0;    // blocks the controller already held, left alone
+  std::uint32_t written = 0;    // blocks written and acknowledged
+  std::uint32_t equal = 0;      // blocks the controller already held, left alone
+  std::uint32_t conflicts = 0;  // Since: blocks changed in the controller since the copy
+  std::uint32_t skipped = 0;    // Since: of those, left alone as the user chose
   bool finished = false;      // walked to the end, read back included
   bool readBackOk = false;    // every block written read back as it should (when finished)
 };
@@ -75,8 +80,8 @@ struct ChangesReport {
 // block is not written, and the run ends with that text in a box.
 using WriteAheadHook = std::function<Message(std::uint32_t block, ByteView previous)>;
 
-// How far a walk has come in its present pass: blocks compared (or, with Since, written) out of the
-// blocks to walk, then blocks read back out of those written.
+// How far a walk has come in its present pass: blocks compared out of the blocks to walk (with Since,
+// read, then written), then blocks read back out of those written.
 struct WalkCount {
   bool readingBack = false;
   std::uint64_t done = 0;
@@ -133,11 +138,20 @@ class ChangesWalk final : public AreaWalk {
  private:
   enum class Phase { Compare, Write, ReadBack };
   void enterBlock();
+  // Since: the block just read, against the copy and the image; after the last one, the conflicts.
+  Reply probed(ByteView data, Host& host);
+  bool resolveConflicts(Host& host);
+  std::size_t writing() const;  // into blocks_: the block of the present step
 
   const ControllerImage& image_;
   WriteAheadHook hook_;
   std::vector<KnownBlock> blocks_;              // Changes: the area's blocks (bytes unused)
   std::unique_ptr<ControllerImage> undoImage_;  // Undo: the bytes to restore, for the verify texts
+  std::unique_ptr<ControllerImage> copyImage_;  // Since: the copy, for the comparisons and texts
+  std::vector<BlockData> probed_;               // Since: each block as the controller returned it
+  std::vector<std::size_t> toWrite_;            // Since: into blocks_, the blocks to write
+  std::vector<std::size_t> conflicts_;          // Since: into blocks_, the conflicts
+  std::size_t writeIndex_ = 0;                  // Since: into toWrite_
   Phase phase_ = Phase::Compare;
   std::size_t index_ = 0;             // into blocks_
   std::vector<std::size_t> written_;  // into blocks_, in the order written

@@ -12,9 +12,11 @@
 
 namespace kavira {
 
-enum class Buttons { Ok, RetryCancel, YesNo, AbortRetryIgnore };
+// YesNoDefaultNo: as YesNo, with No the default button (a question whose Yes may lose data).
+// OverwriteSkipCancel: the conflicts of a three-way write; Cancel is the default.
+enum class Buttons { Ok, RetryCancel, YesNo, AbortRetryIgnore, YesNoDefaultNo, OverwriteSkipCancel };
 enum class Icon { Stop, Exclamation, Information, Question };
-enum class Answer { Ok, Cancel, Retry, Yes, No, Abort, Ignore };
+enum class Answer { Ok, Cancel, Retry, Yes, No, Abort, Ignore, Overwrite, Skip };
 
 // What a box is about, so that a Host can act on its meaning without reading its text: the window
 // program adds the port's hint under a port failure, kaviraob-cli chooses its exit status and output.
@@ -32,6 +34,8 @@ enum class MessageKind {
   FirmwareDiffers,   // a firmware line reads back different; Abort, Retry (read again) or Ignore
   VerifyOutcome,     // how a verification ended
   FileFailure,       // a data file or an update file could not be read or written
+  Conflict,          // blocks to write changed in the controller since it was last seen; the lines
+                     // after the first one name them, one a line
 };
 
 // Status bar parts.

@@ -171,6 +171,8 @@ void TransferEngine::startFirmware(FirmwareImage lines, bool verifyOnly) {
   link_.upgline = 0;
   link_.obszar = _upg_;
   link_.akcja = verifyOnly ? _verify_ : _write_;
+  // New firmware may keep the memory in another way, or clear it.
+  if (!verifyOnly) copy_.forgetAll();
   link_.wszystko = 0;
   beginRun(_init_);
 }
@@ -183,6 +185,7 @@ void TransferEngine::startVersion() {
 }
 
 void TransferEngine::restart() {
+  copy_.forgetAll();
   host_.enableMenuEntry(kEntryStop, false);
   if (port_ != nullptr) port_->purge();
   link_.obszar = _reset_;
@@ -218,6 +221,9 @@ void TransferEngine::endRun(const Message& text, Icon icon, MessageKind kind) {
 }
 
 void TransferEngine::startSending(ByteView frame) {
+  // Until its answer has come whole and right, nobody knows what the block holds: a write may or
+  // may not have reached the controller.
+  if (link_.obszar <= _midi_) copy_.forget(link_.Adres);
   link_.status = _sending_;
   pendingError_ = port_ != nullptr ? port_->startWrite(frame) : kLineNotOpen;
 }
@@ -341,7 +347,14 @@ void TransferEngine::handleWriteAnswer() {
         {missing ? Message(Texts::kNoData, {std::to_string(answer.size())}) : Message::Text(kTextNak)}));
     return;
   }
-  if (walk_ && link_.obszar <= _midi_) walk_->acknowledged();
+  if (link_.obszar <= _midi_) {
+    copy_.learn(link_.Adres, OutBuffer.view().subspan(5, kBlockBytes));
+    if (walk_) {
+      walk_->acknowledged();
+    } else if (blockWritten) {
+      blockWritten(link_.Adres);
+    }
+  }
   link_.status = _loop_;
   host_.repaint();
 }
@@ -398,6 +411,7 @@ void TransferEngine::handleDataReply() {
     case _sync_:
     case _midi_:
       link_.status = _loop_;
+      copy_.learn(link_.Adres, data);
       if (walk_) {
         switch (walk_->received(data, host_, link_.VerifyOK)) {
           case AreaWalk::Reply::Next:
@@ -504,6 +518,17 @@ void TransferEngine::loopFirmware() {
 const ChangesReport& TransferEngine::changes() const {
   static const ChangesReport none;
   return walk_ ? walk_->report() : none;
+}
+
+ChangesRequest TransferEngine::changesRequest(const BlockWalk& area) const {
+  ChangesRequest request{WalkKind::Changes, area.from, area.to, area.all, {}};
+  if (area.to >= kBlockCount / 2 || area.from > area.to || !copy_.knowsUnits(area.from, area.to)) return request;
+  request.kind = WalkKind::Since;
+  for (std::uint32_t b = 2 * area.from; b <= 2 * area.to + 1; ++b) {
+    const BlockData held = *copy_.bytes(b);
+    if (BlockDiffers(image_, b, held, Comparison::Travelling)) request.known.push_back({b, held});
+  }
+  return request;
 }
 
 void TransferEngine::startChangesWalk(ChangesRequest request) {

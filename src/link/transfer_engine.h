@@ -17,6 +17,7 @@
 
 #include "link/changes_walk.h"
 #include "link/clock.h"
+#include "link/controller_copy.h"
 #include "link/frames.h"
 #include "link/host.h"
 #include "link/link_state.h"
@@ -41,11 +42,17 @@ class TransferEngine {
  public:
   TransferEngine(ControllerImage& image, Host& host, const Clock& clock);
 
-  void setPort(SerialPort* port) { port_ = port; }
+  // A change of port: what the controller held is no longer known.
+  void setPort(SerialPort* port) {
+    port_ = port;
+    copy_.forgetAll();
+  }
   SerialPort* port() const { return port_; }
 
   // The link's variables, to read.
   const LinkState& link() const { return link_; }
+  // What the controller held as of the last time this run saw each block (controller_copy.h).
+  const ControllerCopy& controllerCopy() const { return copy_; }
 
   // Runs one step of the state `posted`. A step whose state is no longer the link's (posted before the
   // link went idle or moved on) is ignored.
@@ -79,6 +86,10 @@ class TransferEngine {
   void startChanges(const BlockWalk& area) {
     startChangesWalk({WalkKind::Changes, area.from, area.to, area.all, {}});
   }
+  // "Zapis zmian" over `area` as this run can best do it: when every block of the area is known
+  // (controllerCopy()), the three-way write of the blocks where the image differs from the copy;
+  // otherwise the walk that compares every block.
+  ChangesRequest changesRequest(const BlockWalk& area) const;
   void startSince(const BlockWalk& area, std::vector<KnownBlock> known) {
     startChangesWalk({WalkKind::Since, area.from, area.to, area.all, std::move(known)});
   }
@@ -94,6 +105,8 @@ class TransferEngine {
   WriteAheadHook beforeWrite;
   // A changes walk reached its end, read back included (not called for one that failed or stopped).
   std::function<void(const ChangesReport&)> changesEnded;
+  // A block written by an original write (no journal keeps what it overwrote) was acknowledged.
+  std::function<void(std::uint32_t block)> blockWritten;
 
   // "&Restart sterownika": the restart request.
   void restart();
@@ -158,6 +171,7 @@ class TransferEngine {
   Host& host_;
   const Clock& clock_;
   SerialPort* port_ = nullptr;
+  ControllerCopy copy_;
 
   // The walk plugged in for this run (a changes walk), or none for the engine's own walks.
   std::unique_ptr<AreaWalk> walk_;

@@ -1,7 +1,9 @@
 #include "link/verification.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
+#include <utility>
 
 #include "link/block_layout.h"
 #include "model/hex_text.h"
@@ -21,6 +23,34 @@ std::string Hex(unsigned v) {
 
 Message Question() {
   return Message::Text(" )\n") + Texts::kVerifyQuestion;
+}
+
+// One place of a block where the controller and the image differ: its title in the verify texts, both
+// values as those texts show them, and how the text puts them.
+struct Place {
+  enum class Form {
+    ImageFirst,       // scene channels and MIDI words: "( image <> controller )"
+    ControllerFirst,  // settings items: "( controller <> image )"
+    Collection,       // collection entries: "controller <> image" on a line of its own
+  };
+  std::size_t at = 0;  // the first data byte of the place in the block
+  Message title;
+  std::string image;
+  std::string controller;
+  Form form = Form::ControllerFirst;
+};
+using PlaceVisitor = std::function<bool(const Place&)>;
+
+Message VerifyText(const Place& p) {
+  switch (p.form) {
+    case Place::Form::ImageFirst:
+      return p.title + Message::Text("\n ( " + p.image + " <> " + p.controller) + Question();
+    case Place::Form::ControllerFirst:
+      break;
+    case Place::Form::Collection:
+      return p.title + Message::Text("\n\t" + p.controller + " <> " + p.image + " \n") + Texts::kVerifyQuestion;
+  }
+  return p.title + Message::Text("\n ( " + p.controller + " <> " + p.image) + Question();
 }
 
 const char* SettingsTitle(ImageItem item) {
@@ -51,64 +81,59 @@ const char* SettingsTitle(ImageItem item) {
   return "";
 }
 
-// The settings texts show the controller's value first, then the image's.
-Message Values(const std::string& received, const std::string& image) {
-  return Message::Text("\n ( " + received + " <> " + image) + Question();
-}
-
 // A one-value item's values as the texts show them, the controller's first: scenes counted from 1,
 // the slow mode only as on (1) or off (0). Nothing when they agree.
-std::optional<Message> ValueDifference(const ControllerImage& image, ImageItem item, const std::uint8_t* in,
-                                       Comparison how) {
+std::optional<std::pair<std::string, std::string>> ValueDifference(const ControllerImage& image, ImageItem item,
+                                                                   const std::uint8_t* in, Comparison how) {
   if (item == ImageItem::ExtraMode) {
     const unsigned have = how == Comparison::Travelling ? image.ExtraMode & 0xFFU : image.ExtraMode;
     if (have == in[0]) return std::nullopt;
-    return Values(Dec(in[0]), Dec(have));
+    return std::pair{Dec(in[0]), Dec(have)};
   }
   if (item == ImageItem::SlowMode) {
     const bool got = in[0] != 0;
     const bool have = image.SlowMode != 0;
     if (got == have) return std::nullopt;
-    return Values(got ? "1" : "0", have ? "1" : "0");
+    return std::pair{std::string(got ? "1" : "0"), std::string(have ? "1" : "0")};
   }
   // A special key's scene: a word, low byte first.
   const long got = Le16(in);
   const long have = ItemWord(image, item);
   if (got == have) return std::nullopt;
-  return Values(Dec(got + 1), Dec(have + 1));
+  return std::pair{Dec(got + 1), Dec(have + 1)};
 }
 
 // The collections of the three areas, each entry a program counted from 1; the title names the
 // collection and the area.
 bool ShowsDifferences(const ControllerImage& image, const SettingsField& f, const std::uint8_t* in,
-                      const char* title, const DifferenceVisitor& each) {
+                      const char* title, const PlaceVisitor& each) {
   for (std::size_t i = 0; i < f.length; ++i) {
     const std::uint8_t have = ItemByte(image, f.item, f.first + i);
     if (have == in[i]) continue;
-    const Message text = Message(title, {Dec(static_cast<long>(i % kCollectionCount) + 1),
-                                         Dec(static_cast<long>(i / kCollectionCount) + 1)}) +
-                         Message::Text("\n\t" + Dec(in[i] + 1) + " <> " + Dec(have + 1) + " \n") +
-                         Texts::kVerifyQuestion;
-    if (!each(text)) return false;
+    const Message where = Message(title, {Dec(static_cast<long>(i % kCollectionCount) + 1),
+                                          Dec(static_cast<long>(i / kCollectionCount) + 1)});
+    if (!each({f.index + i, where, Dec(have + 1), Dec(in[i] + 1), Place::Form::Collection})) return false;
   }
   return true;
 }
 
 // A byte per program (end scene, speed, fade); the title names the program, counted from 1.
 bool ProgramDifferences(const ControllerImage& image, const SettingsField& f, const std::uint8_t* in,
-                        const char* title, const DifferenceVisitor& each) {
+                        const char* title, const PlaceVisitor& each) {
   for (std::size_t i = 0; i < f.length; ++i) {
     const std::size_t p = f.first + i;
     const std::uint8_t have = ItemByte(image, f.item, p);
     if (have == in[i]) continue;
-    if (!each(Message(title, {Dec(static_cast<long>(p) + 1)}) + Values(Dec(in[i]), Dec(have)))) return false;
+    if (!each({f.index + i, Message(title, {Dec(static_cast<long>(p) + 1)}), Dec(have), Dec(in[i]),
+               Place::Form::ControllerFirst}))
+      return false;
   }
   return true;
 }
 
 // The differences of one settings item, whose bytes in the block start at `in`.
 bool FieldDifferences(const ControllerImage& image, const SettingsField& f, const std::uint8_t* in,
-                      const DifferenceVisitor& each, Comparison how) {
+                      const PlaceVisitor& each, Comparison how) {
   const char* title = SettingsTitle(f.item);
   switch (f.item) {
     case ImageItem::Filler:
@@ -119,7 +144,8 @@ bool FieldDifferences(const ControllerImage& image, const SettingsField& f, cons
     case ImageItem::FogScene:
     case ImageItem::ExtraScene: {
       const auto values = ValueDifference(image, f.item, in, how);
-      return !values || each(Message(title) + *values);
+      return !values ||
+             each({f.index, Message(title), values->second, values->first, Place::Form::ControllerFirst});
     }
     case ImageItem::Shows:
       return ShowsDifferences(image, f, in, title, each);
@@ -129,16 +155,16 @@ bool FieldDifferences(const ControllerImage& image, const SettingsField& f, cons
 }
 
 bool SettingsDifferences(const ControllerImage& image, std::uint32_t block, ByteView data,
-                         const DifferenceVisitor& each, Comparison how) {
+                         const PlaceVisitor& each, Comparison how) {
   return std::ranges::all_of(kSettingsLayout, [&](const SettingsField& f) {
     return f.block != block || FieldDifferences(image, f, data.data() + f.index, each, how);
   });
 }
 
-}  // namespace
-
-bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, ByteView data,
-                            const DifferenceVisitor& each, Comparison how) {
+// Each place of the block where `data` differs from the image, in data order; false when `each`
+// stopped the walk.
+bool ForEachPlace(const ControllerImage& image, std::uint32_t block, ByteView data, const PlaceVisitor& each,
+                  Comparison how) {
   if (data.size() < kBlockBytes || block >= kBlockCount) return true;
   if (block < kFirstSettingsBlock) {
     const Scene& scene = image.Sceny.at(block / 2);
@@ -146,10 +172,9 @@ bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, B
     for (std::size_t i = 0; i < kBlockBytes; ++i) {
       const std::uint8_t have = scene[half + i];
       if (have == data[i]) continue;
-      const Message text =
-          Message(Texts::kSceneDiffers, {Dec(block / 2 + 1), Dec(static_cast<long>(half + i) + 1)}) +
-          Message::Text("\n ( " + Dec(have) + " <> " + Dec(data[i])) + Question();
-      if (!each(text)) return false;
+      const Message where =
+          Message(Texts::kSceneDiffers, {Dec(block / 2 + 1), Dec(static_cast<long>(half + i) + 1)});
+      if (!each({i, where, Dec(have), Dec(data[i]), Place::Form::ImageFirst})) return false;
     }
     return true;
   }
@@ -159,11 +184,43 @@ bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, B
     const unsigned have = image.Midi.at(first + j).word;
     const unsigned got = Le16(data.data() + 2 * j);
     if (have == got) continue;
-    const Message text = Message(Texts::kMidiDiffers, {Dec(static_cast<long>(first + j))}) +
-                         Message::Text("\n ( " + Hex(have) + " <> " + Hex(got)) + Question();
-    if (!each(text)) return false;
+    const Message where = Message(Texts::kMidiDiffers, {Dec(static_cast<long>(first + j))});
+    if (!each({2 * j, where, Hex(have), Hex(got), Place::Form::ImageFirst})) return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, ByteView data,
+                            const DifferenceVisitor& each, Comparison how) {
+  return ForEachPlace(
+      image, block, data, [&](const Place& p) { return each(VerifyText(p)); }, how);
+}
+
+std::vector<Message> ConflictLines(const ControllerImage& image, const ControllerImage& before,
+                                   std::uint32_t block, ByteView now) {
+  // Where the image differs from the controller now, the image's value; elsewhere it is now's.
+  std::map<std::size_t, std::string> imageValues;
+  ForEachPlace(
+      image, block, now,
+      [&](const Place& p) {
+        imageValues[p.at] = p.image;
+        return true;
+      },
+      Comparison::Travelling);
+  std::vector<Message> lines;
+  ForEachPlace(
+      before, block, now,
+      [&](const Place& p) {
+        const auto it = imageValues.find(p.at);
+        lines.push_back(Message(Texts::kConflictValues,
+                                {p.title, it != imageValues.end() ? it->second : p.controller, p.controller, p.image}));
+        return true;
+      },
+      Comparison::Travelling);
+  if (lines.empty()) lines.push_back(Message(Texts::kConflictBlock, {std::to_string(block)}));
+  return lines;
 }
 
 bool BlockDiffers(const ControllerImage& image, std::uint32_t block, ByteView data, Comparison how) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "link/frames.h"
 #include "link/host.h"
@@ -31,6 +32,11 @@ using DifferenceVisitor = std::function<bool(const Message& text)>;
 // data order; false when `each` stopped the walk.
 bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, ByteView data,
                             const DifferenceVisitor& each, Comparison how = Comparison::Whole);
+// The conflict of a three-way write in block 0-2047, in the verify texts' words: each place where the
+// controller now (`now`, its 128 data bytes) differs from what it held before (`before`), with the
+// image's value, the controller's now and before. Compared as the changes walks compare.
+std::vector<Message> ConflictLines(const ControllerImage& image, const ControllerImage& before,
+                                   std::uint32_t block, ByteView now);
 // Whether a verify would report any difference in the block.
 bool BlockDiffers(const ControllerImage& image, std::uint32_t block, ByteView data,
                   Comparison how = Comparison::Whole);

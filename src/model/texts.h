@@ -129,6 +129,25 @@ struct Texts {
   X(kUndoBlockDiffers, KAVIRA_TEXT("Błąd weryfikacji cofnięcia zapisu : blok %1")) \
   X(kCaptionQuestion, KAVIRA_TEXT("Pytanie")) \
   X(kChooseJournal, KAVIRA_TEXT("Cofnij zapis z dziennika")) \
+  /* The three-way write of the changes, and what an undo says before it starts. */ \
+  X(kCaptionConflict, KAVIRA_TEXT("Konflikt")) \
+  X(kConflicts, KAVIRA_TEXT( \
+      "Od ostatniego odczytu w sterowniku zmieniło się to, co chcesz zapisać (bloki : %1) :")) \
+  X(kConflictValues, KAVIRA_TEXT("%1 : obraz %2, sterownik teraz %3, przedtem %4")) \
+  X(kConflictBlock, KAVIRA_TEXT("blok %1 : zmieniony w sterowniku")) \
+  X(kConflictChoice, KAVIRA_TEXT( \
+      "Nadpisz : zapisz także te bloki. Pomiń : zapisz pozostałe. Anuluj : nie zapisuj nic.")) \
+  X(kEmptyImage, KAVIRA_TEXT( \
+      "Obraz nie zawiera danych dla tego obszaru : od uruchomienia programu nic go nie odczytało, " \
+      "nie wczytało z pliku ani nie zmieniło.\nZapisać mimo to do sterownika ?")) \
+  X(kUndoWhat, KAVIRA_TEXT("Zapis z %1, obszar : %2, bloki : %3")) \
+  X(kJournalScenes, KAVIRA_TEXT("sceny %1-%2")) \
+  X(kJournalSettings, KAVIRA_TEXT("ustawienia")) \
+  X(kJournalMidi, KAVIRA_TEXT("MIDI")) \
+  X(kJournalAll, KAVIRA_TEXT("wszystko")) \
+  X(kUnjournalledSince, KAVIRA_TEXT( \
+      "Po tym zapisie zapis bez dziennika (Zapis do sterownika) zmienił bloki tego dziennika : %1.\n" \
+      "Cofnięcie nie przywróci stanu sprzed tamtego zapisu.\nCofnąć mimo to ?")) \
   /* Files. */ \
   X(kChooseDataFile, KAVIRA_TEXT("Wybierz plik z danymi :")) \
   X(kChooseSaveFile, KAVIRA_TEXT("Wybierz plik do zapisu :")) \

@@ -15,7 +15,7 @@ struct ButtonDef {
   Answer answer;
 };
 
-// Buttons left to right; the first is the default button.
+// Buttons left to right.
 std::vector<ButtonDef> ButtonsOf(Buttons buttons) {
   switch (buttons) {
     case Buttons::Ok:
@@ -24,12 +24,17 @@ std::vector<ButtonDef> ButtonsOf(Buttons buttons) {
       return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "Ponów próbę"), Answer::Retry},
               {QT_TRANSLATE_NOOP("kavira::MessageBox", "Anuluj"), Answer::Cancel}};
     case Buttons::YesNo:
+    case Buttons::YesNoDefaultNo:
       return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "Tak"), Answer::Yes},
               {QT_TRANSLATE_NOOP("kavira::MessageBox", "Nie"), Answer::No}};
     case Buttons::AbortRetryIgnore:
       return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "Przerwij"), Answer::Abort},
               {QT_TRANSLATE_NOOP("kavira::MessageBox", "Ponów próbę"), Answer::Retry},
               {QT_TRANSLATE_NOOP("kavira::MessageBox", "Ignoruj"), Answer::Ignore}};
+    case Buttons::OverwriteSkipCancel:
+      return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "Nadpisz"), Answer::Overwrite},
+              {QT_TRANSLATE_NOOP("kavira::MessageBox", "Pomiń"), Answer::Skip},
+              {QT_TRANSLATE_NOOP("kavira::MessageBox", "Anuluj"), Answer::Cancel}};
   }
   return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "OK"), Answer::Ok}};
 }
@@ -41,11 +46,25 @@ Answer ClosingAnswer(Buttons buttons) {
     case Buttons::RetryCancel:
       return Answer::Cancel;
     case Buttons::YesNo:
+    case Buttons::YesNoDefaultNo:
       return Answer::No;
     case Buttons::AbortRetryIgnore:
       return Answer::Abort;
+    case Buttons::OverwriteSkipCancel:
+      return Answer::Cancel;
   }
   return Answer::Ok;
+}
+
+// The default button: the first, except where that may lose data unasked.
+bool IsDefault(Buttons buttons, const ButtonDef& def, bool first) {
+  switch (buttons) {
+    case Buttons::YesNoDefaultNo:
+    case Buttons::OverwriteSkipCancel:
+      return def.answer == ClosingAnswer(buttons);
+    default:
+      return first;
+  }
 }
 
 QMessageBox::Icon IconOf(Icon icon) {
@@ -83,7 +102,7 @@ std::unique_ptr<QMessageBox> BuildMessageBox(QWidget* parent, std::string_view t
     QPushButton* b =
         box->addButton(QCoreApplication::translate("kavira::MessageBox", def.text), QMessageBox::ActionRole);
     b->setProperty(kAnswerProperty, static_cast<int>(def.answer));
-    if (first) box->setDefaultButton(b);
+    if (IsDefault(buttons, def, first)) box->setDefaultButton(b);
     if (def.answer == closing) box->setEscapeButton(b);
     first = false;
   }

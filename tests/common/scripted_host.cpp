@@ -19,10 +19,14 @@ Answer ScriptedHost::messageBox(const Message& text, const Message& caption, But
         a = Answer::Cancel;
         break;
       case Buttons::YesNo:
+      case Buttons::YesNoDefaultNo:
         a = Answer::Yes;
         break;
       case Buttons::AbortRetryIgnore:
         a = Answer::Abort;
+        break;
+      case Buttons::OverwriteSkipCancel:
+        a = Answer::Cancel;
         break;
     }
   }

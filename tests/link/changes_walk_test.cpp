@@ -2,7 +2,9 @@
 // write-ahead hook has kept what it held, and read back; what the controller holds decides.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <tuple>
+#include <utility>
 
 #include "engine_fixture.h"
 
@@ -69,19 +71,117 @@ TEST_F(ChangesWalkTest, ExtraModeAbove255ComparesTheByteThatTravels) {
   EXPECT_NE(host.boxes[0].text.find("( 5 <> 261 )"), std::string::npos) << host.boxes[0].text;
 }
 
-TEST_F(ChangesWalkTest, SinceWritesTheListedBlocksWithoutReadingFirst) {
+// The three-way write of block 8 (scene 5's first half): the image sets channel 1, the copy says the
+// controller held zeros; what the controller holds now, and the answer to a conflict, decide.
+TEST_F(ChangesWalkTest, ThreeWayWriteJudgesEachBlockByTheControllerNow) {
+  struct Case {
+    const char* name;
+    std::uint8_t channel1, channel2;  // the controller now
+    Answer answer;                    // to a conflict box
+    std::vector<std::uint32_t> writes;
+    std::uint32_t equal, conflicts, skipped;
+    bool finished;
+  };
+  const Case cases[] = {
+      {"held as the copy says", 0, 0, Answer::Ok, {8}, 0, 0, 0, true},
+      {"already as the image says", 1, 0, Answer::Ok, {}, 1, 0, 0, true},
+      {"changed meanwhile, cancelled", 0, 7, Answer::Cancel, {}, 0, 1, 0, false},
+      {"changed meanwhile, skipped", 0, 7, Answer::Skip, {}, 0, 1, 1, true},
+      {"changed meanwhile, overwritten", 0, 7, Answer::Overwrite, {8}, 0, 1, 0, true},
+  };
   image->Sceny[4][0] = 1;
-  KnownBlock was{8, {}};
-  was.bytes[5] = 6;
-  engine.startSince({_write_, 0, 10}, {was, KnownBlock{kBlockCount, {}}});  // the second is no block
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    port.written.clear();
+    kept.clear();
+    host.boxes.clear();
+    host.answers = {c.answer};
+    controller.memory->Sceny[4] = {};
+    controller.memory->Sceny[4][0] = c.channel1;
+    controller.memory->Sceny[4][1] = c.channel2;
+    engine.startSince({_write_, 0, 10}, {KnownBlock{8, {}}, KnownBlock{kBlockCount, {}}});  // no block 2048
+    runUntilIdle();
+    EXPECT_EQ(writtenBlocks(), c.writes);
+    // The block is read before anything else; one written is read back.
+    EXPECT_EQ(port.written.size(), 1 + 2 * c.writes.size());
+    const ChangesReport& r = engine.changes();
+    EXPECT_EQ(std::tuple(r.equal, r.conflicts, r.skipped, r.finished),
+              std::tuple(c.equal, c.conflicts, c.skipped, c.finished));
+    if (!c.writes.empty()) {
+      ASSERT_EQ(kept.size(), 1U);
+      EXPECT_EQ(kept[0].bytes[1], c.channel2);  // the journal keeps the bytes read, not the copy's
+      EXPECT_EQ(controller.memory->Sceny[4][0], 1);
+    }
+    if (c.conflicts != 0) {
+      ASSERT_FALSE(host.boxes.empty());
+      EXPECT_EQ(host.boxes[0].kind, MessageKind::Conflict);
+      EXPECT_NE(host.boxes[0].text.find("scena 5 kanał 2 : obraz 0, sterownik teraz 7, przedtem 0"),
+                std::string::npos)
+          << host.boxes[0].text;
+    }
+  }
+}
+
+TEST_F(ChangesWalkTest, NothingIsWrittenBeforeTheConflictsAreAnswered) {
+  image->Sceny[4][0] = 1;
+  image->Sceny[5][0] = 1;
+  controller.memory->Sceny[5][3] = 9;  // block 10 changed meanwhile; block 8 did not
+  std::size_t writesBeforeBox = 99;
+  host.onBox = [&](const auto&) { writesBeforeBox = writtenBlocks().size(); };
+  host.answers = {Answer::Cancel};
+  engine.startSince({_write_, 0, 10}, {KnownBlock{8, {}}, KnownBlock{10, {}}});
   runUntilIdle();
-  ASSERT_EQ(port.written.size(), 2U);
-  EXPECT_EQ(port.written[0][0], 0x11);
-  EXPECT_EQ(addressOf(port.written[0]), 8U);
-  EXPECT_EQ(port.written[0][5], 1);  // the image's bytes
-  ASSERT_EQ(kept.size(), 1U);
-  EXPECT_EQ(kept[0].bytes, was.bytes);  // what the caller said the controller holds
-  EXPECT_TRUE(engine.changes().readBackOk);
+  EXPECT_EQ(writesBeforeBox, 0U);
+  EXPECT_TRUE(writtenBlocks().empty());
+  EXPECT_TRUE(kept.empty());
+}
+
+TEST_F(ChangesWalkTest, AfterAReadOnlyTheEditedBlocksAreReadAndWritten) {
+  EXPECT_EQ(engine.changesRequest({_write_, 0, 9}).kind, WalkKind::Changes);  // nothing seen yet
+  engine.startBlocks({_read_, 0, 9});
+  runUntilIdle();
+  image->Sceny[3][130] = 5;  // block 7
+  const ChangesRequest request = engine.changesRequest({_write_, 0, 9});
+  ASSERT_EQ(request.kind, WalkKind::Since);
+  ASSERT_EQ(request.known.size(), 1U);
+  EXPECT_EQ(request.known[0].block, 7U);
+  port.written.clear();
+  engine.startChangesWalk(request);
+  runUntilIdle();
+  EXPECT_EQ(port.written.size(), 3U);  // read, write, read back
+  EXPECT_EQ(writtenBlocks(), std::vector<std::uint32_t>{7});
+  // What was written is known: nothing is left to do.
+  EXPECT_TRUE(engine.changesRequest({_write_, 0, 9}).known.empty());
+}
+
+TEST_F(ChangesWalkTest, TheCopyIsForgottenWhenTheControllerMayHaveChanged) {
+  const std::pair<const char*, std::function<void()>> events[] = {
+      {"port change", [&] { engine.setPort(&port); }},
+      {"restart", [&] { engine.restart(); }},
+      {"firmware install", [&] { engine.startFirmware(FirmwareImage(1), false); }},
+      {"a failed read of block 2",
+       [&] {
+         const std::size_t first = controller.frames.size();
+         controller.override = [first](const Bytes&, std::size_t index) -> std::optional<Bytes> {
+           return index == first ? std::optional<Bytes>(Bytes{0x13}) : std::nullopt;
+         };
+         host.answers = {Answer::Cancel};
+         engine.startBlocks({_read_, 1, 1});
+       }},
+  };
+  for (const auto& [name, event] : events) {
+    SCOPED_TRACE(name);
+    controller.override = nullptr;
+    engine.startBlocks({_read_, 0, 1});
+    runUntilIdle();
+    ASSERT_EQ(engine.changesRequest({_write_, 0, 1}).kind, WalkKind::Since);
+    event();
+    runUntilIdle();
+    engine.stop();
+    EXPECT_FALSE(engine.controllerCopy().known(2));
+    EXPECT_EQ(engine.changesRequest({_write_, 0, 1}).kind, WalkKind::Changes);
+  }
+  EXPECT_TRUE(engine.controllerCopy().known(0));  // the failed read forgot only its own block
 }
 
 TEST_F(ChangesWalkTest, AHookThatCannotKeepTheBytesStopsBeforeTheWrite) {
