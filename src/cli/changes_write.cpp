@@ -1,5 +1,7 @@
 #include "cli/changes_write.h"
 
+#include <iostream>
+
 #include "files/changes_run.h"
 #include "files/path_text.h"
 #include "link/verification.h"
@@ -50,13 +52,13 @@ int RunChangesWalk(LinkSession& session, ChangesRequest request, const fs::path&
   }
   std::uint32_t equalInOld = 0;
   if (old != nullptr) {
-    // The user vouches that the controller holds OLD.
+    // OLD is what the controller held when last seen: the three-way write.
     request.kind = WalkKind::Since;
     request.known = SinceBlocks(session.image(), *old, request, equalInOld);
   }
   ChangesRun run(engine, SystemFileSystem());
-  const std::string error =
-      run.start(request, folder, old != nullptr ? JournalSource::OldImage : JournalSource::Controller);
+  // The journal keeps the bytes read from the controller, in --since's walk too.
+  const std::string error = run.start(request, folder, JournalSource::Controller);
   if (!error.empty()) return session.complain(error + "; nothing was written", kExitFile);
   session.run();
   const ChangesRun::Outcome outcome = *run.end();
@@ -71,14 +73,26 @@ int RunChangesWalk(LinkSession& session, ChangesRequest request, const fs::path&
         outcome.journalFailure + "; the write stopped before that block was sent; " + journalNote, kExitFile);
   }
   if (const auto code = session.failed(journalNote)) return *code;
+  if (report.conflicts > 0 && !report.finished) {
+    std::cout.flush();
+    return session.complain(Blocks(report.conflicts) +
+                                " changed in the controller since OLD (the differences above); nothing was "
+                                "written; --force writes them too",
+                            kExitFailure);
+  }
   if (!report.finished) {
     return session.complain(
         "the run ended at block " + std::to_string(engine.link().Adres) + " before its end; " + journalNote,
         kExitLink);
   }
   const std::uint32_t equal = report.equal + equalInOld;
+  std::string conflicts;
+  if (report.conflicts > 0) {
+    conflicts = ", " + Blocks(report.conflicts) + " changed in the controller since OLD " +
+                (report.skipped > 0 ? "left alone" : "overwritten");
+  }
   session.note("wrote " + Blocks(report.written) + ", " + std::to_string(equal) +
-               (old != nullptr ? " equal in OLD" : " already equal") + "; " +
+               (old != nullptr ? " equal in OLD or already equal" : " already equal") + conflicts + "; " +
                (outcome.kept == 0 ? std::string("no undo journal (nothing was overwritten)")
                                   : "undo journal: " + PathToUtf8(outcome.journal)));
   if (!report.readBackOk) {

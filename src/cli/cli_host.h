@@ -64,6 +64,8 @@ class CliHost final : public Host {
   // difference line when the differences go to the same terminal as the bar.
   std::function<void()> beforeNote;
   bool differencesOnTerminal = false;
+  // The conflicts of a three-way write: printed as differences, and written too only when set.
+  bool overwriteConflicts = false;
   // What notes begin with.
   std::string notePrefix = "kaviraob-cli: ";
   // The port's name, for messages; whether the engine is running (failures then say where).

@@ -37,12 +37,14 @@ constexpr std::string_view kWriteAbout =
     "exit status is 1. A summary line on standard error gives the blocks written, those already\n"
     "equal, and the journal's path. When the journal cannot be created, nothing is written.\n"
     "\n"
-    "--since OLD (with --changed) reads nothing first. It TRUSTS you that the controller holds\n"
-    "exactly the image OLD (OLD.K3s, OLD.K3p, OLD.K3m, for the areas written): it writes the blocks\n"
-    "where BASE and OLD differ, then reads back and compares only those. Blocks where the\n"
-    "controller differs from OLD but BASE equals OLD are not looked at and stay as they are, and\n"
-    "the journal holds OLD's blocks (it says that they were not read from the controller). Use it\n"
-    "only when OLD is what you last wrote or read, and nobody changed the controller since.\n";
+    "--since OLD (with --changed) says what the controller held when you last wrote or read it: the\n"
+    "image OLD (OLD.K3s, OLD.K3p, OLD.K3m, for the areas written). Only the blocks where BASE and\n"
+    "OLD differ are read. One the controller still holds as OLD says is written (the journal keeps\n"
+    "the bytes read); one it already holds as BASE says is left alone. Any other changed in the\n"
+    "controller since OLD: such a conflict ends the run before anything is written, with exit status\n"
+    "1 and one line per difference on standard output, in verify's words with three values (this\n"
+    "image, the controller now, OLD). --force writes the conflicting blocks too. Blocks where BASE\n"
+    "equals OLD are not looked at.\n";
 constexpr std::string_view kVerifyAbout =
     "Compares AREA of the controller with the image in BASE.K3s, BASE.K3p and BASE.K3m (the files of\n"
     "the areas compared must exist). Each difference is printed on standard output as one line, in\n"
@@ -72,9 +74,10 @@ constexpr OptionSpec kWriteOptions[] = {
     kImageOption,
     {"--changed", "", "write only the blocks that differ, keeping an undo journal"},
     {"--since", "OLD",
-     "(with --changed) the controller holds OLD: write where BASE and OLD differ, without reading first "
-     "(see above for what this trusts)",
-     "--since needs the base name of the image the controller holds"},
+     "(with --changed) the controller held OLD when last seen: read and write only where BASE and OLD "
+     "differ, and stop at a block changed in the controller since (see above)",
+     "--since needs the base name of the image the controller held"},
+    {"--force", "", "(with --since) write the blocks changed in the controller since OLD too"},
     {"--journal-dir", "DIR",
      "(with --changed) the folder of the undo journals (default: the window program's data folder + "
      "/journals, e.g. ~/.local/share/kaviraob/journals); the last 50 journals are kept",
@@ -86,6 +89,7 @@ struct TransferArgs {
   AreaSpec area;
   std::string base;
   bool changed = false;
+  bool force = false;
   std::optional<std::string> since;
   std::optional<std::string> journalDir;
 };
@@ -109,10 +113,12 @@ std::optional<int> ReadArgs(std::string_view name, const ParsedCommand& parsed, 
   args.changed = parsed.given("--changed");
   args.since = parsed.last("--since");
   args.journalDir = parsed.last("--journal-dir");
+  args.force = parsed.given("--force");
   if (!args.changed && (args.since || args.journalDir)) {
     return Complain(name, std::string(args.since ? "--since" : "--journal-dir") + " goes with --changed",
                     kExitUsage);
   }
+  if (args.force && !args.since) return Complain(name, "--force goes with --since", kExitUsage);
   StripDataExtension(args.base);
   return std::nullopt;
 }
@@ -191,6 +197,7 @@ int RunTransfer(std::string_view name, _akcja action, Context& context, const Pa
   if (const int code = session.connect(); code != kExitOk) return code;
   const AreaSpec& area = args.area;
   if (args.changed) {
+    session.host().overwriteConflicts = args.force;
     return RunChangesWalk(session, {WalkKind::Changes, area.from, area.to, area.all, {}},
                           JournalFolder(args.journalDir), old.get(), nullptr);
   }
@@ -247,7 +254,7 @@ const CommandSpec kWriteCommand{
     .summary = "write an area of the data files into the controller",
     .usage =
         "kaviraob-cli [GLOBAL OPTIONS] write AREA --image BASE\n"
-        "       kaviraob-cli [GLOBAL OPTIONS] write AREA --image BASE --changed [--since OLD]\n"
+        "       kaviraob-cli [GLOBAL OPTIONS] write AREA --image BASE --changed [--since OLD [--force]]\n"
         "                                                            [--journal-dir DIR]",
     .about = kWriteAbout,
     .arguments = kAreaArgument,

@@ -64,15 +64,31 @@ TEST_F(CliChangesTest, ChangedWriteJournalUndoSinceAndDiff) {
   EXPECT_EQ(WriteBlocks(frames()), (std::vector<std::uint32_t>{7}));
   EXPECT_EQ(controller([](SimController& c) { return c.memory().block(7)[2]; }), 0);
 
-  // --since reads nothing first: the write of block 7, then its read-back.
+  // --since OLD: block 7 is read (the controller holds OLD there), written and read back.
   controller([](SimController& c) { c.clearReceived(); });
   const CliRun since = cli({"write", "scenes=1", "--image", path("show"), "--changed", "--since", path("old"),
                             "--journal-dir", path("S")});
   ASSERT_EQ(since.exitCode, 0) << since.err;
-  EXPECT_EQ(blocks(), (std::vector<std::uint32_t>{7, 7}));
+  EXPECT_EQ(blocks(), (std::vector<std::uint32_t>{7, 7, 7}));
   EXPECT_EQ(WriteBlocks(frames()), (std::vector<std::uint32_t>{7}));
-  EXPECT_NE(RunCli(Args({"journal", OnlyJournal(path("S")).string()})).out.find("taken from an OLD image"),
+  EXPECT_NE(RunCli(Args({"journal", OnlyJournal(path("S")).string()})).out.find("read from the controller"),
             std::string::npos);
+
+  // The controller no longer holds OLD in block 7: a conflict, and nothing is written without --force.
+  scenes[898] = 20;
+  WriteFile(path("show2.K3s"), scenes);
+  controller([](SimController& c) { c.clearReceived(); });
+  const CliRun conflict = cli({"write", "scenes=1", "--image", path("show2"), "--changed", "--since",
+                               path("old"), "--journal-dir", path("C")});
+  EXPECT_EQ(conflict.exitCode, 1) << conflict.err;
+  EXPECT_EQ(conflict.out, "Błąd weryfikacji : scena 4 kanał 131 : obraz 20, sterownik teraz 10, przedtem 0\n");
+  EXPECT_TRUE(WriteBlocks(frames()).empty());
+  EXPECT_NE(conflict.err.find("1 block changed in the controller since OLD"), std::string::npos) << conflict.err;
+  const CliRun forced = cli({"write", "scenes=1", "--image", path("show2"), "--changed", "--since", path("old"),
+                             "--force", "--journal-dir", path("C")});
+  EXPECT_EQ(forced.exitCode, 0) << forced.err;
+  EXPECT_EQ(WriteBlocks(frames()), (std::vector<std::uint32_t>{7}));
+  EXPECT_EQ(controller([](SimController& c) { return c.memory().block(7)[2]; }), 20);
 }
 
 // The journals are named by the local time: a write in another time zone than the fifty before it
@@ -131,6 +147,7 @@ TEST_F(CliChangesTest, BadInputIsRefusedBeforeAnythingIsWritten) {
        4,
        "cannot create the journal folder"},
       {{"write", "scenes", "--image", image, "--since", path("show")}, 2, "--since goes with --changed"},
+      {{"write", "scenes", "--image", image, "--changed", "--force"}, 2, "--force goes with --since"},
       {{"undo", path("damaged.K3j")}, 4, "damaged.K3j: the journal's header is cut off or damaged"},
       {{"undo", path("none.K3j")}, 4, "cannot read the journal"},
   };
