@@ -23,7 +23,7 @@ void Commands::area(int id) {
   if (!walk) return;
   if (file) {
     engine_.startFileStep(*walk);
-  } else {
+  } else if (walk->action != _write_ || writeAllowed(*walk)) {
     engine_.startBlocks(*walk);
   }
 }
@@ -31,7 +31,14 @@ void Commands::area(int id) {
 void Commands::changesArea(int id, const std::function<void(const BlockWalk&)>& start) {
   if (engine_.link().status != _idle_) return;
   if (!portReady()) return;
-  if (const auto walk = chooseArea(id, _write_, false)) start(*walk);
+  const auto walk = chooseArea(id, _write_, false);
+  if (walk && writeAllowed(*walk)) start(*walk);
+}
+
+bool Commands::writeAllowed(const BlockWalk& walk) {
+  if (engine_.filled(walk)) return true;
+  return host_.messageBox(Texts::kEmptyImage, Texts::kCaptionWarning, Buttons::YesNoDefaultNo,
+                          Icon::Exclamation, MessageKind::Question) == Answer::Yes;
 }
 
 std::optional<BlockWalk> Commands::chooseArea(int id, _akcja action, bool recordCancel) {
@@ -67,7 +74,8 @@ std::optional<BlockWalk> Commands::chooseArea(int id, _akcja action, bool record
 void Commands::repeat() {
   const LinkState& link = engine_.link();
   if (link.status != _idle_ || !IsControllerAction(link.exakcja) || link.exobszar == _NN_) return;
-  engine_.startBlocks({link.exakcja, link.AdresOd, link.AdresDo, false});
+  const BlockWalk walk{link.exakcja, link.AdresOd, link.AdresDo, false};
+  if (walk.action != _write_ || writeAllowed(walk)) engine_.startBlocks(walk);
 }
 
 bool Commands::portReady() {

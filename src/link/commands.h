@@ -64,6 +64,9 @@ class Commands {
   bool firmwareAllowed();
   // Whether a serial port is open; when none is, the box that says a port must be chosen.
   bool portReady();
+  // Before a write of `walk`: when part of its area holds no data of this run (TransferEngine::
+  // filled), whether the user wants it written all the same (No is the default).
+  bool writeAllowed(const BlockWalk& walk);
 
  private:
   // The walk of an area command for `action`, from the range dialog where it has one.

@@ -425,6 +425,7 @@ void TransferEngine::handleDataReply() {
         }
       } else if (link_.akcja == _read_) {
         DecodeBlock(image_, link_.Adres, data);
+        markFilled(link_.Adres / 2, link_.Adres / 2);
       } else if (link_.akcja == _verify_ &&
                  VerifyBlock(image_, link_.Adres, data, host_, link_.VerifyOK) == BlockVerdict::Stop) {
         goIdle();
@@ -520,9 +521,21 @@ const ChangesReport& TransferEngine::changes() const {
   return walk_ ? walk_->report() : none;
 }
 
+void TransferEngine::markFilled(std::uint32_t from, std::uint32_t to) {
+  for (std::uint32_t u = from; u <= to && u < filled_.size(); ++u)
+    filled_.set(u);
+}
+
+bool TransferEngine::filled(const BlockWalk& area) const {
+  for (std::uint32_t u = area.from; u <= area.to && u < filled_.size(); ++u)
+    if (!filled_.test(u)) return false;
+  return true;
+}
+
 ChangesRequest TransferEngine::changesRequest(const BlockWalk& area) const {
   ChangesRequest request{WalkKind::Changes, area.from, area.to, area.all, {}};
-  if (area.to >= kBlockCount / 2 || area.from > area.to || !copy_.knowsUnits(area.from, area.to)) return request;
+  if (area.to >= kBlockCount / 2 || area.from > area.to || !copy_.knowsUnits(area.from, area.to))
+    return request;
   request.kind = WalkKind::Since;
   for (std::uint32_t b = 2 * area.from; b <= 2 * area.to + 1; ++b) {
     const BlockData held = *copy_.bytes(b);
@@ -599,6 +612,12 @@ void TransferEngine::stepFile() {
   // does not leave the action's text in the status bar.
   link_.status = _idle_;
   const FileStepEnd end = fileStep ? fileStep(link_) : FileStepEnd::Cancelled;
+  if (link_.akcja == _fread_ && (end == FileStepEnd::Done || end == FileStepEnd::NextArea)) {
+    // A data file holds its whole area.
+    if (link_.obszar == _dane_) markFilled(0, kLastScene);
+    if (link_.obszar == _sync_) markFilled(kSettingsUnit, kSettingsUnit);
+    if (link_.obszar == _midi_) markFilled(kMidiUnit, kMidiUnit);
+  }
   switch (end) {
     case FileStepEnd::NextArea:
       if (link_.wszystko != 0 && (link_.obszar == _dane_ || link_.obszar == _sync_)) {

@@ -8,6 +8,7 @@
 // whether one has finished, or moves to the next block.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,6 +54,11 @@ class TransferEngine {
   const LinkState& link() const { return link_; }
   // What the controller held as of the last time this run saw each block (controller_copy.h).
   const ControllerCopy& controllerCopy() const { return copy_; }
+  // The units (scene 0-1021, 1022 the settings, 1023 the MIDI assignments) whose part of the image
+  // holds data of this run: read from the controller, loaded from a file, or edited. At start-up the
+  // image is all zeros, and a write of it would wipe the controller without a word.
+  void markFilled(std::uint32_t from, std::uint32_t to);
+  bool filled(const BlockWalk& area) const;
 
   // Runs one step of the state `posted`. A step whose state is no longer the link's (posted before the
   // link went idle or moved on) is ignored.
@@ -172,6 +178,7 @@ class TransferEngine {
   const Clock& clock_;
   SerialPort* port_ = nullptr;
   ControllerCopy copy_;
+  std::bitset<kBlockCount / 2> filled_;
 
   // The walk plugged in for this run (a changes walk), or none for the engine's own walks.
   std::unique_ptr<AreaWalk> walk_;

@@ -163,6 +163,11 @@ void MainWindow::openFileSet(const std::string& file) {
     if (failure && (failure->kind != FileFailure::Missing || named == area || !named)) {
       messageBox(failure->BoxText(), failure->Caption(), Buttons::Ok, Icon::Stop, MessageKind::FileFailure);
     }
+    if (!failure) {
+      if (area == DataArea::Scenes) engine_.markFilled(0, kLastScene);
+      if (area == DataArea::Settings) engine_.markFilled(kSettingsUnit, kSettingsUnit);
+      if (area == DataArea::Midi) engine_.markFilled(kMidiUnit, kMidiUnit);
+    }
     if (!failure && area == DataArea::Scenes) fileDialog_.NazwaPliku = path;
   }
   repaint();
@@ -240,14 +245,18 @@ void MainWindow::command(int id) {
       return;
     case kIdEditMidi:
       if (engine_.link().status == _idle_) {
+        const auto before = std::make_unique<ControllerImage>(*image_);
         MidiDialog d(*image_, *this, this);
         runDialog(d);
+        markEdited(*before);
       }
       return;
     case kIdEditSettings:
       if (engine_.link().status == _idle_) {
+        const auto before = std::make_unique<ControllerImage>(*image_);
         SettingsDialog d(*image_, *this, this);
         runDialog(d);
+        markEdited(*before);
       }
       return;
     case kIdProgramHelp:
@@ -280,10 +289,20 @@ void MainWindow::editScenes() {
   // The scene editor may be opened during a transfer, which pauses until it closes.
   client_->hide();
   {
+    const auto before = std::make_unique<ControllerImage>(*image_);
     SceneEditorDialog d(*image_, *this, this);
     runDialog(d);
+    markEdited(*before);
   }
   client_->show();
+}
+
+void MainWindow::markEdited(const ControllerImage& before) {
+  for (std::uint32_t unit = 0; unit < kBlockCount / 2; ++unit) {
+    if (EncodeBlock(before, 2 * unit) != EncodeBlock(*image_, 2 * unit) ||
+        EncodeBlock(before, 2 * unit + 1) != EncodeBlock(*image_, 2 * unit + 1))
+      engine_.markFilled(unit, unit);
+  }
 }
 
 void MainWindow::autoSearch() {

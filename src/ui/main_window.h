@@ -114,6 +114,8 @@ class MainWindow : public QMainWindow, public Host {
   void about();
   void showManual();
   void exitProgram();
+  // The units an edit changed hold data now (TransferEngine::markFilled).
+  void markEdited(const ControllerImage& before);
   void editScenes();
   bool chooseRange(std::uint32_t& from, std::uint32_t& to);
 

@@ -19,8 +19,10 @@ Answer ScriptedHost::messageBox(const Message& text, const Message& caption, But
         a = Answer::Cancel;
         break;
       case Buttons::YesNo:
-      case Buttons::YesNoDefaultNo:
         a = Answer::Yes;
+        break;
+      case Buttons::YesNoDefaultNo:  // the default button
+        a = Answer::No;
         break;
       case Buttons::AbortRetryIgnore:
         a = Answer::Abort;

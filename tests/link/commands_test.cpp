@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine_fixture.h"
+#include "engine_stepper.h"
 
 namespace kavira::test {
 namespace {
@@ -18,6 +19,7 @@ class CommandsTest : public EngineTest {
       if (rangeChosen) std::tie(from, to) = *rangeChosen;
       return rangeAnswer;
     };
+    engine.markFilled(0, kMidiUnit);  // as if a show had been loaded
   }
 
   // Block addresses of the frames written since frame `first`.
@@ -130,6 +132,36 @@ TEST_F(CommandsTest, EverythingTakesTheWholeMemoryWithoutADialog) {
 
 // Whatever replaces or stops an "&Wszystko" run ends it: the next "&Sceny" asks for its range again
 // and walks only that, instead of running on into the settings and MIDI blocks.
+// At start-up the image is all zeros: a write of an area that nothing has read, loaded or edited
+// asks first, and No (the default) sends nothing. A read of the area, or an edit, makes it data.
+TEST_F(CommandsTest, AWriteOfAnAreaThatHoldsNoDataAsksFirst) {
+  TransferEngine fresh{*image, host, clock};
+  fresh.setPort(&port);
+  Commands cmds{fresh, host};
+  cmds.portOpen = [] { return true; };
+  const auto writeSettings = [&](Answer answer) {
+    host.boxes.clear();
+    host.answers = {answer};
+    fresh.selectAction(_write_);
+    cmds.area(kIdSettings);
+    return fresh.link().status != _idle_;
+  };
+  EXPECT_FALSE(writeSettings(Answer::No));
+  ASSERT_EQ(host.boxes.size(), 1U);
+  EXPECT_EQ(host.boxes[0].buttons, Buttons::YesNoDefaultNo);
+  EXPECT_EQ(host.boxes[0].text.rfind("Obraz nie zawiera danych", 0), 0U);
+  bool started = false;
+  cmds.changesArea(kIdSettings, [&](const BlockWalk&) { started = true; });
+  EXPECT_FALSE(started);  // the question's default answer
+
+  fresh.startBlocks({_read_, kSettingsUnit, kSettingsUnit});
+  StepEngine(
+      fresh, clock, [] { return false; }, 100000);
+  EXPECT_TRUE(writeSettings(Answer::No));
+  EXPECT_TRUE(host.boxes.empty());
+  fresh.stop();
+}
+
 TEST_F(CommandsTest, EveryWayOfEndingAnAllRunEndsIt) {
   const struct {
     const char* what;
