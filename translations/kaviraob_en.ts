@@ -948,6 +948,14 @@ Do you really want to exit?</translation>
         <source>Ignoruj</source>
         <translation>Ignore</translation>
     </message>
+    <message>
+        <source>Nadpisz</source>
+        <translation>Overwrite</translation>
+    </message>
+    <message>
+        <source>Pomiń</source>
+        <translation>Skip</translation>
+    </message>
 </context>
 <context>
     <name>kavira::RangeDialog</name>

@@ -44,19 +44,6 @@ constexpr OptionSpec kUndoOptions[] = {
      "--journal-dir needs a folder"},
 };
 
-std::string CreatedText(std::int64_t created) {
-  // No journal is older than 1970, and the calendars of the systems end in the year 3000 (Windows)
-  // or 9999: a time outside is a damaged or crafted header, not a date.
-  constexpr std::int64_t kYear3000 = 32503680000;
-  if (created < 0 || created >= kYear3000)
-    return "an impossible time (" + std::to_string(created) + " seconds since 1970)";
-  const std::string stem = JournalStem(created);  // YYYY-MM-DD_HH-MM-SS
-  std::string text = stem.substr(0, 10) + " " + stem.substr(11);
-  for (std::size_t i = 11; i < text.size(); ++i)
-    if (text[i] == '-') text[i] = ':';
-  return text;
-}
-
 // An argument that nothing took: an option this command does not know (a JOURNAL whose name begins
 // with '-' goes after "--"), or a second JOURNAL.
 int RefuseJournalArgument(std::string_view command, const std::string& argument) {
@@ -96,7 +83,7 @@ int RunJournal(Context&, const ParsedCommand& parsed) {
   const auto journal = ReadJournal(SystemFileSystem(), PathFromUtf8(args[0]), &error);
   if (!journal) return Complain("journal", error, kExitFile);
   const JournalHeader& h = journal->header;
-  std::cout << "kept:     " << CreatedText(h.created) << "\n"
+  std::cout << "kept:     " << JournalTimeText(h.created) << "\n"
             << "firmware: " << (h.firmware.empty() ? "unknown" : PrintableText(h.firmware)) << "\n"
             << "area:     " << DescribeJournalArea(h) << "\n"
             << "source:   "

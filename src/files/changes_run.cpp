@@ -10,6 +10,15 @@ std::string JournalFirmwareText(const std::string& versionText) {
   return versionText.starts_with(prefix) ? versionText.substr(prefix.size()) : std::string();
 }
 
+Message JournalAreaText(const JournalHeader& header) {
+  if (header.all) return Texts::kJournalAll;
+  if (header.from == kSettingsUnit && header.to == kSettingsUnit) return Texts::kJournalSettings;
+  if (header.from == kMidiUnit && header.to == kMidiUnit) return Texts::kJournalMidi;
+  if (header.to <= kLastScene)
+    return Message(Texts::kJournalScenes, {SceneUnitName(header.from), SceneUnitName(header.to)});
+  return Message::Text(DescribeJournalArea(header));
+}
+
 ChangesRequest UndoRequest(const Journal& journal) {
   ChangesRequest request{WalkKind::Undo, journal.header.from, journal.header.to, journal.header.all, {}};
   std::set<std::uint32_t> seen;

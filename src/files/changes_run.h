@@ -20,6 +20,9 @@ namespace kavira {
 // ("\tFW : 1.05A" gives "1.05A"); empty when there is none.
 std::string JournalFirmwareText(const std::string& versionText);
 
+// The area of a journal in the program's texts: "sceny 1:1-48:14", "ustawienia", "MIDI", "wszystko".
+Message JournalAreaText(const JournalHeader& header);
+
 // The walk that undoes `journal`: its area, and each block it holds, as it held it first (a block
 // kept twice, by an undo of an undo, is restored to what it held before either).
 ChangesRequest UndoRequest(const Journal& journal);

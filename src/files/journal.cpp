@@ -318,16 +318,30 @@ std::string DescribeBlock(std::uint32_t block) {
   return "block " + std::to_string(block);
 }
 
+std::string SceneUnitName(std::uint32_t unit) {
+  const unsigned rel = Abs2Rel(unit);
+  return rel == kInvalid ? std::to_string(unit)
+                         : std::to_string(ProgramOf(rel) + 1) + ":" + std::to_string(SceneOf(rel) + 1);
+}
+
+std::string JournalTimeText(std::int64_t created) {
+  // No journal is older than 1970, and the calendars of the systems end in the year 3000 (Windows)
+  // or 9999: a time outside is a damaged or crafted header, not a date.
+  constexpr std::int64_t kYear3000 = 32503680000;
+  if (created < 0 || created >= kYear3000)
+    return "an impossible time (" + std::to_string(created) + " seconds since 1970)";
+  const std::string stem = JournalStem(created);  // YYYY-MM-DD_HH-MM-SS
+  std::string text = stem.substr(0, 10) + " " + stem.substr(11);
+  for (std::size_t i = 11; i < text.size(); ++i)
+    if (text[i] == '-') text[i] = ':';
+  return text;
+}
+
 std::string DescribeJournalArea(const JournalHeader& header) {
   if (header.all) return "all";
   if (header.from == kSettingsUnit && header.to == kSettingsUnit) return "settings";
   if (header.from == kMidiUnit && header.to == kMidiUnit) return "MIDI";
-  auto name = [](std::uint32_t unit) {
-    const unsigned rel = Abs2Rel(unit);
-    return rel == kInvalid ? std::to_string(unit)
-                           : std::to_string(ProgramOf(rel) + 1) + ":" + std::to_string(SceneOf(rel) + 1);
-  };
-  if (header.to <= kLastScene) return "scenes " + name(header.from) + "-" + name(header.to);
+  if (header.to <= kLastScene) return "scenes " + SceneUnitName(header.from) + "-" + SceneUnitName(header.to);
   return "units " + std::to_string(header.from) + "-" + std::to_string(header.to);
 }
 

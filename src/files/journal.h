@@ -110,6 +110,11 @@ std::size_t PruneJournals(FileSystem& system, const std::filesystem::path& folde
 // Where a block lies, in the controller's terms: "program 3 scene 7 (channels 1-128)", "settings
 // (program ends, speeds, fades 1-32)", "MIDI (keys 0-63)".
 std::string DescribeBlock(std::uint32_t block);
+// Scene unit 0-1021 as the controller numbers it, "program:scene" from 1 ("1:1", "48:14").
+std::string SceneUnitName(std::uint32_t unit);
+// A journal's creation time in local time, "2026-12-08 14:03:59" (a time no calendar holds is said
+// to be impossible).
+std::string JournalTimeText(std::int64_t created);
 // The area of a journal: "scenes 1:1-48:14", "settings", "MIDI", "all".
 std::string DescribeJournalArea(const JournalHeader& header);
 

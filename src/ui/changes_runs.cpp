@@ -1,8 +1,16 @@
 #include "ui/changes_runs.h"
 
+#include <algorithm>
+#include <ctime>
+
 #include "files/path_text.h"
 
 namespace kavira {
+
+ChangesRuns::ChangesRuns(TransferEngine& engine, Host& host)
+    : engine_(engine), host_(host), run_(engine, SystemFileSystem()) {
+  engine_.blockWritten = [this](std::uint32_t block) { plainWrites_[block] = std::time(nullptr); };
+}
 
 void ChangesRuns::begin(const ChangesRequest& request) {
   linkIdle();
@@ -16,7 +24,7 @@ void ChangesRuns::begin(const ChangesRequest& request) {
 }
 
 void ChangesRuns::write(const BlockWalk& area) {
-  begin({WalkKind::Changes, area.from, area.to, area.all, {}});
+  begin(engine_.changesRequest(area));
 }
 
 void ChangesRuns::undoLast() {
@@ -49,9 +57,23 @@ void ChangesRuns::undo(const std::filesystem::path& path) {
                      Buttons::Ok, Icon::Stop, MessageKind::FileFailure);
     return;
   }
-  const Message question =
-      Message::Lines({Texts::kUndoQuestion, Message::Text(PathToUtf8(path)),
-                      Message(Texts::kBlocksWritten, {std::to_string(journal->records.size())})});
+  // A later write without a journal over blocks of this one: undoing it puts back what the controller
+  // held before this write, not before that one.
+  const std::size_t overwritten =
+      static_cast<std::size_t>(std::ranges::count_if(journal->records, [&](const JournalRecord& r) {
+        const auto it = plainWrites_.find(r.block);
+        return it != plainWrites_.end() && it->second >= journal->header.created;
+      }));
+  if (overwritten > 0 && host_.messageBox(Message(Texts::kUnjournalledSince, {std::to_string(overwritten)}),
+                                          Texts::kCaptionWarning, Buttons::YesNoDefaultNo, Icon::Exclamation,
+                                          MessageKind::Question) != Answer::Yes) {
+    return;
+  }
+  const Message question = Message::Lines(
+      {Texts::kUndoQuestion,
+       Message(Texts::kUndoWhat, {JournalTimeText(journal->header.created), JournalAreaText(journal->header),
+                                  std::to_string(journal->records.size())}),
+       Message::Text(PathToUtf8(path))});
   if (host_.messageBox(question, Texts::kCaptionQuestion, Buttons::YesNo, Icon::Question,
                        MessageKind::Question) != Answer::Yes) {
     return;

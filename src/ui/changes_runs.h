@@ -2,7 +2,9 @@
 // by ChangesRun), the box that ends a run, and the choice of the journal to undo.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,14 +18,14 @@ namespace kavira {
 
 class ChangesRuns {
  public:
-  ChangesRuns(TransferEngine& engine, Host& host)
-      : engine_(engine), host_(host), run_(engine, SystemFileSystem()) {}
+  ChangesRuns(TransferEngine& engine, Host& host);
 
   // The folder new journals go to, and the folders whose journals are undone too (a former one).
   std::filesystem::path folder;
   std::vector<std::filesystem::path> alsoSearched;
 
-  // "Zapis zmian do sterownika" over the area chosen.
+  // "Zapis zmian do sterownika" over the area chosen: the three-way write when this run knows what
+  // the controller holds there, otherwise the walk that compares every block.
   void write(const BlockWalk& area);
   // "Cofnij ostatni zapis": the newest journal of the folders.
   void undoLast();
@@ -41,6 +43,9 @@ class ChangesRuns {
   TransferEngine& engine_;
   Host& host_;
   ChangesRun run_;
+  // When each block was last written by an original write, which keeps no journal (seconds since
+  // 1970, UTC, as journals count their creation).
+  std::map<std::uint32_t, std::int64_t> plainWrites_;
 };
 
 }  // namespace kavira

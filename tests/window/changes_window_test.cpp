@@ -31,7 +31,8 @@ TEST_F(WindowTest, ChangesWriteAndUndoThroughTheMenus) {
 
   auto show = controllerImage();
   window->image() = *show;
-  window->image().Sceny[0][0] ^= 0x10;  // block 0
+  window->engine().markFilled(0, kMidiUnit);  // as a loaded show does
+  window->image().Sceny[0][0] ^= 0x10;        // block 0
   highlight(14);
   trigger(kIdEverything);
   waitIdle();
@@ -57,6 +58,9 @@ TEST_F(WindowTest, ChangesWriteAndUndoThroughTheMenus) {
   EXPECT_EQ(host.boxes[3].text.rfind("Cofnięcie zapisu zakończone sukcesem !\nZapisane bloki : 1\n", 0), 0U)
       << host.boxes[3].text;
   EXPECT_TRUE(SameImage(*controllerImage(), *show));
+  EXPECT_NE(host.boxes[2].text.find("\nZapis z 20"), std::string::npos) << host.boxes[2].text;
+  EXPECT_NE(host.boxes[2].text.find(", obszar : wszystko, bloki : 1\n"), std::string::npos)
+      << host.boxes[2].text;
 
   host.files = {dir.path().toStdString() + "/none.K3j"};
   trigger(kIdUndoJournal);
@@ -71,6 +75,9 @@ TEST_F(WindowTest, ChangesWriteAndUndoThroughTheMenus) {
   });
   window->image().Sceny[0][0] ^= 0x20;
   window->image().Sceny[3][0] ^= 0x20;  // block 6
+  // After a restart nothing is known of the controller: the walk compares every block again.
+  trigger(kIdRestart);
+  waitIdle();
   host.boxes.clear();
   host.answers = {Answer::Cancel};
   // The status bar names the run at its first box (the compare read of block 6 refused).
@@ -91,6 +98,62 @@ TEST_F(WindowTest, ChangesWriteAndUndoThroughTheMenus) {
   ASSERT_FALSE(actions.empty());
   EXPECT_EQ(actions[0], QStringLiteral("\tZapis zmian"));
   host.onBox = nullptr;
+}
+
+// After a read the program knows what the controller holds: an edit goes out as one read, one write
+// and one read-back; a block changed in the controller meanwhile is a conflict named before anything
+// is written; and an undo after an original write (which keeps no journal) warns first.
+TEST_F(WindowTest, EditsReachTheControllerThreeWayAndUndoWarnsAfterAnOrdinaryWrite) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  window->changesRuns().folder = dir.path().toStdString() + "/journals";
+  highlight(2);
+  trigger(kIdEverything);
+  waitIdle();
+  ASSERT_TRUE(host.boxes.empty()) << host.firstBox().text;
+
+  const auto changesWrite = [&](int area) {
+    host.boxes.clear();
+    const std::size_t before = framesReceived();
+    highlight(14);
+    trigger(area);
+    waitIdle();
+    return framesReceived() - before;
+  };
+  window->image().Sceny[0][0] ^= 0x10;  // block 0
+  EXPECT_EQ(changesWrite(kIdEverything), 3U);
+  ASSERT_EQ(host.boxes.size(), 1U);
+  EXPECT_EQ(host.boxes[0].text.rfind("Zapis zmian zakończony sukcesem !\nZapisane bloki : 1\n", 0), 0U);
+
+  // Channel 2 of scene 1 changes in the controller; channel 1 is edited here again.
+  sim->withController([](SimController& c) { c.memory().block(0)[1] ^= 0x01; });
+  window->image().Sceny[0][0] ^= 0x20;
+  host.answers = {Answer::Cancel};
+  EXPECT_EQ(changesWrite(kIdEverything), 1U);  // the read of block 0 only
+  ASSERT_FALSE(host.boxes.empty());
+  EXPECT_EQ(host.boxes[0].buttons, Buttons::OverwriteSkipCancel);
+  EXPECT_NE(host.boxes[0].text.find("scena 1 kanał 2 : obraz"), std::string::npos) << host.boxes[0].text;
+  host.answers = {Answer::Overwrite};
+  EXPECT_EQ(changesWrite(kIdEverything), 3U);
+  EXPECT_EQ(controllerImage()->Sceny[0], window->image().Sceny[0]);
+
+  // The settings written with a journal, then by the original write, which keeps none: the undo of
+  // the journal says so and asks.
+  window->image().PgmEnds[5] ^= 0x01;
+  EXPECT_EQ(changesWrite(kIdSettings), 3U);
+  window->image().PgmEnds[5] ^= 0x02;
+  highlight(7);
+  trigger(kIdSettings);
+  waitIdle();
+  host.boxes.clear();
+  const std::size_t before = framesReceived();
+  host.answers = {Answer::No};
+  trigger(kIdUndoLast);
+  waitIdle();
+  ASSERT_EQ(host.boxes.size(), 1U);
+  EXPECT_EQ(host.boxes[0].buttons, Buttons::YesNoDefaultNo);
+  EXPECT_EQ(host.boxes[0].text.rfind("Po tym zapisie zapis bez dziennika", 0), 0U) << host.boxes[0].text;
+  EXPECT_EQ(framesReceived(), before);
 }
 
 }  // namespace
