@@ -157,7 +157,8 @@ bool ChangesWalk::advance() {
   } else {
     ++index_;
   }
-  if (index_ >= blocks_.size() && writeIndex_ >= toWrite_.size() && readBack_ >= written_.size()) return false;
+  if (index_ >= blocks_.size() && writeIndex_ >= toWrite_.size() && readBack_ >= written_.size())
+    return false;
   enterBlock();
   return true;
 }

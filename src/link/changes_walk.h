@@ -71,8 +71,8 @@ struct ChangesReport {
   std::uint32_t equal = 0;      // blocks the controller already held, left alone
   std::uint32_t conflicts = 0;  // Since: blocks changed in the controller since the copy
   std::uint32_t skipped = 0;    // Since: of those, left alone as the user chose
-  bool finished = false;      // walked to the end, read back included
-  bool readBackOk = false;    // every block written read back as it should (when finished)
+  bool finished = false;        // walked to the end, read back included
+  bool readBackOk = false;      // every block written read back as it should (when finished)
 };
 
 // The write-ahead hook: called with a block's previous 128 bytes before its write frame is sent

@@ -48,7 +48,8 @@ Message VerifyText(const Place& p) {
     case Place::Form::ControllerFirst:
       break;
     case Place::Form::Collection:
-      return p.title + Message::Text("\n\t" + p.controller + " <> " + p.image + " \n") + Texts::kVerifyQuestion;
+      return p.title + Message::Text("\n\t" + p.controller + " <> " + p.image + " \n") +
+             Texts::kVerifyQuestion;
   }
   return p.title + Message::Text("\n ( " + p.controller + " <> " + p.image) + Question();
 }
@@ -83,8 +84,9 @@ const char* SettingsTitle(ImageItem item) {
 
 // A one-value item's values as the texts show them, the controller's first: scenes counted from 1,
 // the slow mode only as on (1) or off (0). Nothing when they agree.
-std::optional<std::pair<std::string, std::string>> ValueDifference(const ControllerImage& image, ImageItem item,
-                                                                   const std::uint8_t* in, Comparison how) {
+std::optional<std::pair<std::string, std::string>> ValueDifference(const ControllerImage& image,
+                                                                   ImageItem item, const std::uint8_t* in,
+                                                                   Comparison how) {
   if (item == ImageItem::ExtraMode) {
     const unsigned have = how == Comparison::Travelling ? image.ExtraMode & 0xFFU : image.ExtraMode;
     if (have == in[0]) return std::nullopt;
@@ -214,8 +216,9 @@ std::vector<Message> ConflictLines(const ControllerImage& image, const Controlle
       before, block, now,
       [&](const Place& p) {
         const auto it = imageValues.find(p.at);
-        lines.push_back(Message(Texts::kConflictValues,
-                                {p.title, it != imageValues.end() ? it->second : p.controller, p.controller, p.image}));
+        lines.push_back(
+            Message(Texts::kConflictValues,
+                    {p.title, it != imageValues.end() ? it->second : p.controller, p.controller, p.image}));
         return true;
       },
       Comparison::Travelling);

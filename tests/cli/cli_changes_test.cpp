@@ -81,11 +81,13 @@ TEST_F(CliChangesTest, ChangedWriteJournalUndoSinceAndDiff) {
   const CliRun conflict = cli({"write", "scenes=1", "--image", path("show2"), "--changed", "--since",
                                path("old"), "--journal-dir", path("C")});
   EXPECT_EQ(conflict.exitCode, 1) << conflict.err;
-  EXPECT_EQ(conflict.out, "Błąd weryfikacji : scena 4 kanał 131 : obraz 20, sterownik teraz 10, przedtem 0\n");
+  EXPECT_EQ(conflict.out,
+            "Błąd weryfikacji : scena 4 kanał 131 : obraz 20, sterownik teraz 10, przedtem 0\n");
   EXPECT_TRUE(WriteBlocks(frames()).empty());
-  EXPECT_NE(conflict.err.find("1 block changed in the controller since OLD"), std::string::npos) << conflict.err;
-  const CliRun forced = cli({"write", "scenes=1", "--image", path("show2"), "--changed", "--since", path("old"),
-                             "--force", "--journal-dir", path("C")});
+  EXPECT_NE(conflict.err.find("1 block changed in the controller since OLD"), std::string::npos)
+      << conflict.err;
+  const CliRun forced = cli({"write", "scenes=1", "--image", path("show2"), "--changed", "--since",
+                             path("old"), "--force", "--journal-dir", path("C")});
   EXPECT_EQ(forced.exitCode, 0) << forced.err;
   EXPECT_EQ(WriteBlocks(frames()), (std::vector<std::uint32_t>{7}));
   EXPECT_EQ(controller([](SimController& c) { return c.memory().block(7)[2]; }), 20);
