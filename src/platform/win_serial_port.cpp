@@ -37,6 +37,18 @@ std::wstring DevicePath(std::string name) {
 
 void CALLBACK NoTimerWork(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}
 
+// Qt times its short timers (the engine's) with the system's multimedia timers. Where the last of
+// those ends, the system may end the thread that serves them (wine does) and start a new one for the
+// next: a thread for every few frames. One timer that does nothing keeps that thread, and it is kept
+// until the process ends: a timer killed as a port closes just before the program ends makes that
+// thread leave while the process ends, which wine does not survive (the process dies of SIGSEGV in
+// NtTerminateProcess, after a run that succeeded).
+void KeepTimerThread() {
+  static const MMRESULT keep =
+      timeSetEvent(1000, 1000, NoTimerWork, 0, TIME_PERIODIC | TIME_CALLBACK_FUNCTION);
+  static_cast<void>(keep);
+}
+
 int LastError() {
   const DWORD e = GetLastError();
   return e != 0 ? static_cast<int>(e) : static_cast<int>(ERROR_IO_DEVICE);
@@ -110,10 +122,7 @@ class WinSerialPort::Poller {
     }
     // Waits of a millisecond, not of the system's default tick (15.6 ms), while the port is open.
     timeBeginPeriod(1);
-    // Qt times its short timers (the engine's) with the system's multimedia timers. Where the last of
-    // those ends, the system may end the thread that serves them (wine does) and start a new one for
-    // the next: a thread for every few frames. One timer that does nothing keeps that thread.
-    keepTimerThread_ = timeSetEvent(1000, 1000, NoTimerWork, 0, TIME_PERIODIC | TIME_CALLBACK_FUNCTION);
+    KeepTimerThread();
     port_ = h;
     unsent_ = 0;
     writePending_ = false;
@@ -142,8 +151,6 @@ class WinSerialPort::Poller {
     settleWrite();
     CloseHandle(port_);
     port_ = INVALID_HANDLE_VALUE;
-    if (keepTimerThread_ != 0) timeKillEvent(keepTimerThread_);
-    keepTimerThread_ = 0;
     timeEndPeriod(1);
   }
 
@@ -328,7 +335,6 @@ class WinSerialPort::Poller {
   bool stop_ = false;
 
   HANDLE port_ = INVALID_HANDLE_VALUE;
-  MMRESULT keepTimerThread_ = 0;
   OVERLAPPED write_{};
   OVERLAPPED read_{};
   bool writePending_ = false;
