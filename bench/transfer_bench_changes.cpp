@@ -1,8 +1,9 @@
 // transfer_bench --changes: one scene of the demo show edited and written, against the same paced
 // simulator as the other walks (38400 baud), with fast acknowledgements: the original whole write,
 // the changes-only whole write with its journal flushed per record and without (what the flushes
-// cost), and the changes-only write with --since over the edited scene. For each: wall time, the
-// line's bound for what was actually sent and received, their ratio and CPU.
+// cost), the changes-only write with --since over the edited scene, and after a whole read the
+// three-way write of one and of ten edited scenes. For each: wall time, the line's bound for what
+// was actually sent and received, their ratio and CPU.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -34,7 +35,7 @@ constexpr double kWrite = 134 + 3;  // a write frame and its acknowledgement
 int RunChangesBench(int latencyMs, bool quick) {
   QProcess sim;
   sim.setProgram(QCoreApplication::applicationFilePath());
-  sim.setArguments({QStringLiteral("--serve"), QString::number(latencyMs), QStringLiteral("14")});
+  sim.setArguments({QStringLiteral("--serve"), QString::number(latencyMs), QStringLiteral("fifo")});
   sim.start();
   if (!sim.waitForReadyRead(5000)) {
     std::fprintf(stderr, "the simulated controller did not start\n");
@@ -127,7 +128,28 @@ int RunChangesBench(int latencyMs, bool quick) {
     if (BlockDiffers(*image, b, was)) known.push_back({b, was});
   }
   measure(
-      "changes-only --since", true, [&] { engine.startSince(area, known); }, 0, 0, true);
+      "changes-only --since", true, [&] { engine.startSince(area, known); },
+      static_cast<double>(known.size()), 0, true);
+
+  // The technician's loop: read all, edit, write the edits. After the read the engine knows what the
+  // controller holds, and the three-way write reads and writes only the edited scenes' blocks.
+  engine.startBlocks({_read_, area.from, area.to, area.all});
+  driver.kick();
+  QCoreApplication::exec();
+  for (const int scenes : {1, 10}) {
+    for (int k = 0; k < scenes; ++k) {
+      for (auto& c : image->Sceny[static_cast<std::size_t>(1 + 2 * k)])
+        c = static_cast<std::uint8_t>(c + 1);
+    }
+    const ChangesRequest request = engine.changesRequest(area);
+    if (request.kind != WalkKind::Since || request.known.empty()) {
+      std::fprintf(stderr, "after the read the engine does not know the controller\n");
+      ++host.failures;
+    }
+    measure(
+        scenes == 1 ? "three-way, 1 scene" : "three-way, 10 scenes", true,
+        [&] { engine.startChangesWalk(request); }, static_cast<double>(request.known.size()), 0, true);
+  }
 
   engine.setPort(nullptr);
   port.close();
