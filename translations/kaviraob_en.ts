@@ -855,6 +855,26 @@ Cofnąć mimo to ?</source>
 The undo will not bring back what they held before that write.
 Undo all the same?</translation>
     </message>
+    <message>
+        <source>program %1 scena %2 (kanały %3)</source>
+        <translation>program %1 scene %2 (channels %3)</translation>
+    </message>
+    <message>
+        <source>ustawienia (końce programów, prędkości, fading 1-32)</source>
+        <translation>settings (program ends, speeds, fades 1-32)</translation>
+    </message>
+    <message>
+        <source>ustawienia (fading 33-48, klawisze specjalne, kolekcje)</source>
+        <translation>settings (fades 33-48, special keys, collections)</translation>
+    </message>
+    <message>
+        <source>MIDI (klawisze %1)</source>
+        <translation>MIDI (keys %1)</translation>
+    </message>
+    <message>
+        <source>i %1 innych</source>
+        <translation>and %1 more</translation>
+    </message>
 </context>
 <context>
     <name>kavira::BadDataAlert</name>
@@ -865,6 +885,45 @@ Undo all the same?</translation>
     <message>
         <source>Nieprawidłowa wartośc !</source>
         <translation>Invalid value!</translation>
+    </message>
+</context>
+<context>
+    <name>kavira::JournalListDialog</name>
+    <message>
+        <source>Czas</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Obszar</source>
+        <translation>Area</translation>
+    </message>
+    <message>
+        <source>Bloki</source>
+        <translation>Blocks</translation>
+    </message>
+    <message>
+        <source>Cofnięcie</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>tak</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>błędny dziennik</source>
+        <translation>damaged journal</translation>
+    </message>
+    <message>
+        <source>Cofnij zapis</source>
+        <translation>Undo the write</translation>
+    </message>
+    <message>
+        <source>Inny plik...</source>
+        <translation>Other file...</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>

@@ -88,7 +88,8 @@ int RunJournal(Context&, const ParsedCommand& parsed) {
             << "area:     " << DescribeJournalArea(h) << "\n"
             << "source:   "
             << (h.source == JournalSource::Controller ? "read from the controller before each write"
-                                                      : "taken from an OLD image (write --since), not read")
+                : h.source == JournalSource::Undo ? "read from the controller before each write of an undo"
+                                                  : "taken from an OLD image (write --since), not read")
             << "\n"
             << "blocks:   " << journal->records.size() << "\n";
   for (const JournalRecord& r : journal->records)

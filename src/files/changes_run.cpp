@@ -3,6 +3,8 @@
 #include <ctime>
 #include <set>
 
+#include "model/numbering.h"
+
 namespace kavira {
 
 std::string JournalFirmwareText(const std::string& versionText) {
@@ -17,6 +19,45 @@ Message JournalAreaText(const JournalHeader& header) {
   if (header.to <= kLastScene)
     return Message(Texts::kJournalScenes, {SceneUnitName(header.from), SceneUnitName(header.to)});
   return Message::Text(DescribeJournalArea(header));
+}
+
+Message BlockText(std::uint32_t block) {
+  if (block < kFirstSettingsBlock) {
+    const unsigned rel = Abs2Rel(block / 2);
+    const std::string half = block % 2 == 0 ? "1-128" : "129-256";
+    if (rel == kInvalid) return Message::Text(DescribeBlock(block));
+    return Message(Texts::kBlockScene,
+                   {std::to_string(ProgramOf(rel) + 1), std::to_string(SceneOf(rel) + 1), half});
+  }
+  if (block == kFirstSettingsBlock) return Texts::kBlockSettingsFirst;
+  if (block == kSecondSettingsBlock) return Texts::kBlockSettingsSecond;
+  if (block < kBlockCount) return Message(Texts::kBlockMidi, {block == kFirstMidiBlock ? "0-63" : "64-127"});
+  return Message::Text(DescribeBlock(block));
+}
+
+std::vector<JournalRow> JournalRows(FileSystem& system, const std::vector<std::filesystem::path>& journals) {
+  constexpr std::size_t kNamed = 3;
+  std::vector<JournalRow> rows;
+  for (auto it = journals.rbegin(); it != journals.rend(); ++it) {
+    JournalRow row;
+    row.path = *it;
+    const auto journal = ReadJournal(system, *it, &row.error);
+    if (journal) {
+      row.readable = true;
+      row.time = JournalTimeText(journal->header.created);
+      row.area = JournalAreaText(journal->header);
+      row.undo = journal->header.source == JournalSource::Undo;
+      Message blocks = Message::Text(std::to_string(journal->records.size()) + " :");
+      for (std::size_t i = 0; i < journal->records.size() && i < kNamed; ++i)
+        blocks += Message::Text(i == 0 ? " " : "; ") + BlockText(journal->records[i].block);
+      if (journal->records.size() > kNamed)
+        blocks += Message::Text("; ") +
+                  Message(Texts::kBlocksMore, {std::to_string(journal->records.size() - kNamed)});
+      row.blocks = blocks;
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
 }
 
 ChangesRequest UndoRequest(const Journal& journal) {
@@ -36,7 +77,7 @@ std::string ChangesRun::start(const ChangesRequest& request, const std::filesyst
                               JournalSource source) {
   end();
   JournalHeader header;
-  header.source = source;
+  header.source = request.kind == WalkKind::Undo ? JournalSource::Undo : source;
   header.from = request.from;
   header.to = request.to;
   header.all = request.all;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "files/file_system.h"
 #include "files/journal.h"
@@ -22,6 +23,24 @@ std::string JournalFirmwareText(const std::string& versionText);
 
 // The area of a journal in the program's texts: "sceny 1:1-48:14", "ustawienia", "MIDI", "wszystko".
 Message JournalAreaText(const JournalHeader& header);
+
+// Where a block lies, in the controller's terms and the program's texts: "program 3 scena 7
+// (kanały 1-128)", "ustawienia (...)", "MIDI (klawisze 0-63)".
+Message BlockText(std::uint32_t block);
+
+// A journal as the list of journals shows it: when it was kept, its area, its blocks (how many, and
+// the first few by name), and whether it was kept by an undo; or why it cannot be read.
+struct JournalRow {
+  std::filesystem::path path;
+  bool readable = false;
+  std::string time;
+  Message area;
+  Message blocks;
+  bool undo = false;
+  std::string error;
+};
+// The rows of `journals`, newest first.
+std::vector<JournalRow> JournalRows(FileSystem& system, const std::vector<std::filesystem::path>& journals);
 
 // The walk that undoes `journal`: its area, and each block it holds, as it held it first (a block
 // kept twice, by an undo of an undo, is restored to what it held before either).

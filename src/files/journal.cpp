@@ -102,7 +102,7 @@ std::optional<JournalHeader> DecodeHeader(std::span<const std::uint8_t> bytes, s
     return fail("the journal's header is damaged (checksum mismatch)");
 
   JournalHeader header;
-  if (h[0] > 1) return fail("the journal's header is damaged (unknown source " + std::to_string(h[0]) + ")");
+  if (h[0] > 2) return fail("the journal's header is damaged (unknown source " + std::to_string(h[0]) + ")");
   header.source = static_cast<JournalSource>(h[0]);
   header.all = h[1] != 0;
   header.from = Le16(h + 2);

@@ -35,6 +35,7 @@ inline constexpr std::size_t kJournalRecordSize = 2 + kBlockBytes + 4;
 enum class JournalSource : std::uint8_t {
   Controller = 0,  // read from the controller in the walk that overwrote them
   OldImage = 1,    // taken from an image the user said the controller held (write --since)
+  Undo = 2,        // read from the controller in an undo that overwrote them (an undo of an undo)
 };
 
 struct JournalHeader {

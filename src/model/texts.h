@@ -145,6 +145,11 @@ struct Texts {
   X(kJournalSettings, KAVIRA_TEXT("ustawienia")) \
   X(kJournalMidi, KAVIRA_TEXT("MIDI")) \
   X(kJournalAll, KAVIRA_TEXT("wszystko")) \
+  X(kBlockScene, KAVIRA_TEXT("program %1 scena %2 (kanały %3)")) \
+  X(kBlockSettingsFirst, KAVIRA_TEXT("ustawienia (końce programów, prędkości, fading 1-32)")) \
+  X(kBlockSettingsSecond, KAVIRA_TEXT("ustawienia (fading 33-48, klawisze specjalne, kolekcje)")) \
+  X(kBlockMidi, KAVIRA_TEXT("MIDI (klawisze %1)")) \
+  X(kBlocksMore, KAVIRA_TEXT("i %1 innych")) \
   X(kUnjournalledSince, KAVIRA_TEXT( \
       "Po tym zapisie zapis bez dziennika (Zapis do sterownika) zmienił bloki tego dziennika : %1.\n" \
       "Cofnięcie nie przywróci stanu sprzed tamtego zapisu.\nCofnąć mimo to ?")) \

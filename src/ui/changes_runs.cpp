@@ -27,11 +27,15 @@ void ChangesRuns::write(const BlockWalk& area) {
   begin(engine_.changesRequest(area));
 }
 
-void ChangesRuns::undoLast() {
-  if (engine_.link().status != _idle_) return;
+std::vector<std::filesystem::path> ChangesRuns::journals() const {
   std::vector<std::filesystem::path> folders{folder};
   folders.insert(folders.end(), alsoSearched.begin(), alsoSearched.end());
-  const auto journals = ListJournals(SystemFileSystem(), folders);
+  return ListJournals(SystemFileSystem(), folders);
+}
+
+void ChangesRuns::undoLast() {
+  if (engine_.link().status != _idle_) return;
+  const auto journals = this->journals();
   if (journals.empty()) {
     host_.messageBox(Texts::kNoJournal, Texts::kCaptionWarning, Buttons::Ok, Icon::Exclamation,
                      MessageKind::Warning);
@@ -42,6 +46,15 @@ void ChangesRuns::undoLast() {
 
 void ChangesRuns::undoChosen() {
   if (engine_.link().status != _idle_) return;
+  if (chooseJournal) {
+    const std::vector<JournalRow> rows = JournalRows(SystemFileSystem(), journals());
+    const auto pick = chooseJournal(rows);
+    if (!pick) return;
+    if (*pick < rows.size()) {
+      undo(rows[*pick].path);
+      return;
+    }
+  }
   FileRequest request;
   request.title = Texts::kChooseJournal;
   request.filterIndex = 5;

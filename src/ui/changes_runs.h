@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,14 +31,20 @@ class ChangesRuns {
   void write(const BlockWalk& area);
   // "Cofnij ostatni zapis": the newest journal of the folders.
   void undoLast();
-  // "Cofnij zapis z dziennika...": a journal chosen in the file dialog.
+  // "Cofnij zapis z dziennika...": a journal chosen from the list of journals (chooseJournal), or in
+  // the file dialog.
   void undoChosen();
+  // The list of journals: the row chosen, kOtherFile for the file dialog, nothing when cancelled.
+  // Without it the file dialog opens at once.
+  static constexpr std::size_t kOtherFile = static_cast<std::size_t>(-1);
+  std::function<std::optional<std::size_t>(const std::vector<JournalRow>& rows)> chooseJournal;
   // The link is idle again: the run that ended is closed. A run that stopped or failed after it
   // overwrote blocks says where their journal is.
   void linkIdle();
 
  private:
   void begin(const ChangesRequest& request);
+  std::vector<std::filesystem::path> journals() const;
   void undo(const std::filesystem::path& path);
   void ended();
 

@@ -23,6 +23,7 @@
 #include "platform/journal_folder.h"
 #include "platform/port_list.h"
 #include "platform/system_error.h"
+#include "ui/journal_list_dialog.h"
 #include "ui/menus.h"
 #include "ui/message_box.h"
 #include "ui/midi_dialog.h"
@@ -69,6 +70,17 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
   changes_.alsoSearched = JournalFolders();
   changes_.folder = changes_.alsoSearched.front();
   changes_.alsoSearched.erase(changes_.alsoSearched.begin());
+  changes_.chooseJournal = [this](const std::vector<JournalRow>& rows) -> std::optional<std::size_t> {
+    JournalListDialog d(rows, this);
+    switch (runDialog(d)) {
+      case JournalListDialog::kChosen:
+        return d.chosen();
+      case JournalListDialog::kOtherFile:
+        return ChangesRuns::kOtherFile;
+      default:
+        return std::nullopt;
+    }
+  };
   setWindowTitle(tr(kWindowTitle));
   QIcon icon;
   icon.addFile(QStringLiteral(":/pictures/icon32.png"), QSize(32, 32));

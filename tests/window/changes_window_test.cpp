@@ -4,9 +4,11 @@
 #include <QAction>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include "same_image.h"
 #include "sim/misbehaviour.h"
+#include "ui/journal_list_dialog.h"
 #include "ui/status_bar.h"
 #include "window_fixture.h"
 
@@ -62,8 +64,22 @@ TEST_F(WindowTest, ChangesWriteAndUndoThroughTheMenus) {
   EXPECT_NE(host.boxes[2].text.find(", obszar : wszystko, bloki : 1\n"), std::string::npos)
       << host.boxes[2].text;
 
+  // The list of journals, newest first: the undo's own journal, then the write's.
+  std::vector<QStringList> rows;
+  dialogs = [&](QDialog& d) {
+    const auto* list = d.findChild<QTreeWidget*>(QStringLiteral("journals"));
+    if (list == nullptr) return 0;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+      const QTreeWidgetItem* item = list->topLevelItem(i);
+      rows.push_back({item->text(1), item->text(2), item->text(3)});
+    }
+    return JournalListDialog::kOtherFile;
+  };
   host.files = {dir.path().toStdString() + "/none.K3j"};
   trigger(kIdUndoJournal);
+  ASSERT_EQ(rows.size(), 2U);
+  EXPECT_EQ(rows[0][2], QStringLiteral("tak"));
+  EXPECT_EQ(rows[1], (QStringList{"wszystko", "1 : program 1 scena 1 (kanały 1-128)", ""}));
   ASSERT_EQ(host.boxes.size(), 5U);
   EXPECT_EQ(host.boxes[4].text.rfind("Błędny dziennik zapisu !\n", 0), 0U) << host.boxes[4].text;
 
