@@ -875,6 +875,10 @@ Undo all the same?</translation>
         <source>i %1 innych</source>
         <translation>and %1 more</translation>
     </message>
+    <message>
+        <source>Przejściówka trzyma odebrane bajty do %1 ms: pełny odczyt trwa o około %2 s (%3 %) dłużej, niż potrzebuje linia. Jak to zmienić: Podręcznik, „Przejściówki”.</source>
+        <translation>The adapter holds received bytes for up to %1 ms: a whole read takes about %2 s (%3 %) longer than the line needs. How to lower it: the manual, "Adapters".</translation>
+    </message>
 </context>
 <context>
     <name>kavira::BadDataAlert</name>

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "link/serial_port.h"
+#include "model/texts.h"
 
 namespace kavira {
 namespace {
@@ -25,14 +26,34 @@ double WholeReadLineSeconds() {
   return kBlocks * Seconds(LineTime(6 + 134));
 }
 
-std::optional<std::string> LatencyNote(const AdapterLatency& latency, const std::string& howToLower) {
+namespace {
+
+// A timer worth telling about, and what it costs a whole read, as the notes show them.
+struct LatencyCost {
+  std::string timer, seconds, percent;
+};
+std::optional<LatencyCost> Cost(const AdapterLatency& latency) {
   if (!latency.timerMs || *latency.timerMs <= kLatencyTimerWorthTelling) return std::nullopt;
   const double delay = WholeReadDelaySeconds(*latency.timerMs);
   const auto percent = static_cast<long>(std::lround(100.0 * delay / WholeReadLineSeconds()));
-  return "the adapter's latency timer is " + std::to_string(*latency.timerMs) +
-         " ms: a whole read takes about " + std::to_string(std::lround(delay)) + " s (" +
-         std::to_string(percent) + " %) longer than the line needs; " + howToLower +
+  return LatencyCost{std::to_string(*latency.timerMs), std::to_string(std::lround(delay)),
+                     std::to_string(percent)};
+}
+
+}  // namespace
+
+std::optional<std::string> LatencyNote(const AdapterLatency& latency, const std::string& howToLower) {
+  const auto cost = Cost(latency);
+  if (!cost) return std::nullopt;
+  return "the adapter's latency timer is " + cost->timer + " ms: a whole read takes about " + cost->seconds +
+         " s (" + cost->percent + " %) longer than the line needs; " + howToLower +
          " lowers it (manual, \"Adapters\")";
+}
+
+std::optional<Message> LatencyMessage(const AdapterLatency& latency) {
+  const auto cost = Cost(latency);
+  if (!cost) return std::nullopt;
+  return Message(Texts::kLatencyNote, {cost->timer, cost->seconds, cost->percent});
 }
 
 }  // namespace kavira

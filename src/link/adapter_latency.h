@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "model/message.h"
+
 namespace kavira {
 
 struct AdapterLatency {
@@ -28,5 +30,7 @@ double WholeReadLineSeconds();
 // how to lower it; nothing when it does not matter or cannot be read. `howToLower` is the system's
 // own way ("a udev rule", "Device Manager").
 std::optional<std::string> LatencyNote(const AdapterLatency& latency, const std::string& howToLower);
+// The same for the window program, in the program's texts (its status bar's tooltip).
+std::optional<Message> LatencyMessage(const AdapterLatency& latency);
 
 }  // namespace kavira

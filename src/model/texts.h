@@ -150,6 +150,9 @@ struct Texts {
   X(kBlockSettingsSecond, KAVIRA_TEXT("ustawienia (fading 33-48, klawisze specjalne, kolekcje)")) \
   X(kBlockMidi, KAVIRA_TEXT("MIDI (klawisze %1)")) \
   X(kBlocksMore, KAVIRA_TEXT("i %1 innych")) \
+  X(kLatencyNote, KAVIRA_TEXT( \
+      "Przejściówka trzyma odebrane bajty do %1 ms: pełny odczyt trwa o około %2 s (%3 %) dłużej, " \
+      "niż potrzebuje linia. Jak to zmienić: Podręcznik, „Przejściówki”.")) \
   X(kUnjournalledSince, KAVIRA_TEXT( \
       "Po tym zapisie zapis bez dziennika (Zapis do sterownika) zmienił bloki tego dziennika : %1.\n" \
       "Cofnięcie nie przywróci stanu sprzed tamtego zapisu.\nCofnąć mimo to ?")) \

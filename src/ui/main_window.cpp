@@ -20,6 +20,7 @@
 #include "files/data_files.h"
 #include "files/path_text.h"
 #include "files/update_file.h"
+#include "link/adapter_latency.h"
 #include "platform/journal_folder.h"
 #include "platform/port_list.h"
 #include "platform/system_error.h"
@@ -194,6 +195,7 @@ void MainWindow::onSearchFinished(bool found) {
   menus_->checkPort(ports_.openIndex());
   if (found) {
     engine_.setPort(ports_.port());
+    noteLatency();
     engine_.startVersion();
     driver_.kick();
   } else {
@@ -335,8 +337,16 @@ void MainWindow::choosePort(int index) {
   if (ports_.choosePort(index) != 0) return;
   menus_->checkPort(ports_.openIndex());
   engine_.setPort(ports_.port());
+  noteLatency();
   engine_.startVersion();
   driver_.kick();
+}
+
+void MainWindow::noteLatency() {
+  // The status bar's tooltip says what a slow USB adapter costs, for as long as its port is open.
+  const LinePort* port = ports_.port();
+  const auto note = port != nullptr ? LatencyMessage(port->adapterLatency()) : std::nullopt;
+  statusBar_->setToolTip(note ? TranslateQ(*note) : QString());
 }
 
 void MainWindow::help() {

@@ -114,6 +114,8 @@ class MainWindow : public QMainWindow, public Host {
   void about();
   void showManual();
   void exitProgram();
+  // The status bar's tooltip about the open port's USB adapter.
+  void noteLatency();
   // The units an edit changed hold data now (TransferEngine::markFilled).
   void markEdited(const ControllerImage& before);
   void editScenes();

@@ -48,8 +48,16 @@ TEST(LowLatency, TheTimerIsReadFromSysfsAndToldOnlyWhenItCosts) {
   EXPECT_NE(note->find("27 s (33 %)"), std::string::npos) << *note;
   EXPECT_NE(note->find("a udev rule"), std::string::npos) << *note;
 
+  // The window program's tooltip says the same in its own texts.
+  const auto tooltip = LatencyMessage({false, timer});
+  ASSERT_TRUE(tooltip);
+  EXPECT_NE(tooltip->Polish().find("do 16 ms: pełny odczyt trwa o około 27 s (33 %) dłużej"),
+            std::string::npos)
+      << tooltip->Polish();
+
   EXPECT_FALSE(LatencyNote({true, 1}, "a udev rule"));
   EXPECT_FALSE(LatencyNote({false, 2}, "a udev rule"));
+  EXPECT_FALSE(LatencyMessage({false, 2}));
   for (const char* bad : {"", "sixteen", "-1", "999"}) {
     setTimer(bad);
     EXPECT_FALSE(SysfsLatencyTimer(root / "sys", (root / "dev/ttyUSB0").string())) << bad;
