@@ -181,6 +181,22 @@ Answer CliHost::lineDiffers(std::string_view text) {
   return Answer::Abort;
 }
 
+Answer CliHost::conflicts(std::string_view text) {
+  // One line a conflict: the box's lines between its heading and its closing choice.
+  if (differencesOnTerminal && beforeNote) beforeNote();
+  std::vector<std::string_view> lines;
+  for (std::string_view rest = text; !rest.empty();) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    lines.push_back(rest.substr(0, end));
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
+    ++differences_;
+    differencesOut_ << lines[i] << '\n';
+  }
+  return overwriteConflicts ? Answer::Overwrite : Answer::Cancel;
+}
+
 Answer CliHost::messageBox(const Message& message, const Message& caption, Buttons buttons, Icon,
                            MessageKind kind) {
   const std::string text = TranslateText(kind == MessageKind::SystemError ? WithErrorText(message) : message);
@@ -192,21 +208,8 @@ Answer CliHost::messageBox(const Message& message, const Message& caption, Butto
     case MessageKind::Question:
       if (buttons != Buttons::YesNo) break;
       return ask && ask(TranslateText(caption) + "\n" + text) ? Answer::Yes : Answer::No;
-    case MessageKind::Conflict: {
-      // One line a conflict: the box's lines between its heading and its closing choice.
-      if (differencesOnTerminal && beforeNote) beforeNote();
-      std::vector<std::string_view> lines;
-      for (std::string_view rest = text; !rest.empty();) {
-        const std::size_t end = std::min(rest.find('\n'), rest.size());
-        lines.push_back(rest.substr(0, end));
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-      }
-      for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
-        ++differences_;
-        differencesOut_ << lines[i] << '\n';
-      }
-      return overwriteConflicts ? Answer::Overwrite : Answer::Cancel;
-    }
+    case MessageKind::Conflict:
+      return conflicts(text);
     case MessageKind::VerifyDifference:
       // A verification difference: one line, and checking goes on.
       if (differencesOnTerminal && beforeNote) beforeNote();

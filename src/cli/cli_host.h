@@ -86,6 +86,7 @@ class CliHost final : public Host {
  private:
   Answer linkFailure(std::string_view text);
   Answer lineDiffers(std::string_view text);
+  Answer conflicts(std::string_view text);
   void fail(int exitCode, std::string message);
   std::string where() const;
   std::uint64_t frameKey() const;

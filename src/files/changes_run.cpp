@@ -1,6 +1,7 @@
 #include "files/changes_run.h"
 
 #include <ctime>
+#include <ranges>
 #include <set>
 
 #include "model/numbering.h"
@@ -38,10 +39,10 @@ Message BlockText(std::uint32_t block) {
 std::vector<JournalRow> JournalRows(FileSystem& system, const std::vector<std::filesystem::path>& journals) {
   constexpr std::size_t kNamed = 3;
   std::vector<JournalRow> rows;
-  for (auto it = journals.rbegin(); it != journals.rend(); ++it) {
+  for (const std::filesystem::path& path : std::views::reverse(journals)) {
     JournalRow row;
-    row.path = *it;
-    const auto journal = ReadJournal(system, *it, &row.error);
+    row.path = path;
+    const auto journal = ReadJournal(system, path, &row.error);
     if (journal) {
       row.readable = true;
       row.time = JournalTimeText(journal->header.created);

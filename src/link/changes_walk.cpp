@@ -33,11 +33,10 @@ std::size_t ChangesWalk::writing() const {
 
 void ChangesWalk::enterBlock() {
   journaled_ = false;
-  if (phase_ == Phase::ReadBack || readBack_ > 0) {
-    phase_ = Phase::ReadBack;
-  } else if (index_ < blocks_.size()) {
+  const bool readingBack = phase_ == Phase::ReadBack || readBack_ > 0;
+  if (!readingBack && index_ < blocks_.size()) {
     phase_ = Phase::Compare;
-  } else if (writeIndex_ < toWrite_.size()) {
+  } else if (!readingBack && writeIndex_ < toWrite_.size()) {
     // Since: every block has been read; the writes follow one after the other.
     phase_ = Phase::Write;
     previous_ = probed_[toWrite_[writeIndex_]];

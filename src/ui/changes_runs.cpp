@@ -72,7 +72,7 @@ void ChangesRuns::undo(const std::filesystem::path& path) {
   }
   // A later write without a journal over blocks of this one: undoing it puts back what the controller
   // held before this write, not before that one.
-  const std::size_t overwritten =
+  const auto overwritten =
       static_cast<std::size_t>(std::ranges::count_if(journal->records, [&](const JournalRecord& r) {
         const auto it = plainWrites_.find(r.block);
         return it != plainWrites_.end() && it->second >= journal->header.created;
