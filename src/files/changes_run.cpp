@@ -1,7 +1,6 @@
 #include "files/changes_run.h"
 
 #include <ctime>
-#include <ranges>
 #include <set>
 
 #include "model/numbering.h"
@@ -39,7 +38,8 @@ Message BlockText(std::uint32_t block) {
 std::vector<JournalRow> JournalRows(FileSystem& system, const std::vector<std::filesystem::path>& journals) {
   constexpr std::size_t kNamed = 3;
   std::vector<JournalRow> rows;
-  for (const std::filesystem::path& path : std::views::reverse(journals)) {
+  for (std::size_t n = journals.size(); n-- > 0;) {
+    const std::filesystem::path& path = journals[n];
     JournalRow row;
     row.path = path;
     const auto journal = ReadJournal(system, path, &row.error);
