@@ -423,6 +423,8 @@ void TransferEngine::handleDataReply() {
             goIdle();
             break;
         }
+      } else if (link_.akcja == _read_ && readTarget_ != nullptr) {
+        DecodeBlock(*readTarget_, link_.Adres, data);
       } else if (link_.akcja == _read_) {
         DecodeBlock(image_, link_.Adres, data);
         markFilled(link_.Adres / 2, link_.Adres / 2);

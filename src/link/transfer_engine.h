@@ -49,6 +49,10 @@ class TransferEngine {
     copy_.forgetAll();
   }
   SerialPort* port() const { return port_; }
+  // While set, a read decodes its blocks into `target` instead of the image and leaves the units'
+  // filled marks as they are: a comparison reads the controller without touching the image.
+  void setReadTarget(ControllerImage* target) { readTarget_ = target; }
+  ControllerImage* readTarget() const { return readTarget_; }
 
   // The link's variables, to read.
   const LinkState& link() const { return link_; }
@@ -174,6 +178,7 @@ class TransferEngine {
   int DataCnt = 2;
 
   ControllerImage& image_;
+  ControllerImage* readTarget_ = nullptr;
   Host& host_;
   const Clock& clock_;
   SerialPort* port_ = nullptr;

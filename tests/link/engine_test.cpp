@@ -80,6 +80,19 @@ TEST_F(EngineTest, WholeReadWalksAllBlocksAndSwitchesArea) {
   EXPECT_TRUE(host.boxes.empty());
 }
 
+TEST_F(EngineTest, AReadIntoATargetLeavesTheImageAndItsFilledMarks) {
+  controller.memory->Sceny[3][0] = 7;
+  controller.memory->PgmFade[0] = 9;
+  auto target = std::make_unique<ControllerImage>();
+  engine.setReadTarget(target.get());
+  engine.startBlocks({_read_, 0, 1023, true});
+  runUntilIdle();
+  EXPECT_EQ(target->Sceny[3][0], 7);
+  EXPECT_EQ(target->PgmFade[0], 9);
+  EXPECT_TRUE(*image == *std::make_unique<ControllerImage>());
+  EXPECT_FALSE(engine.filled({_write_, 0, 1023, true}));
+}
+
 TEST_F(EngineTest, SettingsRunSendsTwoFrames) {
   engine.startBlocks({_read_, 1022, 1022});
   EXPECT_EQ(engine.link().Adres, 2044U);
