@@ -131,6 +131,34 @@
         <source>Cofnij zapis z dzie&amp;nnika...</source>
         <translation>Undo a write from a &amp;journal...</translation>
     </message>
+    <message>
+        <source>Ostatnie pli&amp;ki</source>
+        <translation>Recent &amp;files</translation>
+    </message>
+    <message>
+        <source>&amp;Przegląd pokazu</source>
+        <translation>Show &amp;overview</translation>
+    </message>
+    <message>
+        <source>Poró&amp;wnanie</source>
+        <translation>&amp;Compare</translation>
+    </message>
+    <message>
+        <source>&amp;Cofnij edycję</source>
+        <translation>&amp;Undo edit</translation>
+    </message>
+    <message>
+        <source>P&amp;onów edycję</source>
+        <translation>&amp;Redo edit</translation>
+    </message>
+    <message>
+        <source>ze &amp;sterownikiem</source>
+        <translation>with the &amp;controller</translation>
+    </message>
+    <message>
+        <source>z &amp;plikami...</source>
+        <translation>with &amp;files...</translation>
+    </message>
 </context>
 <context>
     <name>MidiDialog</name>
@@ -980,6 +1008,58 @@ Do you really want to exit?</translation>
         <source>Program komunikacyjny qz418 Kavira Oxbrine &lt;--&gt; PC</source>
         <translation>qz418 Kavira Oxbrine &lt;--&gt; PC communication program</translation>
     </message>
+    <message>
+        <source>odczyt ze sterownika</source>
+        <translation>read from the controller</translation>
+    </message>
+    <message>
+        <source>odczyt z pliku</source>
+        <translation>load from a file</translation>
+    </message>
+    <message>
+        <source>edycja przypisań MIDI</source>
+        <translation>MIDI edit</translation>
+    </message>
+    <message>
+        <source>edycja ustawień</source>
+        <translation>settings edit</translation>
+    </message>
+    <message>
+        <source>edycja scen</source>
+        <translation>scene edit</translation>
+    </message>
+    <message>
+        <source>edycja</source>
+        <translation>edit</translation>
+    </message>
+    <message>
+        <source>zmiana obrazu</source>
+        <translation>image change</translation>
+    </message>
+    <message>
+        <source>(brak)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>bez nazwy</source>
+        <translation>untitled</translation>
+    </message>
+    <message>
+        <source>&amp;Cofnij: %1</source>
+        <translation>&amp;Undo: %1</translation>
+    </message>
+    <message>
+        <source>P&amp;onów: %1</source>
+        <translation>&amp;Redo: %1</translation>
+    </message>
+    <message>
+        <source>Zapisać zmiany?</source>
+        <translation>Save changes?</translation>
+    </message>
+    <message>
+        <source>KaviraOB</source>
+        <translation>KaviraOB</translation>
+    </message>
 </context>
 <context>
     <name>kavira::MessageBox</name>
@@ -1018,6 +1098,14 @@ Do you really want to exit?</translation>
     <message>
         <source>Pomiń</source>
         <translation>Skip</translation>
+    </message>
+    <message>
+        <source>Zapisz</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Nie zapisuj</source>
+        <translation>Don&apos;t save</translation>
     </message>
 </context>
 <context>

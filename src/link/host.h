@@ -14,9 +14,18 @@ namespace kavira {
 
 // YesNoDefaultNo: as YesNo, with No the default button (a question whose Yes may lose data).
 // OverwriteSkipCancel: the conflicts of a three-way write; Cancel is the default.
-enum class Buttons { Ok, RetryCancel, YesNo, AbortRetryIgnore, YesNoDefaultNo, OverwriteSkipCancel };
+// SaveDiscardCancel: unsaved changes as the window closes; Save is the default, closing the box cancels.
+enum class Buttons {
+  Ok,
+  RetryCancel,
+  YesNo,
+  AbortRetryIgnore,
+  YesNoDefaultNo,
+  OverwriteSkipCancel,
+  SaveDiscardCancel
+};
 enum class Icon { Stop, Exclamation, Information, Question };
-enum class Answer { Ok, Cancel, Retry, Yes, No, Abort, Ignore, Overwrite, Skip };
+enum class Answer { Ok, Cancel, Retry, Yes, No, Abort, Ignore, Overwrite, Skip, Save, Discard };
 
 // What a box is about, so that a Host can act on its meaning without reading its text: the window
 // program adds the port's hint under a port failure, kaviraob-cli chooses its exit status and output.

@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QTextBrowser>
+#include <QUndoCommand>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -37,6 +38,44 @@ namespace kavira {
 namespace {
 
 const QColor kClassColour(241, 245, 247);
+constexpr int kUndoLimit = 200;
+const QString kRecentKey = QStringLiteral("recentFiles");
+
+// One change of the image on the undo stack. It is pushed after the change was made, so its first
+// redo does nothing.
+class ImageStep : public QUndoCommand {
+ public:
+  ImageStep(ImageChange change, const QString& name, std::function<void(const ImageChange&, bool)> apply)
+      : QUndoCommand(name), change_(std::move(change)), apply_(std::move(apply)) {}
+  void undo() override { apply_(change_, false); }
+  void redo() override {
+    if (pushed_) apply_(change_, true);
+    pushed_ = true;
+  }
+
+ private:
+  ImageChange change_;
+  std::function<void(const ImageChange&, bool)> apply_;
+  bool pushed_ = false;
+};
+
+// The part of `from` that a data file of `area` holds, copied into `to`.
+void CopyArea(ControllerImage& to, const ControllerImage& from, DataArea area) {
+  switch (area) {
+    case DataArea::Scenes:
+      to.Sceny = from.Sceny;
+      return;
+    case DataArea::Midi:
+      to.Midi = from.Midi;
+      return;
+    case DataArea::Settings: {
+      const auto midi = to.Midi;
+      SetRest(to, RestOf(from));
+      to.Midi = midi;
+      return;
+    }
+  }
+}
 
 }  // namespace
 
@@ -82,7 +121,6 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
         return std::nullopt;
     }
   };
-  setWindowTitle(tr(kWindowTitle));
   QIcon icon;
   icon.addFile(QStringLiteral(":/pictures/icon32.png"), QSize(32, 32));
   icon.addFile(QStringLiteral(":/pictures/icon48.png"), QSize(48, 48));
@@ -125,7 +163,18 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
       if (engine_.link().status == _idle_) changesChosen_ = a->data().toInt() == kIdChangesWrite;
     }
   });
-  connect(&driver_, &EngineDriver::idle, this, [this] { changes_.linkIdle(); });
+  connect(&driver_, &EngineDriver::idle, this, &MainWindow::linkIdle);
+
+  // The image's changes step by step; the empty image at start counts as saved.
+  baseline_ = std::make_unique<ControllerImage>(*image_);
+  saved_ = std::make_unique<ControllerImage>(*image_);
+  undo_.setUndoLimit(kUndoLimit);
+  connect(&undo_, &QUndoStack::indexChanged, this, [this] { updateUndoEntries(); });
+  menus_->command(kIdUndoEdit)->setShortcuts({QKeySequence(QKeySequence::Undo)});
+  menus_->command(kIdRedoEdit)
+      ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  rebuildRecent();
+  updateTitle();
 
   // Esc stops whatever runs, even while "&Zatrzymaj" is greyed.
   auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -134,7 +183,11 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
     update();
   });
 
-  engine_.fileStep = [this](const LinkState& link) { return RunFileStep(link, *image_, *this, fileDialog_); };
+  engine_.fileStep = [this](const LinkState& link) {
+    const FileStepEnd end = RunFileStep(link, *image_, *this, fileDialog_);
+    afterFileStep(link, end);
+    return end;
+  };
   // A transfer pauses while a dialog, a message box or a menu is open, and goes on when it closes.
   driver_.setGate([] {
     return QApplication::activeModalWidget() == nullptr && QApplication::activePopupWidget() == nullptr;
@@ -152,6 +205,7 @@ MainWindow::MainWindow(std::vector<std::string> ports, QWidget* parent)
 
 MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
+  undo_.disconnect(this);  // the stack empties itself after the menus are gone
   engine_.setPort(nullptr);
   ports_.closePort();
 }
@@ -177,12 +231,15 @@ void MainWindow::openFileSet(const std::string& file) {
       messageBox(failure->BoxText(), failure->Caption(), Buttons::Ok, Icon::Stop, MessageKind::FileFailure);
     }
     if (!failure) {
+      CopyArea(*saved_, *image_, area);
       if (area == DataArea::Scenes) engine_.markFilled(0, kLastScene);
       if (area == DataArea::Settings) engine_.markFilled(kSettingsUnit, kSettingsUnit);
       if (area == DataArea::Midi) engine_.markFilled(kMidiUnit, kMidiUnit);
     }
     if (!failure && area == DataArea::Scenes) fileDialog_.NazwaPliku = path;
+    if (!failure && (named == area || !named)) noteShowFile(path);
   }
+  checkpoint(tr("odczyt z pliku"));
   repaint();
 }
 
@@ -216,6 +273,11 @@ void MainWindow::command(int id) {
       if (changesChosen_) {
         commands_.changesArea(id, [this](const BlockWalk& walk) { changes_.write(walk); });
       } else {
+        if (engine_.link().status == _idle_) {
+          pendingStep_ = engine_.link().akcja == _read_    ? tr("odczyt ze sterownika")
+                         : engine_.link().akcja == _fread_ ? tr("odczyt z pliku")
+                                                           : QString();
+        }
         commands_.area(id);
       }
       driver_.kick();
@@ -232,6 +294,11 @@ void MainWindow::command(int id) {
       return;
     case kIdStop:
       commands_.stop();
+      linkIdle();
+      return;
+    case kIdUndoEdit:
+    case kIdRedoEdit:
+      undoEdit(id == kIdRedoEdit);
       return;
     case kIdQuit:
       exitProgram();
@@ -263,6 +330,7 @@ void MainWindow::command(int id) {
         MidiDialog d(*image_, *this, this);
         runDialog(d);
         markEdited(*before);
+        checkpoint(tr("edycja przypisań MIDI"));
       }
       return;
     case kIdEditSettings:
@@ -271,6 +339,7 @@ void MainWindow::command(int id) {
         SettingsDialog d(*image_, *this, this);
         runDialog(d);
         markEdited(*before);
+        checkpoint(tr("edycja ustawień"));
       }
       return;
     case kIdProgramHelp:
@@ -308,6 +377,7 @@ void MainWindow::editScenes() {
     runDialog(d);
     markEdited(*before);
   }
+  checkpoint(tr("edycja scen"));
   client_->show();
 }
 
@@ -374,6 +444,14 @@ void MainWindow::about() {
 }
 
 void MainWindow::exitProgram() {
+  // Unsaved changes get their own question instead.
+  if (unsaved()) {
+    if (askToSave()) {
+      closeConfirmed_ = true;
+      close();
+    }
+    return;
+  }
   const Answer a = messageBox(
       Message::Text(tr("UWAGA !!!\nWszystkie zmiany nie zapisane do pliku\nlub do sterownika zostaną "
                        "utracone !!!\nCzy na pewno chcesz zakończyć ?")
@@ -383,7 +461,13 @@ void MainWindow::exitProgram() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  // Closing asks nothing (the exit command asks); a running transfer stops and the port is released.
+  // Closing asks only about unsaved changes (the exit command asks too); then a running transfer
+  // stops and the port is released.
+  if (!closeConfirmed_ && unsaved() && !askToSave()) {
+    event->ignore();
+    return;
+  }
+  closeConfirmed_ = false;
   engine_.stop();
   engine_.setPort(nullptr);
   ports_.closePort();
@@ -502,10 +586,151 @@ void MainWindow::setLanguage(Language language) {
   SetLanguage(language);
   menus_->retranslate();
   menus_->checkLanguage(CurrentLanguage() == Language::English ? kIdEnglish : kIdPolish);
-  setWindowTitle(tr(kWindowTitle));
+  updateTitle();
+  updateUndoEntries();
+  rebuildRecent();
   refreshStatus();
   if (manual_ != nullptr && manual_->isVisible()) showManual();
   QSettings().setValue(QStringLiteral("language"), QString::fromLatin1(LanguageCode(CurrentLanguage())));
+}
+
+void MainWindow::checkpoint(const QString& name) {
+  if (!(*image_ == *baseline_)) {
+    ImageChange change = DiffImages(*baseline_, *image_);
+    *baseline_ = *image_;
+    undo_.push(new ImageStep(std::move(change), name,
+                             [this](const ImageChange& c, bool forward) { applyChange(c, forward); }));
+  }
+  imageChanged();
+}
+
+void MainWindow::applyChange(const ImageChange& change, bool forward) {
+  ApplyChange(*image_, change, forward);
+  ApplyChange(*baseline_, change, forward);
+  imageChanged();
+}
+
+void MainWindow::undoEdit(bool redo) {
+  // A step is undone only between transfers: a read under way goes on into the image.
+  if (engine_.link().status != _idle_) return;
+  checkpoint(tr("edycja"));  // a change not yet recorded is undone first
+  if (redo) {
+    undo_.redo();
+  } else {
+    undo_.undo();
+  }
+}
+
+void MainWindow::imageChanged() {
+  updateTitle();
+  updateUndoEntries();
+  repaint();
+}
+
+bool MainWindow::unsaved() const {
+  return !(*image_ == *saved_);
+}
+
+void MainWindow::linkIdle() {
+  changes_.linkIdle();
+  if (engine_.link().status != _idle_) return;
+  checkpoint(pendingStep_.isEmpty() ? tr("zmiana obrazu") : pendingStep_);
+  pendingStep_.clear();
+  if (closeAfterSave_) {
+    closeAfterSave_ = false;
+    if (!unsaved()) {
+      closeConfirmed_ = true;
+      close();
+    }
+  }
+}
+
+void MainWindow::afterFileStep(const LinkState& link, FileStepEnd end) {
+  if (end != FileStepEnd::Done && end != FileStepEnd::NextArea) return;
+  const auto area = DataAreaOf(link.obszar);
+  if (!area) return;
+  if (link.akcja == _fread_) {
+    CopyArea(*saved_, *image_, *area);
+  } else if (link.akcja == _fsave_ && link.wszystko == 0) {
+    CopyArea(*saved_, *image_, *area);
+  } else if (link.akcja == _fsave_ && end == FileStepEnd::Done) {
+    // An "&Wszystko" save writes the three files together after its last dialog.
+    *saved_ = *image_;
+  } else {
+    return;
+  }
+  noteShowFile(fileDialog_.NazwaPliku);
+}
+
+void MainWindow::noteShowFile(const std::string& path) {
+  showFile_ = QString::fromUtf8(path);
+  QStringList list = recentFiles();
+  list.removeAll(showFile_);
+  list.prepend(showFile_);
+  while (list.size() > kRecentCount)
+    list.removeLast();
+  QSettings().setValue(kRecentKey, list);
+  rebuildRecent();
+  updateTitle();
+}
+
+QStringList MainWindow::recentFiles() {
+  return QSettings().value(kRecentKey).toStringList();
+}
+
+void MainWindow::rebuildRecent() {
+  QMenu* menu = menus_->menu(kRecentMenu);
+  menu->clear();
+  const QStringList list = recentFiles();
+  for (int i = 0; i < list.size(); ++i) {
+    const QString path = list[i];
+    QAction* a = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+    a->setToolTip(QDir::toNativeSeparators(path));
+    a->setData(-1);
+    connect(a, &QAction::triggered, this, [this, path] {
+      if (engine_.link().status == _idle_) openFileSet(path.toStdString());
+    });
+  }
+  if (list.isEmpty()) menu->addAction(tr("(brak)"))->setEnabled(false);
+}
+
+void MainWindow::updateTitle() {
+  // "show* - ..." while the image holds changes not in the files; the program's own title alone
+  // while there is neither a show's file nor a change.
+  const QString name = QFileInfo(showFile_).completeBaseName();
+  const QString mark = unsaved() ? QStringLiteral("*") : QString();
+  if (name.isEmpty() && mark.isEmpty()) {
+    setWindowTitle(tr(kWindowTitle));
+  } else {
+    setWindowTitle((name.isEmpty() ? tr("bez nazwy") : name) + mark + QStringLiteral(" - ") +
+                   tr(kWindowTitle));
+  }
+}
+
+void MainWindow::updateUndoEntries() {
+  QAction* undo = menus_->command(kIdUndoEdit);
+  QAction* redo = menus_->command(kIdRedoEdit);
+  undo->setEnabled(undo_.canUndo());
+  redo->setEnabled(undo_.canRedo());
+  undo->setText(undo_.canUndo() ? tr("&Cofnij: %1").arg(undo_.undoText())
+                                : QCoreApplication::translate("Menus", "&Cofnij edycję"));
+  redo->setText(undo_.canRedo() ? tr("P&onów: %1").arg(undo_.redoText())
+                                : QCoreApplication::translate("Menus", "P&onów edycję"));
+}
+
+bool MainWindow::askToSave() {
+  const Answer a = messageBox(Message::Text(tr("Zapisać zmiany?").toStdString()),
+                              Message::Text(tr("KaviraOB").toStdString()), Buttons::SaveDiscardCancel,
+                              Icon::Question, MessageKind::Question);
+  if (a == Answer::Discard) return true;
+  if (a == Answer::Save) {
+    // The "Wszystko" save, as from the menu; a running transfer ends first.
+    engine_.stop();
+    closeAfterSave_ = true;
+    engine_.startFileStep({_fsave_, 0, kMidiUnit, true});
+    driver_.kick();
+  }
+  return false;
 }
 
 QString ManualText(Language language) {

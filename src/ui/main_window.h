@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QUndoStack>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include "link/host.h"
 #include "link/transfer_engine.h"
 #include "model/controller_image.h"
+#include "model/image_change.h"
 #include "platform/engine_driver.h"
 #include "platform/port_manager.h"
 #include "platform/translation.h"
@@ -86,6 +88,18 @@ class MainWindow : public QMainWindow, public Host {
   FileDialogState& fileDialog() { return fileDialog_; }
   ChangesRuns& changesRuns() { return changes_; }
 
+  // The steps of the image's changes (reads, loads, edits, pastes), for "Cofnij edycję" and "Ponów
+  // edycję". A step holds only what it changed; the last 200 are kept.
+  QUndoStack& undoStack() { return undo_; }
+  // Makes everything the image changed since the last step one step named `name` (shown as "Cofnij:
+  // name"); nothing when the image did not change. Every view of the image then shows it as it is.
+  void checkpoint(const QString& name);
+  // The image holds changes that are not in the data files (changes read from the controller too).
+  bool unsaved() const;
+  // The sets of data files last loaded or saved, newest first (at most kRecentCount).
+  static QStringList recentFiles();
+  static constexpr int kRecentCount = 8;
+
   // Shows the program in `language` at once (menus, title, status bar; dialogs and boxes as they
   // open) and remembers the choice for the next start.
   void setLanguage(Language language);
@@ -120,6 +134,20 @@ class MainWindow : public QMainWindow, public Host {
   void markEdited(const ControllerImage& before);
   void editScenes();
   bool chooseRange(std::uint32_t& from, std::uint32_t& to);
+  // The image changed: the title, the undo entries and the views show it.
+  void imageChanged();
+  void applyChange(const ImageChange& change, bool forward);
+  void undoEdit(bool redo);
+  void linkIdle();
+  // What a file step that loaded or saved an area means for the unsaved changes and the show's name.
+  void afterFileStep(const LinkState& link, FileStepEnd end);
+  void noteShowFile(const std::string& path);
+  void updateTitle();
+  void updateUndoEntries();
+  void rebuildRecent();
+  // The unsaved-changes question as the window closes: true when it may close now. Save starts the
+  // "Wszystko" save, and the window closes once it has saved.
+  bool askToSave();
 
   SteadyClock clock_;
   std::unique_ptr<ControllerImage> image_;
@@ -132,6 +160,15 @@ class MainWindow : public QMainWindow, public Host {
   ChangesRuns changes_;
   // "Zapis zmian do sterownika" was the last "Akcje" entry highlighted: the areas start its walk.
   bool changesChosen_ = false;
+  QUndoStack undo_;
+  // The image as the steps on the undo stack leave it, and as the data files hold it.
+  std::unique_ptr<ControllerImage> baseline_;
+  std::unique_ptr<ControllerImage> saved_;
+  // The name of the step that the running read or load makes when it ends.
+  QString pendingStep_;
+  QString showFile_;
+  bool closeAfterSave_ = false;
+  bool closeConfirmed_ = false;
   std::unique_ptr<Menus> menus_;
   ClientArea* client_;
   StatusBar* statusBar_;

@@ -50,6 +50,9 @@ constexpr std::array kActionEntries{
     Pop(QT_TRANSLATE_NOOP("Menus", "Zapis z&mian do sterownika"), kAreaMenu, _write_, kIdChangesWrite),
     Cmd(QT_TRANSLATE_NOOP("Menus", "&Cofnij ostatni zapis"), kIdUndoLast),
     Cmd(QT_TRANSLATE_NOOP("Menus", "Cofnij zapis z dzie&nnika..."), kIdUndoJournal),
+    // The sets of data files last loaded or saved (filled in by the window).
+    Sep(),
+    Pop(QT_TRANSLATE_NOOP("Menus", "Ostatnie pli&ki"), kRecentMenu),
 };
 constexpr std::array kPortEntries{
     Cmd(QT_TRANSLATE_NOOP("Menus", "&Auto"), kIdAuto)};  // then one entry per listed port
@@ -68,7 +71,19 @@ constexpr std::array kEditEntries{
     Cmd(QT_TRANSLATE_NOOP("Menus", "&Scen"), kIdEditScenes),
     Cmd(QT_TRANSLATE_NOOP("Menus", "&Ustawień"), kIdEditSettings),
     Cmd(QT_TRANSLATE_NOOP("Menus", "&MIDI"), kIdEditMidi),
+    // The whole show at a glance, its differences, and undo of the image's changes.
+    Sep(),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Przegląd pokazu"), kIdOverview),
+    Pop(QT_TRANSLATE_NOOP("Menus", "Poró&wnanie"), "Porównanie"),
+    Sep(),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "&Cofnij edycję"), kIdUndoEdit, true),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "P&onów edycję"), kIdRedoEdit, true),
 };
+constexpr std::array kCompareEntries{
+    Cmd(QT_TRANSLATE_NOOP("Menus", "ze &sterownikiem"), kIdCompareController),
+    Cmd(QT_TRANSLATE_NOOP("Menus", "z &plikami..."), kIdCompareFiles),
+};
+constexpr std::array<MenuEntry, 0> kRecentEntries{};
 constexpr std::array kAreaEntries{
     Cmd(QT_TRANSLATE_NOOP("Menus", "&Sceny"), kIdScenes),
     Cmd(QT_TRANSLATE_NOOP("Menus", "&Ustawienia"), kIdSettings),
@@ -77,10 +92,16 @@ constexpr std::array kAreaEntries{
 };
 
 const std::array kTable{
-    MenuDef{kMenuBarName, kBar},      MenuDef{kActionMenu, kActionEntries},
-    MenuDef{kPortMenu, kPortEntries}, MenuDef{"Aktualizacja", kFirmwareEntries},
-    MenuDef{"Pomoc", kHelpEntries},   MenuDef{"Edycje", kEditEntries},
-    MenuDef{kAreaMenu, kAreaEntries}, MenuDef{kLanguageMenu, kLanguage},
+    MenuDef{kMenuBarName, kBar},
+    MenuDef{kActionMenu, kActionEntries},
+    MenuDef{kPortMenu, kPortEntries},
+    MenuDef{"Aktualizacja", kFirmwareEntries},
+    MenuDef{"Pomoc", kHelpEntries},
+    MenuDef{"Edycje", kEditEntries},
+    MenuDef{kAreaMenu, kAreaEntries},
+    MenuDef{kLanguageMenu, kLanguage},
+    MenuDef{"Porównanie", kCompareEntries},
+    MenuDef{kRecentMenu, kRecentEntries},
 };
 
 constexpr const char* kSourceProperty = "kaviraSource";

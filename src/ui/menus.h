@@ -34,7 +34,17 @@ inline constexpr const char* kAreaMenu = "Wybór";
 inline constexpr const char* kLanguageMenu = "Language";
 
 // Commands of the entries added after the original ones (the window program's own, not the core's).
-enum : int { kIdManual = 190, kIdPolish = 191, kIdEnglish = 192 };
+enum : int {
+  kIdManual = 190,
+  kIdPolish = 191,
+  kIdEnglish = 192,
+  kIdOverview = 193,           // "Przegląd pokazu"
+  kIdCompareController = 194,  // "Porównanie" with what the controller holds
+  kIdCompareFiles = 195,       // "Porównanie" with a set of data files
+  kIdUndoEdit = 196,           // "Cofnij edycję": the last change of the image
+  kIdRedoEdit = 197,           // "Ponów edycję"
+};
+inline constexpr const char* kRecentMenu = "Ostatnie";
 
 std::span<const MenuDef> MenuTable();
 const MenuDef* FindMenu(const std::string& name);

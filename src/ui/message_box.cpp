@@ -35,6 +35,10 @@ std::vector<ButtonDef> ButtonsOf(Buttons buttons) {
       return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "Nadpisz"), Answer::Overwrite},
               {QT_TRANSLATE_NOOP("kavira::MessageBox", "Pomiń"), Answer::Skip},
               {QT_TRANSLATE_NOOP("kavira::MessageBox", "Anuluj"), Answer::Cancel}};
+    case Buttons::SaveDiscardCancel:
+      return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "Zapisz"), Answer::Save},
+              {QT_TRANSLATE_NOOP("kavira::MessageBox", "Nie zapisuj"), Answer::Discard},
+              {QT_TRANSLATE_NOOP("kavira::MessageBox", "Anuluj"), Answer::Cancel}};
   }
   return {{QT_TRANSLATE_NOOP("kavira::MessageBox", "OK"), Answer::Ok}};
 }
@@ -51,6 +55,7 @@ Answer ClosingAnswer(Buttons buttons) {
     case Buttons::AbortRetryIgnore:
       return Answer::Abort;
     case Buttons::OverwriteSkipCancel:
+    case Buttons::SaveDiscardCancel:
       return Answer::Cancel;
   }
   return Answer::Ok;

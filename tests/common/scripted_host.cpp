@@ -28,6 +28,7 @@ Answer ScriptedHost::messageBox(const Message& text, const Message& caption, But
         a = Answer::Abort;
         break;
       case Buttons::OverwriteSkipCancel:
+      case Buttons::SaveDiscardCancel:
         a = Answer::Cancel;
         break;
     }

@@ -45,6 +45,12 @@ TEST(MessageBox, PolishButtonsInOrderWithTheirAnswers) {
        {Answer::Overwrite, Answer::Skip, Answer::Cancel},
        Answer::Cancel,
        Answer::Cancel},
+      // Closing the window with unsaved changes: saving is the default, closing the box keeps it open.
+      {Buttons::SaveDiscardCancel,
+       {"Zapisz", "Nie zapisuj", "Anuluj"},
+       {Answer::Save, Answer::Discard, Answer::Cancel},
+       Answer::Cancel,
+       {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.texts[0].toStdString());
