@@ -231,6 +231,14 @@ areas</translation>
         <source>Kanały</source>
         <translation>Channels</translation>
     </message>
+    <message>
+        <source>Kopiuj urządzenie</source>
+        <translation>Copy device</translation>
+    </message>
+    <message>
+        <source>Wklej do zaznaczonych</source>
+        <translation>Paste into checked</translation>
+    </message>
 </context>
 <context>
     <name>SettingsDialog</name>
@@ -1092,6 +1100,14 @@ The settings of device %1 will be loaded!</translation>
     <message>
         <source>Poprawka :</source>
         <translation>Correction:</translation>
+    </message>
+    <message>
+        <source>zatwierdź scenę %1/%2</source>
+        <translation>apply scene %1/%2</translation>
+    </message>
+    <message>
+        <source>wklej urządzenie do zaznaczonych: %1</source>
+        <translation>paste device into checked: %1</translation>
     </message>
 </context>
 <context>
