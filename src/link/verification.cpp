@@ -204,18 +204,24 @@ bool ForEachBlockPlace(const ControllerImage& image, std::uint32_t block, ByteVi
       image, block, data, [&](const Place& p) { return each(p.where); }, how);
 }
 
+bool ForEachImageDifference(const ControllerImage& pc, const ControllerImage& other, std::uint32_t first,
+                            std::uint32_t last, const PlaceVisitor& each, Comparison how) {
+  for (std::uint32_t block = first; block <= last && block < kBlockCount; ++block) {
+    if (!ForEachBlockPlace(pc, block, EncodeBlock(other, block), each, how)) return false;
+  }
+  return true;
+}
+
 std::vector<DifferencePlace> ImageDifferences(const ControllerImage& pc, const ControllerImage& other,
                                               std::uint32_t first, std::uint32_t last, Comparison how) {
   std::vector<DifferencePlace> places;
-  for (std::uint32_t block = first; block <= last && block < kBlockCount; ++block) {
-    ForEachBlockPlace(
-        pc, block, EncodeBlock(other, block),
-        [&](const DifferencePlace& p) {
-          places.push_back(p);
-          return true;
-        },
-        how);
-  }
+  ForEachImageDifference(
+      pc, other, first, last,
+      [&](const DifferencePlace& p) {
+        places.push_back(p);
+        return true;
+      },
+      how);
   return places;
 }
 
