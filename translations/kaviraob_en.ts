@@ -900,6 +900,53 @@ Undo all the same?</translation>
     </message>
 </context>
 <context>
+    <name>kavira::CompareDialog</name>
+    <message>
+        <source>program %1, scena %2, urządzenie %3, kanał %4</source>
+        <translation>program %1, scene %2, device %3, channel %4</translation>
+    </message>
+    <message>
+        <source>Miejsce</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <source>Obraz PC</source>
+        <translation>PC image</translation>
+    </message>
+    <message>
+        <source>Kopiuj</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Porównanie</source>
+        <translation>Compare</translation>
+    </message>
+    <message>
+        <source>Zamknij</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Filtr: tekst, który wiersz ma zawierać</source>
+        <translation>Filter: text a row must contain</translation>
+    </message>
+    <message>
+        <source>Filtr :</source>
+        <translation>Filter:</translation>
+    </message>
+    <message>
+        <source>Brak różnic</source>
+        <translation>No differences</translation>
+    </message>
+    <message>
+        <source>Różnice : %1</source>
+        <translation>Differences: %1</translation>
+    </message>
+    <message>
+        <source>Różnice : %1 (widoczne : %2)</source>
+        <translation>Differences: %1 (shown: %2)</translation>
+    </message>
+</context>
+<context>
     <name>kavira::JournalListDialog</name>
     <message>
         <source>Czas</source>
