@@ -174,8 +174,15 @@ CompareDialog::CompareDialog(const ControllerImage& pc, const ControllerImage& o
   table_->setWordWrap(false);
   table_->verticalHeader()->hide();
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);  // quick with many rows
-  table_->horizontalHeader()->setStretchLastSection(true);
-  table_->resizeColumnsToContents();
+  // The place takes the room there is; a value column is as wide as its header or a word in hexadecimal.
+  QHeaderView* header = table_->horizontalHeader();
+  header->setSectionResizeMode(kPlace, QHeaderView::Stretch);
+  for (int c : {kPc, kOther}) {
+    const QString title = model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    header->resizeSection(c, std::max(header->fontMetrics().horizontalAdvance(title),
+                                      table_->fontMetrics().horizontalAdvance(QStringLiteral("ffff0"))) +
+                                 24);
+  }
   filter_->setPlaceholderText(tr("Filtr: tekst, który wiersz ma zawierać"));
   filter_->setClearButtonEnabled(true);
 
