@@ -259,6 +259,14 @@ areas</translation>
         <source>Kanały</source>
         <translation>Channels</translation>
     </message>
+    <message>
+        <source>Kopiuj urządzenie</source>
+        <translation>Copy device</translation>
+    </message>
+    <message>
+        <source>Wklej do zaznaczonych</source>
+        <translation>Paste into checked</translation>
+    </message>
 </context>
 <context>
     <name>SettingsDialog</name>
@@ -920,6 +928,53 @@ Undo all the same?</translation>
     </message>
 </context>
 <context>
+    <name>kavira::CompareDialog</name>
+    <message>
+        <source>program %1, scena %2, urządzenie %3, kanał %4</source>
+        <translation>program %1, scene %2, device %3, channel %4</translation>
+    </message>
+    <message>
+        <source>Miejsce</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <source>Obraz PC</source>
+        <translation>PC image</translation>
+    </message>
+    <message>
+        <source>Kopiuj</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Porównanie</source>
+        <translation>Compare</translation>
+    </message>
+    <message>
+        <source>Zamknij</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Filtr: tekst, który wiersz ma zawierać</source>
+        <translation>Filter: text a row must contain</translation>
+    </message>
+    <message>
+        <source>Filtr :</source>
+        <translation>Filter:</translation>
+    </message>
+    <message>
+        <source>Brak różnic</source>
+        <translation>No differences</translation>
+    </message>
+    <message>
+        <source>Różnice : %1</source>
+        <translation>Differences: %1</translation>
+    </message>
+    <message>
+        <source>Różnice : %1 (widoczne : %2)</source>
+        <translation>Differences: %1 (shown: %2)</translation>
+    </message>
+</context>
+<context>
     <name>kavira::JournalListDialog</name>
     <message>
         <source>Czas</source>
@@ -1180,6 +1235,14 @@ The settings of device %1 will be loaded!</translation>
     <message>
         <source>Poprawka :</source>
         <translation>Correction:</translation>
+    </message>
+    <message>
+        <source>zatwierdź scenę %1/%2</source>
+        <translation>apply scene %1/%2</translation>
+    </message>
+    <message>
+        <source>wklej urządzenie do zaznaczonych: %1</source>
+        <translation>paste device into checked: %1</translation>
     </message>
 </context>
 <context>

@@ -25,24 +25,21 @@ Message Question() {
   return Message::Text(" )\n") + Texts::kVerifyQuestion;
 }
 
-// One place of a block where the controller and the image differ: its title in the verify texts, both
-// values as those texts show them, and how the text puts them.
+// A place of a block and how its verify text puts the two values.
 struct Place {
   enum class Form {
     ImageFirst,       // scene channels and MIDI words: "( image <> controller )"
     ControllerFirst,  // settings items: "( controller <> image )"
     Collection,       // collection entries: "controller <> image" on a line of its own
   };
-  std::size_t at = 0;  // the first data byte of the place in the block
-  Message title;
-  std::string image;
-  std::string controller;
+  DifferencePlace where;
   Form form = Form::ControllerFirst;
 };
-using PlaceVisitor = std::function<bool(const Place&)>;
+using FormedPlaceVisitor = std::function<bool(const Place&)>;
 
-Message VerifyText(const Place& p) {
-  switch (p.form) {
+Message VerifyText(const Place& formed) {
+  const DifferencePlace& p = formed.where;
+  switch (formed.form) {
     case Place::Form::ImageFirst:
       return p.title + Message::Text("\n ( " + p.image + " <> " + p.controller) + Question();
     case Place::Form::ControllerFirst:
@@ -108,25 +105,26 @@ std::optional<std::pair<std::string, std::string>> ValueDifference(const Control
 // The collections of the three areas, each entry a program counted from 1; the title names the
 // collection and the area.
 bool ShowsDifferences(const ControllerImage& image, const SettingsField& f, const std::uint8_t* in,
-                      const char* title, const PlaceVisitor& each) {
+                      const char* title, const FormedPlaceVisitor& each) {
   for (std::size_t i = 0; i < f.length; ++i) {
     const std::uint8_t have = ItemByte(image, f.item, f.first + i);
     if (have == in[i]) continue;
     const Message where = Message(title, {Dec(static_cast<long>(i % kCollectionCount) + 1),
                                           Dec(static_cast<long>(i / kCollectionCount) + 1)});
-    if (!each({f.index + i, where, Dec(have + 1), Dec(in[i] + 1), Place::Form::Collection})) return false;
+    if (!each({{f.block, f.index + i, where, Dec(have + 1), Dec(in[i] + 1)}, Place::Form::Collection}))
+      return false;
   }
   return true;
 }
 
 // A byte per program (end scene, speed, fade); the title names the program, counted from 1.
 bool ProgramDifferences(const ControllerImage& image, const SettingsField& f, const std::uint8_t* in,
-                        const char* title, const PlaceVisitor& each) {
+                        const char* title, const FormedPlaceVisitor& each) {
   for (std::size_t i = 0; i < f.length; ++i) {
     const std::size_t p = f.first + i;
     const std::uint8_t have = ItemByte(image, f.item, p);
     if (have == in[i]) continue;
-    if (!each({f.index + i, Message(title, {Dec(static_cast<long>(p) + 1)}), Dec(have), Dec(in[i]),
+    if (!each({{f.block, f.index + i, Message(title, {Dec(static_cast<long>(p) + 1)}), Dec(have), Dec(in[i])},
                Place::Form::ControllerFirst}))
       return false;
   }
@@ -135,7 +133,7 @@ bool ProgramDifferences(const ControllerImage& image, const SettingsField& f, co
 
 // The differences of one settings item, whose bytes in the block start at `in`.
 bool FieldDifferences(const ControllerImage& image, const SettingsField& f, const std::uint8_t* in,
-                      const PlaceVisitor& each, Comparison how) {
+                      const FormedPlaceVisitor& each, Comparison how) {
   const char* title = SettingsTitle(f.item);
   switch (f.item) {
     case ImageItem::Filler:
@@ -146,8 +144,8 @@ bool FieldDifferences(const ControllerImage& image, const SettingsField& f, cons
     case ImageItem::FogScene:
     case ImageItem::ExtraScene: {
       const auto values = ValueDifference(image, f.item, in, how);
-      return !values ||
-             each({f.index, Message(title), values->second, values->first, Place::Form::ControllerFirst});
+      return !values || each({{f.block, f.index, Message(title), values->second, values->first},
+                              Place::Form::ControllerFirst});
     }
     case ImageItem::Shows:
       return ShowsDifferences(image, f, in, title, each);
@@ -157,7 +155,7 @@ bool FieldDifferences(const ControllerImage& image, const SettingsField& f, cons
 }
 
 bool SettingsDifferences(const ControllerImage& image, std::uint32_t block, ByteView data,
-                         const PlaceVisitor& each, Comparison how) {
+                         const FormedPlaceVisitor& each, Comparison how) {
   return std::ranges::all_of(kSettingsLayout, [&](const SettingsField& f) {
     return f.block != block || FieldDifferences(image, f, data.data() + f.index, each, how);
   });
@@ -165,8 +163,8 @@ bool SettingsDifferences(const ControllerImage& image, std::uint32_t block, Byte
 
 // Each place of the block where `data` differs from the image, in data order; false when `each`
 // stopped the walk.
-bool ForEachPlace(const ControllerImage& image, std::uint32_t block, ByteView data, const PlaceVisitor& each,
-                  Comparison how) {
+bool ForEachPlace(const ControllerImage& image, std::uint32_t block, ByteView data,
+                  const FormedPlaceVisitor& each, Comparison how) {
   if (data.size() < kBlockBytes || block >= kBlockCount) return true;
   if (block < kFirstSettingsBlock) {
     const Scene& scene = image.Sceny.at(block / 2);
@@ -176,7 +174,7 @@ bool ForEachPlace(const ControllerImage& image, std::uint32_t block, ByteView da
       if (have == data[i]) continue;
       const Message where =
           Message(Texts::kSceneDiffers, {Dec(block / 2 + 1), Dec(static_cast<long>(half + i) + 1)});
-      if (!each({i, where, Dec(have), Dec(data[i]), Place::Form::ImageFirst})) return false;
+      if (!each({{block, i, where, Dec(have), Dec(data[i])}, Place::Form::ImageFirst})) return false;
     }
     return true;
   }
@@ -187,7 +185,7 @@ bool ForEachPlace(const ControllerImage& image, std::uint32_t block, ByteView da
     const unsigned got = Le16(data.data() + 2 * j);
     if (have == got) continue;
     const Message where = Message(Texts::kMidiDiffers, {Dec(static_cast<long>(first + j))});
-    if (!each({2 * j, where, Hex(have), Hex(got), Place::Form::ImageFirst})) return false;
+    if (!each({{block, 2 * j, where, Hex(have), Hex(got)}, Place::Form::ImageFirst})) return false;
   }
   return true;
 }
@@ -200,6 +198,33 @@ bool ForEachBlockDifference(const ControllerImage& image, std::uint32_t block, B
       image, block, data, [&](const Place& p) { return each(VerifyText(p)); }, how);
 }
 
+bool ForEachBlockPlace(const ControllerImage& image, std::uint32_t block, ByteView data,
+                       const PlaceVisitor& each, Comparison how) {
+  return ForEachPlace(
+      image, block, data, [&](const Place& p) { return each(p.where); }, how);
+}
+
+bool ForEachImageDifference(const ControllerImage& pc, const ControllerImage& other, std::uint32_t first,
+                            std::uint32_t last, const PlaceVisitor& each, Comparison how) {
+  for (std::uint32_t block = first; block <= last && block < kBlockCount; ++block) {
+    if (!ForEachBlockPlace(pc, block, EncodeBlock(other, block), each, how)) return false;
+  }
+  return true;
+}
+
+std::vector<DifferencePlace> ImageDifferences(const ControllerImage& pc, const ControllerImage& other,
+                                              std::uint32_t first, std::uint32_t last, Comparison how) {
+  std::vector<DifferencePlace> places;
+  ForEachImageDifference(
+      pc, other, first, last,
+      [&](const DifferencePlace& p) {
+        places.push_back(p);
+        return true;
+      },
+      how);
+  return places;
+}
+
 std::vector<Message> ConflictLines(const ControllerImage& image, const ControllerImage& before,
                                    std::uint32_t block, ByteView now) {
   // Where the image differs from the controller now, the image's value; elsewhere it is now's.
@@ -207,14 +232,15 @@ std::vector<Message> ConflictLines(const ControllerImage& image, const Controlle
   ForEachPlace(
       image, block, now,
       [&](const Place& p) {
-        imageValues[p.at] = p.image;
+        imageValues[p.where.at] = p.where.image;
         return true;
       },
       Comparison::Travelling);
   std::vector<Message> lines;
   ForEachPlace(
       before, block, now,
-      [&](const Place& p) {
+      [&](const Place& formed) {
+        const DifferencePlace& p = formed.where;
         const auto it = imageValues.find(p.at);
         lines.push_back(
             Message(Texts::kConflictValues,

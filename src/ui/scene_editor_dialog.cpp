@@ -58,6 +58,12 @@ void FitWidth(QLineEdit* edit, const char* sample) {
   edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QString::fromLatin1(sample)) + 14);
 }
 
+// The device clipboard of every editor that was given no other: a copy survives reopening the editor.
+SceneEditorDialog::DeviceClipboard& SharedDeviceClipboard() {
+  static SceneEditorDialog::DeviceClipboard clipboard;
+  return clipboard;
+}
+
 void MakeStepButton(QToolButton* b, int height) {
   b->setFocusPolicy(Qt::NoFocus);  // clicking keeps the typing in the field
   b->setAutoRepeat(true);
@@ -71,7 +77,8 @@ SceneEditorDialog::SceneEditorDialog(ControllerImage& image, Host& host, QWidget
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint),  // a frame without a title bar
       image_(image),
       host_(host),
-      ui_(std::make_unique<Ui::SceneEditorDialog>()) {
+      ui_(std::make_unique<Ui::SceneEditorDialog>()),
+      clipboard_(&SharedDeviceClipboard()) {
   ui_->setupUi(this);
   FitWidth(ui_->programField, "000");
   FitWidth(ui_->sceneField, "000");
@@ -79,7 +86,8 @@ SceneEditorDialog::SceneEditorDialog(ControllerImage& image, Host& host, QWidget
   for (QToolButton* b : {ui_->programUp, ui_->programDown, ui_->sceneUp, ui_->sceneDown})
     MakeStepButton(b, half);
   // Only "Zatwierdź" writes the image, and Enter must never do it behind the user's back.
-  for (QPushButton* b : {ui_->loadButton, ui_->commitButton, ui_->closeButton}) {
+  for (QPushButton* b : {ui_->loadButton, ui_->commitButton, ui_->copyDeviceButton, ui_->pasteDeviceButton,
+                         ui_->closeButton}) {
     b->setAutoDefault(false);
     b->setDefault(false);
   }
@@ -93,6 +101,15 @@ SceneEditorDialog::SceneEditorDialog(ControllerImage& image, Host& host, QWidget
   connect(ui_->sceneDown, &QToolButton::clicked, this, [this] { stepScene(-1); });
   connect(ui_->loadButton, &QPushButton::clicked, this, [this] { load(); });
   connect(ui_->commitButton, &QPushButton::clicked, this, [this] { commit(); });
+  connect(ui_->copyDeviceButton, &QPushButton::clicked, this, [this] { copyDevice(); });
+  connect(ui_->pasteDeviceButton, &QPushButton::clicked, this, [this] { pasteDevice(); });
+  // Enter in the program or scene field loads what it names.
+  for (QLineEdit* f : {ui_->programField, ui_->sceneField}) {
+    connect(f, &QLineEdit::returnPressed, this, [this] { load(); });
+    connect(f, &QLineEdit::textChanged, this, [this] { updateButtons(); });
+  }
+  for (QCheckBox* d : devices_)
+    connect(d, &QCheckBox::toggled, this, [this] { updateButtons(); });
   connect(ui_->closeButton, &QPushButton::clicked, this, &QDialog::reject);
   ui_->programField->installEventFilter(this);
   ui_->sceneField->installEventFilter(this);
@@ -107,8 +124,12 @@ SceneEditorDialog::SceneEditorDialog(ControllerImage& image, Host& host, QWidget
 
 SceneEditorDialog::~SceneEditorDialog() {
   // The fields lose the focus while the dialog is torn down; that must not reach the handlers.
-  ui_->programField->removeEventFilter(this);
-  ui_->sceneField->removeEventFilter(this);
+  for (QLineEdit* f : {ui_->programField, ui_->sceneField}) {
+    f->removeEventFilter(this);
+    f->disconnect(this);
+  }
+  for (QCheckBox* d : devices_)
+    d->disconnect(this);
   for (QLineEdit* v : values_) {
     v->removeEventFilter(this);
     v->disconnect(this);
@@ -180,8 +201,9 @@ void SceneEditorDialog::buildFaders() {
 }
 
 void SceneEditorDialog::setTabChain() {
-  std::vector<QWidget*> chain = {ui_->programField, ui_->sceneField,   ui_->endBox,
-                                 ui_->loadButton,   ui_->commitButton, ui_->closeButton};
+  std::vector<QWidget*> chain = {ui_->programField,      ui_->sceneField,   ui_->endBox,
+                                 ui_->loadButton,        ui_->commitButton, ui_->copyDeviceButton,
+                                 ui_->pasteDeviceButton, ui_->closeButton};
   for (QCheckBox* d : devices_)
     chain.push_back(d);
   for (int i = 0; i < kDevices; ++i) {
@@ -247,10 +269,27 @@ bool SceneEditorDialog::readProgramAndScene(int& pgm, int& scena) {
   return true;
 }
 
-void SceneEditorDialog::load() {
+// True when the fields hold a program and scene that are valid and not the ones shown. Text that is no
+// valid number names nothing: "Zatwierdź" stays enabled and says what is wrong with it.
+bool SceneEditorDialog::fieldsNameAnotherScene() const {
+  const unsigned p = ReadUnsigned(ui_->programField->text()).value_or(0);
+  const unsigned s = ReadUnsigned(ui_->sceneField->text()).value_or(0);
+  if (p < 1 || p > kProgramCount || s < 1 || s > SceneCountOfProgram(p)) return false;
+  return static_cast<int>(p) != st_.Pgm || static_cast<int>(s) != st_.Scena;
+}
+
+void SceneEditorDialog::updateButtons() {
+  const bool shown = !fieldsNameAnotherScene();
+  const bool anyChecked = std::ranges::any_of(devices_, [](const QCheckBox* d) { return d->isChecked(); });
+  ui_->commitButton->setEnabled(shown);
+  ui_->copyDeviceButton->setEnabled(shown);
+  ui_->pasteDeviceButton->setEnabled(shown && anyChecked && clipboard_->levels.has_value());
+}
+
+bool SceneEditorDialog::load() {
   int pgm = 0;
   int scena = 0;
-  if (!readProgramAndScene(pgm, scena)) return;
+  if (!readProgramAndScene(pgm, scena)) return false;
   st_.Pgm = pgm;
   st_.Scena = scena;
   st_.ScAbs = static_cast<int>(Rel2Abs(static_cast<unsigned>(pgm - 1), static_cast<unsigned>(scena - 1)));
@@ -283,17 +322,24 @@ void SceneEditorDialog::load() {
   showValue(kSp, AutoSpeed(code));
 
   st_.End = image_.PgmEnds[p];
+  st_.Device = device;
   ui_->endBox->setChecked(st_.End == scena);
+  updateButtons();
+  return true;
+}
+
+bool SceneEditorDialog::showScene(int pgm1, int scena1) {
+  ui_->programField->setText(QString::number(pgm1));
+  ui_->sceneField->setText(QString::number(scena1));
+  return load();
 }
 
 bool SceneEditorDialog::commit() {
   int pgm = 0;
   int scena = 0;
   if (!readProgramAndScene(pgm, scena)) return false;
-  // The commit goes to the program and scene in the fields, which may differ from the loaded ones.
-  st_.Pgm = pgm;
-  st_.Scena = scena;
-  st_.ScAbs = static_cast<int>(Rel2Abs(static_cast<unsigned>(pgm - 1), static_cast<unsigned>(scena - 1)));
+  // The levels shown belong to the scene loaded: they are never written over another one.
+  if (pgm != st_.Pgm || scena != st_.Scena) return false;
 
   const std::optional<RunningMode> mode = checkedMode();
   if (!mode) {
@@ -316,6 +362,10 @@ bool SceneEditorDialog::commit() {
   }
 
   const auto p = static_cast<std::size_t>(pgm - 1);
+  Scene& scene = image_.Sceny[static_cast<std::size_t>(st_.ScAbs)];
+  const Scene sceneBefore = scene;
+  const std::array<std::uint8_t, 3> programBefore = {image_.PgmSpeed[p], image_.PgmFade[p],
+                                                     image_.PgmEnds[p]};
   image_.PgmSpeed[p] = SpeedCode(*mode, st_.Wart[kSp]);
   image_.PgmFade[p] = st_.Wart[kXf];
   if (ui_->endBox->isChecked()) {
@@ -323,7 +373,6 @@ bool SceneEditorDialog::commit() {
   } else if (image_.PgmEnds[p] == scena) {
     image_.PgmEnds[p] = 0;
   }
-  Scene& scene = image_.Sceny[static_cast<std::size_t>(st_.ScAbs)];
   for (int d = 1; d <= kDevices; ++d) {
     if (!deviceBox(d)->isChecked()) continue;
     for (int c = 0; c < kDevices; ++c) {
@@ -331,6 +380,58 @@ bool SceneEditorDialog::commit() {
           st_.Wart[static_cast<std::size_t>(c)];
     }
   }
+  const std::array<std::uint8_t, 3> programAfter = {image_.PgmSpeed[p], image_.PgmFade[p], image_.PgmEnds[p]};
+  if (scene != sceneBefore || programAfter != programBefore)
+    emit edited(tr("zatwierdź scenę %1/%2").arg(pgm).arg(scena));
+  return true;
+}
+
+void SceneEditorDialog::setDeviceClipboard(DeviceClipboard& clipboard) {
+  clipboard_ = &clipboard;
+  updateButtons();
+}
+
+bool SceneEditorDialog::copyDevice() {
+  if (fieldsNameAnotherScene()) return false;
+  // What is copied is what the fields show: a field not yet left is checked as on leaving, and one
+  // holding "???" stops the copy as it stops a commit.
+  for (int c = 0; c < kDevices; ++c)
+    checkValueField(c);
+  for (int c = 0; c < kDevices; ++c) {
+    if (valueField(c)->text().contains(u'?')) {
+      valueField(c)->setFocus();
+      valueField(c)->setSelection(0, 3);
+      return false;
+    }
+  }
+  DeviceLevels levels{};
+  std::copy_n(st_.Wart.begin(), levels.size(), levels.begin());
+  clipboard_->levels = levels;
+  updateButtons();
+  return true;
+}
+
+bool SceneEditorDialog::pasteDevice() {
+  if (!clipboard_->levels || fieldsNameAnotherScene()) return false;
+  const DeviceLevels levels = *clipboard_->levels;
+  Scene& scene = image_.Sceny[static_cast<std::size_t>(st_.ScAbs)];
+  const Scene before = scene;
+  int pasted = 0;
+  for (int d = 1; d <= kDevices; ++d) {
+    if (!deviceBox(d)->isChecked()) continue;
+    ++pasted;
+    for (int c = 0; c < kDevices; ++c) {
+      scene[ChannelIndex(static_cast<unsigned>(d), static_cast<unsigned>(c + 1))] =
+          levels[static_cast<std::size_t>(c)];
+    }
+    // The sliders show what the image now holds for the device they stand for.
+    if (d == st_.Device) {
+      for (int c = 0; c < kDevices; ++c)
+        showValue(c, levels[static_cast<std::size_t>(c)]);
+    }
+  }
+  if (pasted == 0) return false;
+  if (scene != before) emit edited(tr("wklej urządzenie do zaznaczonych: %1").arg(pasted));
   return true;
 }
 

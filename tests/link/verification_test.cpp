@@ -135,6 +135,56 @@ TEST_F(VerificationTest, SettingsDifferencesComeInLayoutOrderAndNoStops) {
   EXPECT_EQ(host.boxes[2].text.rfind("Błąd weryfikacji kolekcji nr 1 obszar 1", 0), 0U);
 }
 
+// Two images that differ in a scene channel, a settings item, a collection entry and a MIDI key, the
+// second in the controller's place.
+TEST(ImageDifferences, EachPlaceWithItsBlockTitleAndValues) {
+  auto pc = std::make_unique<ControllerImage>();
+  auto other = std::make_unique<ControllerImage>();
+  pc->Sceny[514][36] = 10;  // device 3, channel 5
+  other->Sceny[514][36] = 12;
+  other->Sceny[600][0] = other->Sceny[600][255] = 1;  // outside the range asked for below
+  pc->PgmFade[40] = 7;
+  other->Shows[1][15] = 3;
+  pc->Midi[70].word = 0x1403;
+  other->Midi[70].word = 0x403;
+  const struct {
+    std::uint32_t block;
+    std::size_t at;
+    const char* title;
+    const char* image;
+    const char* controller;
+  } expected[] = {
+      {1028, 36, "Błąd weryfikacji : scena 515 kanał 37", "10", "12"},
+      {2045, 8, "Błąd weryfikacji fadingu : program 41", "7", "0"},
+      {2045, 63, "Błąd weryfikacji kolekcji nr 16 obszar 2:", "1", "4"},
+      {2047, 12, "Błąd weryfikacji : kanał MIDI 70", "1403", "403"},
+  };
+  std::vector<DifferencePlace> places = ImageDifferences(*pc, *other, 1028, 1029);
+  for (const auto& area :
+       {ImageDifferences(*pc, *other, 2044, 2045), ImageDifferences(*pc, *other, 2046, 2047)})
+    places.insert(places.end(), area.begin(), area.end());
+  ASSERT_EQ(places.size(), std::size(expected));
+  for (std::size_t k = 0; k < places.size(); ++k) {
+    SCOPED_TRACE(expected[k].title);
+    EXPECT_EQ(places[k].block, expected[k].block);
+    EXPECT_EQ(places[k].at, expected[k].at);
+    EXPECT_EQ(places[k].title.Polish(), expected[k].title);
+    EXPECT_EQ(places[k].image, expected[k].image);
+    EXPECT_EQ(places[k].controller, expected[k].controller);
+  }
+  EXPECT_EQ(ImageDifferences(*pc, *other, 0, kBlockCount - 1).size(), std::size(expected) + 2);
+  EXPECT_TRUE(ImageDifferences(*pc, *pc, 0, kBlockCount - 1).empty());
+
+  // The box text of a verify is made of the same place.
+  std::vector<std::string> texts;
+  ForEachBlockDifference(*pc, 2047, EncodeBlock(*other, 2047), [&](const Message& text) {
+    texts.push_back(text.Polish());
+    return true;
+  });
+  EXPECT_EQ(texts, std::vector<std::string>{
+                       "Błąd weryfikacji : kanał MIDI 70\n ( 1403 <> 403 )\nKontynuować sprawdzanie ?"});
+}
+
 TEST_F(VerificationTest, OutcomeBoxes) {
   ShowVerifyOutcome(host, 1);
   ShowVerifyOutcome(host, 0);

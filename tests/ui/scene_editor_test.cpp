@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QWheelEvent>
 
 #include "dialog_test_support.h"
@@ -38,6 +39,7 @@ class SceneEditorTest : public ::testing::Test {
 
   SceneEditorDialog& open() {
     dialog = std::make_unique<SceneEditorDialog>(*image, host);
+    dialog->setDeviceClipboard(clipboard);  // each test starts with nothing copied
     test::ShowActive(*dialog);
     return *dialog;
   }
@@ -83,6 +85,7 @@ class SceneEditorTest : public ::testing::Test {
 
   std::unique_ptr<ControllerImage> image = test::ZeroImage();
   test::ScriptedHost host;
+  SceneEditorDialog::DeviceClipboard clipboard;
   std::unique_ptr<SceneEditorDialog> dialog;
 };
 
@@ -234,18 +237,133 @@ TEST_F(SceneEditorTest, CommitWritesTheLevelsIntoEveryCheckedDevice) {
   EXPECT_TRUE(scenes == before.Sceny);
 }
 
-TEST_F(SceneEditorTest, CommitGoesToTheProgramAndSceneInTheFields) {
+TEST_F(SceneEditorTest, EveryLoadShowsTheSceneTheFieldsName) {
   open();
-  loadAt(1, 1);
+  const struct {
+    const char* how;
+    int pgm, scena, abs;
+  } cases[] = {
+      {"Enter in the scene field", 17, 3, 514},
+      {"Enter in the program field", 20, 2, 561},
+      {"Ładuj", 48, 14, 1021},
+      {"showScene", 2, 3, 34},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    checkDevices({4});
+    const std::string how = c.how;
+    if (how == "showScene") {
+      EXPECT_TRUE(dialog->showScene(c.pgm, c.scena));
+    } else {
+      test::Retype(programField(), QString::number(c.pgm));
+      test::Retype(sceneField(), QString::number(c.scena));
+      if (how == "Ładuj") {
+        test::Click(button("loadButton"));
+      } else {
+        QTest::keyClick(how == "Enter in the scene field" ? sceneField() : programField(), Qt::Key_Return);
+      }
+    }
+    EXPECT_EQ(programField()->text(), QString::number(c.pgm));
+    EXPECT_EQ(sceneField()->text(), QString::number(c.scena));
+    EXPECT_EQ(dialog->state().ScAbs, c.abs);
+    for (int ch = 0; ch < 16; ++ch) {
+      const int level = Level(static_cast<unsigned>(c.abs), 4, static_cast<unsigned>(ch + 1));
+      EXPECT_EQ(sliderValue(ch), level) << "channel " << ch + 1;
+      EXPECT_EQ(valueText(ch), QString::number(level)) << "channel " << ch + 1;
+    }
+    EXPECT_TRUE(button("commitButton")->isEnabled());
+  }
+  EXPECT_TRUE(host.boxes.empty());
+  // A bad number gets the refusal on its field and nothing is loaded.
+  test::Retype(programField(), QStringLiteral("49"));
+  QTest::keyClick(programField(), Qt::Key_Return);
+  ASSERT_EQ(host.boxes.size(), 1U);
+  EXPECT_EQ(host.firstBox().text, "Nieprawidłowa wartośc !");
+  EXPECT_EQ(dialog->state().ScAbs, 34);
+  EXPECT_FALSE(dialog->showScene(48, 15));
+  EXPECT_EQ(dialog->state().ScAbs, 34);
+}
+
+TEST_F(SceneEditorTest, CommitIsGreyedWhileTheFieldsNameAnotherScene) {
+  open();
+  QSignalSpy edited(dialog.get(), &SceneEditorDialog::edited);
   checkDevices({3});
+  test::Retype(valueField(0), QStringLiteral("99"));
+  const auto before = *image;
   test::Retype(programField(), QStringLiteral("20"));
   test::Retype(sceneField(), QStringLiteral("2"));
+  EXPECT_FALSE(button("commitButton")->isEnabled());
   test::Click(button("commitButton"));
-  const unsigned target = Rel2Abs(19, 1);  // 561
-  for (unsigned c = 1; c <= 16; ++c)
-    EXPECT_EQ(image->Sceny[target][ChannelIndex(3, c)], Level(0, 1, c)) << c;
-  EXPECT_EQ(dialog->state().Pgm, 20);
-  EXPECT_EQ(dialog->state().ScAbs, 561);
+  EXPECT_FALSE(dialog->commit());  // also when asked without the button
+  EXPECT_TRUE(test::SameImage(*image, before));
+  EXPECT_EQ(edited.count(), 0);
+  EXPECT_EQ(dialog->state().ScAbs, 0);
+
+  // Back to the scene shown: enabled, and the levels go where they came from.
+  test::Retype(programField(), QStringLiteral("01"));
+  test::Retype(sceneField(), QStringLiteral("1"));
+  EXPECT_TRUE(button("commitButton")->isEnabled());
+  test::Click(button("commitButton"));
+  EXPECT_EQ(image->Sceny[0][ChannelIndex(3, 1)], 99);
+  ASSERT_EQ(edited.count(), 1);
+  EXPECT_EQ(edited.at(0).at(0).toString(), "zatwierdź scenę 1/1");
+  // A commit that changes nothing is no step.
+  test::Click(button("commitButton"));
+  EXPECT_EQ(edited.count(), 1);
+
+  // Text that names no scene leaves it enabled, to say what is wrong.
+  test::Retype(sceneField(), QStringLiteral("x"));
+  EXPECT_TRUE(button("commitButton")->isEnabled());
+}
+
+TEST_F(SceneEditorTest, ACopiedDeviceIsPastedIntoEveryCheckedDevice) {
+  open();
+  QSignalSpy edited(dialog.get(), &SceneEditorDialog::edited);
+  EXPECT_FALSE(button("pasteDeviceButton")->isEnabled());  // nothing copied yet
+  loadAt(2, 3);                                            // absolute scene 34, device 1
+  test::Retype(valueField(0), QStringLiteral("300"));      // no level: nothing is copied
+  test::Click(button("copyDeviceButton"));
+  EXPECT_EQ(valueText(0), "???");
+  EXPECT_FALSE(clipboard.levels.has_value());
+  test::Retype(valueField(0), QStringLiteral("250"));  // the working copy is what is copied
+  test::Click(button("copyDeviceButton"));
+  ASSERT_TRUE(clipboard.levels.has_value());
+
+  checkDevices({4});
+  loadAt(5, 2);  // absolute scene 129, device 4
+  checkDevices({4, 7, 16});
+  const auto before = *image;
+  test::Click(button("pasteDeviceButton"));
+  ASSERT_EQ(edited.count(), 1);
+  EXPECT_EQ(edited.at(0).at(0).toString(), "wklej urządzenie do zaznaczonych: 3");
+  auto expected = before;
+  for (unsigned d : {4U, 7U, 16U}) {
+    for (unsigned c = 1; c <= 16; ++c)
+      expected.Sceny[129][ChannelIndex(d, c)] = c == 1 ? 250 : Level(34, 1, c);
+  }
+  EXPECT_TRUE(test::SameImage(*image, expected));
+  EXPECT_EQ(sliderValue(0), 250);  // device 4 is the one shown
+  EXPECT_EQ(sliderValue(1), Level(34, 1, 2));
+
+  test::Click(button("pasteDeviceButton"));  // nothing changes: no step
+  EXPECT_EQ(edited.count(), 1);
+  checkDevices({});
+  EXPECT_FALSE(button("pasteDeviceButton")->isEnabled());
+  checkDevices({2});
+  test::Retype(sceneField(), QStringLiteral("3"));  // names another scene
+  EXPECT_FALSE(button("pasteDeviceButton")->isEnabled());
+  EXPECT_FALSE(button("copyDeviceButton")->isEnabled());
+  EXPECT_FALSE(dialog->pasteDevice());
+  EXPECT_TRUE(test::SameImage(*image, expected));
+}
+
+TEST_F(SceneEditorTest, TheDeviceClipboardOutlivesTheEditor) {
+  {
+    SceneEditorDialog first(*image, host);  // the process-wide clipboard
+    first.copyDevice();
+  }
+  SceneEditorDialog second(*image, host);
+  EXPECT_TRUE(test::Child<QAbstractButton>(second, QStringLiteral("pasteDeviceButton"))->isEnabled());
 }
 
 TEST_F(SceneEditorTest, CommitWithoutDevicesStoresOnlyTheProgramParameters) {
