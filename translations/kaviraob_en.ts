@@ -1100,6 +1100,14 @@ Do you really want to exit?</translation>
         <translation>untitled</translation>
     </message>
     <message>
+        <source>Sterownik</source>
+        <translation>Controller</translation>
+    </message>
+    <message>
+        <source>Wybierz pliki do porównania :</source>
+        <translation>Choose the files to compare:</translation>
+    </message>
+    <message>
         <source>&amp;Cofnij: %1</source>
         <translation>&amp;Undo: %1</translation>
     </message>

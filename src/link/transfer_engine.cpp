@@ -425,6 +425,7 @@ void TransferEngine::handleDataReply() {
         }
       } else if (link_.akcja == _read_ && readTarget_ != nullptr) {
         DecodeBlock(*readTarget_, link_.Adres, data);
+        readIntoTarget_.set(link_.Adres);
       } else if (link_.akcja == _read_) {
         DecodeBlock(image_, link_.Adres, data);
         markFilled(link_.Adres / 2, link_.Adres / 2);

@@ -51,8 +51,13 @@ class TransferEngine {
   SerialPort* port() const { return port_; }
   // While set, a read decodes its blocks into `target` instead of the image and leaves the units'
   // filled marks as they are: a comparison reads the controller without touching the image.
-  void setReadTarget(ControllerImage* target) { readTarget_ = target; }
+  void setReadTarget(ControllerImage* target) {
+    readTarget_ = target;
+    readIntoTarget_.reset();
+  }
   ControllerImage* readTarget() const { return readTarget_; }
+  // The blocks read into the target since it was set.
+  const std::bitset<kBlockCount>& readIntoTarget() const { return readIntoTarget_; }
 
   // The link's variables, to read.
   const LinkState& link() const { return link_; }
@@ -179,6 +184,7 @@ class TransferEngine {
 
   ControllerImage& image_;
   ControllerImage* readTarget_ = nullptr;
+  std::bitset<kBlockCount> readIntoTarget_;
   Host& host_;
   const Clock& clock_;
   SerialPort* port_ = nullptr;

@@ -25,6 +25,7 @@
 #include "platform/journal_folder.h"
 #include "platform/port_list.h"
 #include "platform/system_error.h"
+#include "ui/compare_dialog.h"
 #include "ui/journal_list_dialog.h"
 #include "ui/menus.h"
 #include "ui/message_box.h"
@@ -75,6 +76,32 @@ void CopyArea(ControllerImage& to, const ControllerImage& from, DataArea area) {
       return;
     }
   }
+}
+
+// Loads the set of data files that `file` belongs to (show.K3s: show.K3s, show.K3p and show.K3m,
+// those that exist; only the file named must) into `image`. Gives the areas loaded with their files;
+// each failure goes to `failed`.
+std::vector<std::pair<DataArea, std::string>> LoadFileSet(
+    const std::string& file, ControllerImage& image, const std::function<void(const FileFailure&)>& failed) {
+  std::string base = file;
+  std::optional<DataArea> named;
+  for (const DataArea area : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
+    const std::string ext = std::string(".") + DataFileExtension(area);
+    if (base.size() > ext.size() && QString::fromStdString(base.substr(base.size() - ext.size()))
+                                            .compare(QString::fromStdString(ext), Qt::CaseInsensitive) == 0) {
+      base.resize(base.size() - ext.size());
+      named = area;
+      break;
+    }
+  }
+  std::vector<std::pair<DataArea, std::string>> loaded;
+  for (const DataArea area : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
+    const std::string path = named == area ? file : base + "." + DataFileExtension(area);
+    const auto failure = LoadDataFile(PathFromUtf8(path), area, image);
+    if (failure && (failure->kind != FileFailure::Missing || named == area || !named)) failed(*failure);
+    if (!failure) loaded.emplace_back(area, path);
+  }
+  return loaded;
 }
 
 }  // namespace
@@ -211,34 +238,17 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::openFileSet(const std::string& file) {
-  // A file of a set stands for the set: show.K3s opens show.K3s, show.K3p and show.K3m, those of them
-  // that exist; only the file named must.
-  std::string base = file;
-  std::optional<DataArea> named;
-  for (const DataArea area : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
-    const std::string ext = std::string(".") + DataFileExtension(area);
-    if (base.size() > ext.size() && QString::fromStdString(base.substr(base.size() - ext.size()))
-                                            .compare(QString::fromStdString(ext), Qt::CaseInsensitive) == 0) {
-      base.resize(base.size() - ext.size());
-      named = area;
-      break;
-    }
+  const auto loaded = LoadFileSet(file, *image_, [this](const FileFailure& failure) {
+    messageBox(failure.BoxText(), failure.Caption(), Buttons::Ok, Icon::Stop, MessageKind::FileFailure);
+  });
+  for (const auto& [area, path] : loaded) {
+    CopyArea(*saved_, *image_, area);
+    if (area == DataArea::Scenes) engine_.markFilled(0, kLastScene);
+    if (area == DataArea::Settings) engine_.markFilled(kSettingsUnit, kSettingsUnit);
+    if (area == DataArea::Midi) engine_.markFilled(kMidiUnit, kMidiUnit);
+    if (area == DataArea::Scenes) fileDialog_.NazwaPliku = path;
   }
-  for (const DataArea area : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
-    const std::string path = named == area ? file : base + "." + DataFileExtension(area);
-    const auto failure = LoadDataFile(PathFromUtf8(path), area, *image_);
-    if (failure && (failure->kind != FileFailure::Missing || named == area || !named)) {
-      messageBox(failure->BoxText(), failure->Caption(), Buttons::Ok, Icon::Stop, MessageKind::FileFailure);
-    }
-    if (!failure) {
-      CopyArea(*saved_, *image_, area);
-      if (area == DataArea::Scenes) engine_.markFilled(0, kLastScene);
-      if (area == DataArea::Settings) engine_.markFilled(kSettingsUnit, kSettingsUnit);
-      if (area == DataArea::Midi) engine_.markFilled(kMidiUnit, kMidiUnit);
-    }
-    if (!failure && area == DataArea::Scenes) fileDialog_.NazwaPliku = path;
-    if (!failure && (named == area || !named)) noteShowFile(path);
-  }
+  if (!loaded.empty()) noteShowFile(loaded.front().second);
   checkpoint(tr("odczyt z pliku"));
   repaint();
 }
@@ -299,6 +309,12 @@ void MainWindow::command(int id) {
     case kIdUndoEdit:
     case kIdRedoEdit:
       undoEdit(id == kIdRedoEdit);
+      return;
+    case kIdCompareController:
+      compareWithController();
+      return;
+    case kIdCompareFiles:
+      compareWithFiles();
       return;
     case kIdQuit:
       exitProgram();
@@ -374,6 +390,7 @@ void MainWindow::editScenes() {
   {
     const auto before = std::make_unique<ControllerImage>(*image_);
     SceneEditorDialog d(*image_, *this, this);
+    connect(&d, &SceneEditorDialog::edited, this, &MainWindow::checkpoint);
     runDialog(d);
     markEdited(*before);
   }
@@ -636,6 +653,14 @@ void MainWindow::linkIdle() {
   if (engine_.link().status != _idle_) return;
   checkpoint(pendingStep_.isEmpty() ? tr("zmiana obrazu") : pendingStep_);
   pendingStep_.clear();
+  if (engine_.readTarget() != nullptr) {
+    // The comparison's read has ended: whole, or stopped or failed (its box was shown).
+    const bool whole = engine_.readIntoTarget().all();
+    engine_.setReadTarget(nullptr);
+    if (whole)
+      showComparison(*compareImage_, {DataArea::Scenes, DataArea::Settings, DataArea::Midi}, tr("Sterownik"));
+    compareImage_.reset();
+  }
   if (closeAfterSave_) {
     closeAfterSave_ = false;
     if (!unsaved()) {
@@ -716,6 +741,50 @@ void MainWindow::updateUndoEntries() {
                                 : QCoreApplication::translate("Menus", "&Cofnij edycję"));
   redo->setText(undo_.canRedo() ? tr("P&onów: %1").arg(undo_.redoText())
                                 : QCoreApplication::translate("Menus", "P&onów edycję"));
+}
+
+void MainWindow::compareWithController() {
+  if (engine_.link().status != _idle_ || !commands_.portReady()) return;
+  compareImage_ = std::make_unique<ControllerImage>();
+  engine_.setReadTarget(compareImage_.get());
+  engine_.startBlocks({_read_, 0, kMidiUnit, true});
+  driver_.kick();
+}
+
+void MainWindow::compareWithFiles() {
+  if (engine_.link().status != _idle_) return;
+  const FileRequest request{false, Message::Text(tr("Wybierz pliki do porównania :").toStdString()), 1, "K3s",
+                            showFile_.toStdString()};
+  const auto file = chooseFile(request);
+  if (!file) return;
+  auto other = std::make_unique<ControllerImage>();
+  bool failed = false;
+  const auto loaded = LoadFileSet(*file, *other, [&](const FileFailure& failure) {
+    failed = true;
+    messageBox(failure.BoxText(), failure.Caption(), Buttons::Ok, Icon::Stop, MessageKind::FileFailure);
+  });
+  if (failed || loaded.empty()) return;
+  std::vector<DataArea> areas;
+  for (const auto& [area, path] : loaded)
+    areas.push_back(area);
+  showComparison(*other, areas, QFileInfo(QString::fromUtf8(*file)).completeBaseName());
+}
+
+void MainWindow::showComparison(const ControllerImage& other, const std::vector<DataArea>& areas,
+                                const QString& otherName) {
+  // The areas' blocks: scenes 0-2043, settings 2044-2045, MIDI 2046-2047; the files of a set may
+  // leave out an area in the middle, which then is not compared.
+  auto image = std::make_unique<ControllerImage>(*image_);
+  for (DataArea area : {DataArea::Scenes, DataArea::Settings, DataArea::Midi}) {
+    if (std::find(areas.begin(), areas.end(), area) == areas.end()) CopyArea(*image, other, area);
+  }
+  if (comparison_ != nullptr) comparison_->close();
+  comparison_ = new CompareDialog(*image, other, 0, kBlockCount - 1, otherName, this);
+  comparison_->setAttribute(Qt::WA_DeleteOnClose);
+  connect(comparison_, &QObject::destroyed, this, [this, shown = comparison_] {
+    if (comparison_ == shown) comparison_ = nullptr;
+  });
+  comparison_->show();
 }
 
 bool MainWindow::askToSave() {

@@ -99,6 +99,8 @@ class MainWindow : public QMainWindow, public Host {
   // The sets of data files last loaded or saved, newest first (at most kRecentCount).
   static QStringList recentFiles();
   static constexpr int kRecentCount = 8;
+  // The window of the last comparison ("Porównanie"), nullptr before the first.
+  QDialog* comparison() const { return comparison_; }
 
   // Shows the program in `language` at once (menus, title, status bar; dialogs and boxes as they
   // open) and remembers the choice for the next start.
@@ -148,6 +150,12 @@ class MainWindow : public QMainWindow, public Host {
   // The unsaved-changes question as the window closes: true when it may close now. Save starts the
   // "Wszystko" save, and the window closes once it has saved.
   bool askToSave();
+  // "Porównanie": a read of the whole controller into an image of its own, or a set of data files;
+  // then every difference from the image in one table.
+  void compareWithController();
+  void compareWithFiles();
+  void showComparison(const ControllerImage& other, const std::vector<DataArea>& areas,
+                      const QString& otherName);
 
   SteadyClock clock_;
   std::unique_ptr<ControllerImage> image_;
@@ -169,6 +177,8 @@ class MainWindow : public QMainWindow, public Host {
   QString showFile_;
   bool closeAfterSave_ = false;
   bool closeConfirmed_ = false;
+  std::unique_ptr<ControllerImage> compareImage_;
+  QDialog* comparison_ = nullptr;
   std::unique_ptr<Menus> menus_;
   ClientArea* client_;
   StatusBar* statusBar_;

@@ -91,6 +91,7 @@ TEST_F(EngineTest, AReadIntoATargetLeavesTheImageAndItsFilledMarks) {
   EXPECT_EQ(target->PgmFade[0], 9);
   EXPECT_TRUE(*image == *std::make_unique<ControllerImage>());
   EXPECT_FALSE(engine.filled({_write_, 0, 1023, true}));
+  EXPECT_TRUE(engine.readIntoTarget().all());
 }
 
 TEST_F(EngineTest, SettingsRunSendsTwoFrames) {

@@ -6,7 +6,10 @@
 #include <QMenu>
 #include <QTemporaryDir>
 
+#include "files/data_files.h"
+#include "files/path_text.h"
 #include "same_image.h"
+#include "ui/compare_dialog.h"
 #include "window_fixture.h"
 
 namespace kavira::test {
@@ -111,6 +114,35 @@ TEST_F(WindowTest, ARecentFileOpensItsSet) {
   EXPECT_EQ(window->image().Sceny[0][0], 42);
   EXPECT_EQ(EntryText(*window, kIdUndoEdit), QStringLiteral("&Cofnij: odczyt z pliku"));
   EXPECT_FALSE(window->unsaved());
+}
+
+TEST_F(WindowTest, ComparisonWithTheControllerAndWithFilesLeavesTheImage) {
+  window->image().Sceny[0][5] = 1;
+  window->checkpoint(QStringLiteral("edycja scen"));
+  const auto before = std::make_unique<ControllerImage>(window->image());
+  trigger(kIdCompareController);
+  waitIdle();
+  auto* table = dynamic_cast<CompareDialog*>(window->comparison());
+  ASSERT_NE(table, nullptr);
+  EXPECT_GT(table->differenceCount(), 0);
+  EXPECT_TRUE(window->image() == *before);
+  EXPECT_EQ(window->undoStack().count(), 1);
+
+  // A set with only its scenes file compares only the scenes: one channel differs.
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string file = dir.path().toStdString() + "/inne.K3s";
+  auto other = std::make_unique<ControllerImage>(*before);
+  other->Sceny[1021][255] = 9;
+  other->PgmFade[0] = 3;  // not in a scenes file
+  ASSERT_FALSE(SaveDataFile(PathFromUtf8(file), DataArea::Scenes, *other));
+  host.files = {file};
+  trigger(kIdCompareFiles);
+  table = dynamic_cast<CompareDialog*>(window->comparison());
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->differenceCount(), 1);
+  EXPECT_TRUE(table->visibleText().contains(QStringLiteral("inne")));
+  EXPECT_TRUE(window->image() == *before);
 }
 
 }  // namespace
