@@ -598,6 +598,38 @@ the update must be installed again!!! </translation>
         <translation>Verification ended with warnings!</translation>
     </message>
     <message>
+        <source>Wiersz %1, kolumna %2 : %3</source>
+        <translation>Line %1, column %2: %3</translation>
+    </message>
+    <message>
+        <source>Tekst nie zawiera żadnej sceny !</source>
+        <translation>The text holds no scene!</translation>
+    </message>
+    <message>
+        <source>pusty wiersz</source>
+        <translation>empty line</translation>
+    </message>
+    <message>
+        <source>brak liczby</source>
+        <translation>no number</translation>
+    </message>
+    <message>
+        <source>„%1” nie jest liczbą od 0 do 255</source>
+        <translation>"%1" is not a number from 0 to 255</translation>
+    </message>
+    <message>
+        <source>%1 to więcej niż 255</source>
+        <translation>%1 is more than 255</translation>
+    </message>
+    <message>
+        <source>liczba pól w wierszu : %1 zamiast 256</source>
+        <translation>fields in the line: %1 instead of 256</translation>
+    </message>
+    <message>
+        <source>za dużo scen (najwyżej %1)</source>
+        <translation>too many scenes (at most %1)</translation>
+    </message>
+    <message>
         <source>Wybierz plik z danymi :</source>
         <translation>Choose a data file:</translation>
     </message>
