@@ -1,6 +1,7 @@
 #include "model/scene_text.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "model/texts.h"
 
@@ -44,6 +45,28 @@ std::variant<std::uint8_t, Message> ReadLevel(std::string_view raw) {
   return static_cast<std::uint8_t>(value);
 }
 
+// The 256 levels of one line into `scene`, or why they are not there.
+std::optional<SceneTextError> ReadLine(std::string_view line, std::size_t lineNo, Scene& scene) {
+  std::size_t column = 0;
+  while (true) {
+    ++column;
+    const std::size_t tab = line.find('\t');
+    if (column > kSceneBytes) {
+      const auto fields = column + static_cast<std::size_t>(std::ranges::count(line, '\t'));
+      return SceneTextError{lineNo, column, Message(Texts::kSceneTextFieldCount, {std::to_string(fields)})};
+    }
+    auto level = ReadLevel(line.substr(0, tab));
+    if (auto* why = std::get_if<Message>(&level)) return SceneTextError{lineNo, column, std::move(*why)};
+    scene[column - 1] = std::get<std::uint8_t>(level);
+    if (tab == std::string_view::npos) break;
+    line.remove_prefix(tab + 1);
+  }
+  if (column < kSceneBytes) {
+    return SceneTextError{lineNo, column + 1, Message(Texts::kSceneTextFieldCount, {std::to_string(column)})};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string ScenesToText(std::span<const Scene> scenes) {
@@ -83,26 +106,7 @@ std::variant<std::vector<Scene>, SceneTextError> ParseScenesText(std::string_vie
     if (scenes.size() == kMostTextScenes) {
       return SceneTextError{lineNo, 1, Message(Texts::kSceneTextTooMany, {std::to_string(kMostTextScenes)})};
     }
-    Scene& scene = scenes.emplace_back();
-    std::size_t column = 0;
-    while (true) {
-      ++column;
-      const std::size_t tab = line.find('\t');
-      const std::string_view field = line.substr(0, tab);
-      if (column > kSceneBytes) {
-        const auto fields = column + static_cast<std::size_t>(std::ranges::count(line, '\t'));
-        return SceneTextError{lineNo, column, Message(Texts::kSceneTextFieldCount, {std::to_string(fields)})};
-      }
-      auto level = ReadLevel(field);
-      if (auto* why = std::get_if<Message>(&level)) return SceneTextError{lineNo, column, std::move(*why)};
-      scene[column - 1] = std::get<std::uint8_t>(level);
-      if (tab == std::string_view::npos) break;
-      line.remove_prefix(tab + 1);
-    }
-    if (column < kSceneBytes) {
-      return SceneTextError{lineNo, column + 1,
-                            Message(Texts::kSceneTextFieldCount, {std::to_string(column)})};
-    }
+    if (auto error = ReadLine(line, lineNo, scenes.emplace_back())) return std::move(*error);
   }
   if (scenes.empty()) return SceneTextError{0, 0, Texts::kSceneTextNoScenes};
   return scenes;

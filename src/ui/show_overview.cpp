@@ -200,7 +200,7 @@ ShowOverview::ShowOverview(ControllerImage& image, QWidget* parent)
   layout->addWidget(scroll, 1);
   layout->addLayout(side);
 
-  const auto action = [this](const QString& text, QKeySequence key, void (ShowOverview::*slot)()) {
+  const auto action = [this](const QString& text, const QKeySequence& key, void (ShowOverview::*slot)()) {
     auto* a = new QAction(text, this);
     if (!key.isEmpty()) a->setShortcut(key);
     a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -262,7 +262,7 @@ void ShowOverview::renderTile(std::size_t abs) {
   // Device d is row d of the picture, channel c its column; each level a kCell x kCell square.
   for (int y = 0; y < kTile; ++y) {
     auto* line = reinterpret_cast<QRgb*>(t.image.scanLine(y));
-    const std::uint8_t* levels = t.levels.data() + (y / kCell) * 16;
+    const std::uint8_t* levels = t.levels.data() + static_cast<std::ptrdiff_t>(y / kCell) * 16;
     for (int x = 0; x < kTile; ++x) {
       const int v = levels[x / kCell];
       line[x] = qRgb(v, v, v);
