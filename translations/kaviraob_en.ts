@@ -634,6 +634,38 @@ the update must be installed again!!! </translation>
         <translation>Verification ended with warnings!</translation>
     </message>
     <message>
+        <source>Wiersz %1, kolumna %2 : %3</source>
+        <translation>Line %1, column %2: %3</translation>
+    </message>
+    <message>
+        <source>Tekst nie zawiera żadnej sceny !</source>
+        <translation>The text holds no scene!</translation>
+    </message>
+    <message>
+        <source>pusty wiersz</source>
+        <translation>empty line</translation>
+    </message>
+    <message>
+        <source>brak liczby</source>
+        <translation>no number</translation>
+    </message>
+    <message>
+        <source>„%1” nie jest liczbą od 0 do 255</source>
+        <translation>"%1" is not a number from 0 to 255</translation>
+    </message>
+    <message>
+        <source>%1 to więcej niż 255</source>
+        <translation>%1 is more than 255</translation>
+    </message>
+    <message>
+        <source>liczba pól w wierszu : %1 zamiast 256</source>
+        <translation>fields in the line: %1 instead of 256</translation>
+    </message>
+    <message>
+        <source>za dużo scen (najwyżej %1)</source>
+        <translation>too many scenes (at most %1)</translation>
+    </message>
+    <message>
         <source>Wybierz plik z danymi :</source>
         <translation>Choose a data file:</translation>
     </message>
@@ -1254,10 +1286,234 @@ The settings of device %1 will be loaded!</translation>
     </message>
 </context>
 <context>
+    <name>kavira::SetChannelDialog</name>
+    <message>
+        <source>Ustaw kanał</source>
+        <translation>Set a channel</translation>
+    </message>
+    <message>
+        <source>Urządzenie (1-16) :</source>
+        <translation>Device (1-16):</translation>
+    </message>
+    <message>
+        <source>Kanał (1-16) :</source>
+        <translation>Channel (1-16):</translation>
+    </message>
+    <message>
+        <source>Poziom (0-255) :</source>
+        <translation>Level (0-255):</translation>
+    </message>
+    <message>
+        <source>Program (1-48) :</source>
+        <translation>Program (1-48):</translation>
+    </message>
+    <message>
+        <source>do</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>Sceny od :</source>
+        <translation>Scenes from:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Numer urządzenia musi zawierać się
+pomiędzy 1 a 16 !</source>
+        <translation>The device number must lie
+between 1 and 16!</translation>
+    </message>
+    <message>
+        <source>Numer kanału musi zawierać się
+pomiędzy 1 a 16 !</source>
+        <translation>The channel number must lie
+between 1 and 16!</translation>
+    </message>
+    <message>
+        <source>Poziom musi zawierać się
+pomiędzy 0 a 255 !</source>
+        <translation>The level must lie
+between 0 and 255!</translation>
+    </message>
+    <message>
+        <source>Numer programu musi zawierać się
+pomiędzy 1 a %1 !</source>
+        <translation>The program number must lie
+between 1 and %1!</translation>
+    </message>
+    <message>
+        <source>Scena musi zawierać się
+pomiędzy %1 a %2 !</source>
+        <translation>The scene must lie
+between %1 and %2!</translation>
+    </message>
+</context>
+<context>
     <name>kavira::SettingsDialog</name>
     <message>
         <source>Czy usuwać błędne programy z kolekcji ?</source>
         <translation>Remove the invalid programs from the collections?</translation>
+    </message>
+</context>
+<context>
+    <name>kavira::ShowOverview</name>
+    <message>
+        <source>wklej %1 scenę</source>
+        <translation>paste %1 scene</translation>
+    </message>
+    <message>
+        <source>wklej %1 sceny</source>
+        <translation>paste %1 scenes</translation>
+    </message>
+    <message>
+        <source>wklej %1 scen</source>
+        <translation>paste %1 scenes</translation>
+    </message>
+    <message>
+        <source>wyczyść %1 scenę</source>
+        <translation>clear %1 scene</translation>
+    </message>
+    <message>
+        <source>wyczyść %1 sceny</source>
+        <translation>clear %1 scenes</translation>
+    </message>
+    <message>
+        <source>wyczyść %1 scen</source>
+        <translation>clear %1 scenes</translation>
+    </message>
+    <message>
+        <source>ręczny</source>
+        <translation>manual</translation>
+    </message>
+    <message>
+        <source>auto %1</source>
+        <translation>auto %1</translation>
+    </message>
+    <message>
+        <source>muzyka</source>
+        <translation>music</translation>
+    </message>
+    <message>
+        <source>MIDI</source>
+        <translation>MIDI</translation>
+    </message>
+    <message>
+        <source>Przegląd pokazu</source>
+        <translation>Show overview</translation>
+    </message>
+    <message>
+        <source>Obszar %1</source>
+        <translation>Area %1</translation>
+    </message>
+    <message>
+        <source>Kolekcje</source>
+        <translation>Collections</translation>
+    </message>
+    <message>
+        <source>Kopiuj</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Wklej</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
+        <source>Wyczyść</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>Ustaw kanał...</source>
+        <translation>Set a channel...</translation>
+    </message>
+    <message>
+        <source>błąd (%1)</source>
+        <translation>error (%1)</translation>
+    </message>
+    <message>
+        <source>Program %1</source>
+        <translation>Program %1</translation>
+    </message>
+    <message>
+        <source>(pusty)</source>
+        <translation>(empty)</translation>
+    </message>
+    <message>
+        <source>fading %1</source>
+        <translation>fade %1</translation>
+    </message>
+    <message>
+        <source>Program %1, scena %2 (%3)</source>
+        <translation>Program %1, scene %2 (%3)</translation>
+    </message>
+    <message>
+        <source>koniec programu</source>
+        <translation>end of the program</translation>
+    </message>
+    <message>
+        <source>za końcem programu</source>
+        <translation>after the end of the program</translation>
+    </message>
+    <message>
+        <source>urz. %1 kan. %2 = %3</source>
+        <translation>dev. %1 ch. %2 = %3</translation>
+    </message>
+    <message>
+        <source>pusta scena</source>
+        <translation>empty scene</translation>
+    </message>
+    <message>
+        <source>Sceny w schowku są uszkodzone. Nic nie wklejono.</source>
+        <translation>The scenes on the clipboard are damaged. Nothing was pasted.</translation>
+    </message>
+    <message>
+        <source>Nic nie wklejono.</source>
+        <translation>Nothing was pasted.</translation>
+    </message>
+    <message>
+        <source>Schowek nie zawiera scen.</source>
+        <translation>The clipboard holds no scenes.</translation>
+    </message>
+    <message>
+        <source>Wybierz scenę, od której wkleić.</source>
+        <translation>Choose the scene to paste from.</translation>
+    </message>
+    <message>
+        <source>Wklejono %1 z %2 scen : w programie %3 nie ma miejsca na resztę.</source>
+        <translation>Pasted %1 of %2 scenes: program %3 has no room for the rest.</translation>
+    </message>
+    <message>
+        <source>Wybierz program, do którego wkleić.</source>
+        <translation>Choose the program to paste into.</translation>
+    </message>
+    <message>
+        <source>Program w schowku jest uszkodzony. Nic nie wklejono.</source>
+        <translation>The program on the clipboard is damaged. Nothing was pasted.</translation>
+    </message>
+    <message>
+        <source>wklej program %1 do programu %2</source>
+        <translation>paste program %1 into program %2</translation>
+    </message>
+    <message>
+        <source>Wklejono %1 z %2 scen programu %3 : program %4 ma ich tylko %1.</source>
+        <translation>Pasted %1 of the %2 scenes of program %3: program %4 has only %1.</translation>
+    </message>
+    <message>
+        <source>Wklejono %1 scen programu %2 : sceny od %3 do %4 programu %5 są bez zmian.</source>
+        <translation>Pasted the %1 scenes of program %2: scenes %3 to %4 of program %5 are unchanged.</translation>
+    </message>
+    <message>
+        <source>Koniec programu, scena %1, przeniesiono na jego ostatnią scenę, %2.</source>
+        <translation>The end of the program, scene %1, was moved to its last scene, %2.</translation>
+    </message>
+    <message>
+        <source>ustaw kanał</source>
+        <translation>set a channel</translation>
     </message>
 </context>
 </TS>

@@ -156,6 +156,15 @@ struct Texts {
   X(kUnjournalledSince, KAVIRA_TEXT( \
       "Po tym zapisie zapis bez dziennika (Zapis do sterownika) zmienił bloki tego dziennika : %1.\n" \
       "Cofnięcie nie przywróci stanu sprzed tamtego zapisu.\nCofnąć mimo to ?")) \
+  /* Scenes as text on the clipboard (model/scene_text.h). */ \
+  X(kSceneTextPlace, KAVIRA_TEXT("Wiersz %1, kolumna %2 : %3")) \
+  X(kSceneTextNoScenes, KAVIRA_TEXT("Tekst nie zawiera żadnej sceny !")) \
+  X(kSceneTextBlankLine, KAVIRA_TEXT("pusty wiersz")) \
+  X(kSceneTextEmptyField, KAVIRA_TEXT("brak liczby")) \
+  X(kSceneTextNotANumber, KAVIRA_TEXT("„%1” nie jest liczbą od 0 do 255")) \
+  X(kSceneTextTooHigh, KAVIRA_TEXT("%1 to więcej niż 255")) \
+  X(kSceneTextFieldCount, KAVIRA_TEXT("liczba pól w wierszu : %1 zamiast 256")) \
+  X(kSceneTextTooMany, KAVIRA_TEXT("za dużo scen (najwyżej %1)")) \
   /* Files. */ \
   X(kChooseDataFile, KAVIRA_TEXT("Wybierz plik z danymi :")) \
   X(kChooseSaveFile, KAVIRA_TEXT("Wybierz plik do zapisu :")) \
