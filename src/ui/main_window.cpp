@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QUndoCommand>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -33,6 +34,7 @@
 #include "ui/range_dialog.h"
 #include "ui/scene_editor_dialog.h"
 #include "ui/settings_dialog.h"
+#include "ui/show_overview.h"
 #include "ui/status_bar.h"
 
 namespace kavira {
@@ -310,6 +312,9 @@ void MainWindow::command(int id) {
     case kIdRedoEdit:
       undoEdit(id == kIdRedoEdit);
       return;
+    case kIdOverview:
+      showOverview();
+      return;
     case kIdCompareController:
       compareWithController();
       return;
@@ -384,13 +389,14 @@ bool MainWindow::chooseRange(std::uint32_t& from, std::uint32_t& to) {
   return runDialog(d) == RangeDialog::kConfirmed;
 }
 
-void MainWindow::editScenes() {
+void MainWindow::editScenes(std::optional<std::pair<int, int>> at) {
   // The scene editor may be opened during a transfer, which pauses until it closes.
   client_->hide();
   {
     const auto before = std::make_unique<ControllerImage>(*image_);
     SceneEditorDialog d(*image_, *this, this);
     connect(&d, &SceneEditorDialog::edited, this, &MainWindow::checkpoint);
+    if (at) d.showScene(at->first + 1, at->second + 1);
     runDialog(d);
     markEdited(*before);
   }
@@ -641,7 +647,38 @@ void MainWindow::undoEdit(bool redo) {
 void MainWindow::imageChanged() {
   updateTitle();
   updateUndoEntries();
+  if (overview_ != nullptr) overview_->refresh();
   repaint();
+}
+
+void MainWindow::showOverview() {
+  if (overview_ == nullptr) {
+    overview_ = new ShowOverview(*image_, this);
+    connect(overview_, &ShowOverview::edited, this, &MainWindow::checkpoint);
+    connect(overview_, &ShowOverview::openScene, this, [this](int program, int scene) {
+      editScenes(std::pair{program, scene});
+    });
+    // Undo and redo work from the overview's window too.
+    overview_->addAction(menus_->command(kIdUndoEdit));
+    overview_->addAction(menus_->command(kIdRedoEdit));
+    follow_ = new QTimer(this);
+    follow_->setInterval(100);
+    connect(follow_, &QTimer::timeout, this, &MainWindow::followImage);
+    follow_->start();
+  }
+  overview_->refresh();
+  overview_->show();
+  overview_->raise();
+  overview_->activateWindow();
+}
+
+void MainWindow::followImage() {
+  if (overview_ == nullptr || !overview_->isVisible()) return;
+  // While a transfer runs the image is the read's: the overview shows it but does not change it.
+  const bool idle = engine_.link().status == _idle_;
+  for (QAction* a : {overview_->pasteAction(), overview_->clearAction(), overview_->setChannelAction()})
+    a->setEnabled(idle);
+  overview_->refresh();
 }
 
 bool MainWindow::unsaved() const {

@@ -23,10 +23,12 @@
 #include "ui/changes_runs.h"
 
 class QDialog;
+class QTimer;
 
 namespace kavira {
 
 class Menus;
+class ShowOverview;
 class StatusBar;
 
 inline constexpr const char* kWindowTitle =
@@ -101,6 +103,8 @@ class MainWindow : public QMainWindow, public Host {
   static constexpr int kRecentCount = 8;
   // The window of the last comparison ("Porównanie"), nullptr before the first.
   QDialog* comparison() const { return comparison_; }
+  // "Przegląd pokazu" (nullptr until first opened).
+  ShowOverview* overview() const { return overview_; }
 
   // Shows the program in `language` at once (menus, title, status bar; dialogs and boxes as they
   // open) and remembers the choice for the next start.
@@ -134,7 +138,11 @@ class MainWindow : public QMainWindow, public Host {
   void noteLatency();
   // The units an edit changed hold data now (TransferEngine::markFilled).
   void markEdited(const ControllerImage& before);
-  void editScenes();
+  // The scene editor, on program 1, scene 1 or on the scene given (0-based program and scene).
+  void editScenes(std::optional<std::pair<int, int>> at = std::nullopt);
+  void showOverview();
+  // Keeps the overview in step with the image while it is open, also during a read.
+  void followImage();
   bool chooseRange(std::uint32_t& from, std::uint32_t& to);
   // The image changed: the title, the undo entries and the views show it.
   void imageChanged();
@@ -179,6 +187,8 @@ class MainWindow : public QMainWindow, public Host {
   bool closeConfirmed_ = false;
   std::unique_ptr<ControllerImage> compareImage_;
   QDialog* comparison_ = nullptr;
+  ShowOverview* overview_ = nullptr;
+  QTimer* follow_ = nullptr;
   std::unique_ptr<Menus> menus_;
   ClientArea* client_;
   StatusBar* statusBar_;

@@ -5,11 +5,15 @@
 #include <QAction>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "files/data_files.h"
 #include "files/path_text.h"
+#include "model/numbering.h"
 #include "same_image.h"
 #include "ui/compare_dialog.h"
+#include "ui/scene_editor_dialog.h"
+#include "ui/show_overview.h"
 #include "window_fixture.h"
 
 namespace kavira::test {
@@ -114,6 +118,47 @@ TEST_F(WindowTest, ARecentFileOpensItsSet) {
   EXPECT_EQ(window->image().Sceny[0][0], 42);
   EXPECT_EQ(EntryText(*window, kIdUndoEdit), QStringLiteral("&Cofnij: odczyt z pliku"));
   EXPECT_FALSE(window->unsaved());
+}
+
+TEST_F(WindowTest, TheOverviewFollowsAReadPastesAsAStepAndOpensTheEditor) {
+  trigger(kIdOverview);
+  ShowOverview* overview = window->overview();
+  ASSERT_NE(overview, nullptr);
+  EXPECT_TRUE(overview->isVisible());
+  EXPECT_TRUE(overview->programEmpty(0));
+  highlight(2);
+  trigger(kIdEverything);
+  waitIdle();
+  const auto show = controllerImage();
+  for (int p = 0; p < 48; ++p) {
+    bool empty = true;
+    for (unsigned sc = 0; sc < SceneCount(static_cast<unsigned>(p)); ++sc)
+      empty = empty && show->Sceny[Rel2Abs(static_cast<unsigned>(p), sc)] == Scene{};
+    EXPECT_EQ(overview->programEmpty(p), empty) << p;
+  }
+
+  // Copy scene 1 of program 1 onto scene 2: one step, undone from the menu.
+  overview->clickScene({0, 0});
+  overview->copy();
+  overview->clickScene({0, 1});
+  overview->paste();
+  EXPECT_EQ(window->image().Sceny[1], show->Sceny[0]);
+  EXPECT_EQ(window->undoStack().count(), 2);
+  EXPECT_TRUE(window->menus().command(kIdUndoEdit)->text().startsWith(QStringLiteral("&Cofnij: wklej")));
+  trigger(kIdUndoEdit);
+  EXPECT_EQ(window->image().Sceny[1], show->Sceny[1]);
+  EXPECT_EQ(overview->marks({0, 1}).empty, show->Sceny[1] == Scene{});  // the overview follows the undo
+
+  // A double click opens the scene editor on that scene.
+  std::optional<std::pair<int, int>> shown;
+  dialogs = [&](QDialog& d) {
+    if (auto* editor = dynamic_cast<SceneEditorDialog*>(&d))
+      shown = std::pair{editor->state().Pgm, editor->state().Scena};
+    return 0;
+  };
+  QTest::mouseDClick(overview->tiles(), Qt::LeftButton, Qt::NoModifier,
+                     ShowOverview::tileRect({20, 5}).center());
+  EXPECT_EQ(shown, (std::pair{21, 6}));
 }
 
 TEST_F(WindowTest, ComparisonWithTheControllerAndWithFilesLeavesTheImage) {
