@@ -1,6 +1,6 @@
 // Opens one editing dialog over a demo image, or the main window against a simulated controller, to look
 // at it or to take its picture:
-//   dialog_preview scene|midi|settings|window [picture.png]
+//   dialog_preview scene|midi|settings|window|overview|paste|compare [picture.png]
 // With a file name the dialog is shown, saved as a picture and the program ends.
 #include <QApplication>
 #include <QPixmap>
@@ -17,11 +17,13 @@
 #include "platform/translation.h"
 #include "sim/demo_show.h"
 #include "sim/sim_controller.h"
+#include "ui/compare_dialog.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/midi_dialog.h"
 #include "ui/scene_editor_dialog.h"
 #include "ui/settings_dialog.h"
+#include "ui/show_overview.h"
 
 namespace {
 
@@ -104,6 +106,37 @@ int PreviewWindow(const QString& picture) {
   return rc;
 }
 
+// The show overview over the demo show; `paste`: just after three scenes were copied and pasted.
+std::unique_ptr<QWidget> Overview(ControllerImage& image, bool paste) {
+  FillDemoShow(image);
+  auto overview = std::make_unique<ShowOverview>(image, nullptr);
+  overview->tell = [](const QString&) {};
+  overview->resize(1560, 720);
+  if (paste) {
+    overview->clickScene({0, 0});
+    overview->clickScene({0, 2}, Qt::ShiftModifier);
+    overview->copy();
+    overview->clickScene({1, 4});
+    overview->paste();
+    overview->refresh();
+  }
+  return overview;
+}
+
+// The comparison of the demo show with a copy changed in a few places, as from a set of files.
+std::unique_ptr<QWidget> Comparison(ControllerImage& image) {
+  FillDemoShow(image);
+  auto other = std::make_unique<ControllerImage>(image);
+  other->Sceny[0][ChannelIndex(1, 1)] ^= 0x40;
+  other->Sceny[40][ChannelIndex(3, 5)] = 255;
+  other->Sceny[700][ChannelIndex(16, 16)] = 0;
+  other->PgmFade[4] = 17;
+  other->Midi[60].setAScena(12);
+  auto dialog = std::make_unique<CompareDialog>(image, *other, 0, kBlockCount - 1, QStringLiteral("pokaz"));
+  dialog->resize(720, 360);
+  return dialog;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -117,6 +150,20 @@ int main(int argc, char** argv) {
   PreviewHost host;
   std::unique_ptr<QDialog> dialog;
   if (which == QLatin1String("window")) return PreviewWindow(picture);
+  if (which == QLatin1String("overview") || which == QLatin1String("paste") ||
+      which == QLatin1String("compare")) {
+    const auto shown = which == QLatin1String("compare") ? Comparison(*image)
+                                                         : Overview(*image, which == QLatin1String("paste"));
+    shown->show();
+    if (picture.isEmpty()) return QApplication::exec();
+    int rc = 1;
+    QTimer::singleShot(300, [&] {
+      rc = shown->grab().save(picture) ? 0 : 1;
+      QApplication::quit();
+    });
+    QApplication::exec();
+    return rc;
+  }
   if (which == QLatin1String("scene")) {
     dialog = std::make_unique<SceneEditorDialog>(*image, host);
   } else if (which == QLatin1String("midi")) {
@@ -124,7 +171,8 @@ int main(int argc, char** argv) {
   } else if (which == QLatin1String("settings")) {
     dialog = std::make_unique<SettingsDialog>(*image, host);
   } else {
-    std::fprintf(stderr, "usage: dialog_preview scene|midi|settings|window [picture.png]\n");
+    std::fprintf(stderr,
+                 "usage: dialog_preview scene|midi|settings|window|overview|paste|compare [picture.png]\n");
     return 2;
   }
   if (picture.isEmpty()) return dialog->exec();

@@ -595,6 +595,8 @@ void MainWindow::showManual() {
     browser->setWindowFlag(Qt::Window);
     browser->setObjectName(QStringLiteral("manual"));
     browser->setOpenExternalLinks(true);
+    // Its pictures: "../screenshots/x.png" from the manual's folder.
+    browser->setSearchPaths({QStringLiteral(":/manual/manual")});
     browser->resize(720, 640);
     manual_ = browser;
   }

@@ -327,6 +327,11 @@ TEST_F(WindowTest, TheManualAndEnglishMenusDialogsAndBoxes) {
   ASSERT_NE(window->manualWindow(), nullptr);
   EXPECT_TRUE(window->manualWindow()->isVisible());
   EXPECT_TRUE(manualText().startsWith(QStringLiteral("Podręcznik KaviraOB")));
+  // Its pictures come from the program's resources.
+  const QVariant picture =
+      static_cast<QTextBrowser*>(window->manualWindow())
+          ->loadResource(QTextDocument::ImageResource, QUrl("../screenshots/overview.png"));
+  EXPECT_TRUE(picture.isValid() && !picture.toByteArray().isEmpty());
 
   trigger(kIdEnglish);
   EXPECT_EQ(barTexts(),
