@@ -282,17 +282,7 @@ void MainWindow::command(int id) {
     case kIdSettings:
     case kIdMidi:
     case kIdEverything:
-      if (changesChosen_) {
-        commands_.changesArea(id, [this](const BlockWalk& walk) { changes_.write(walk); });
-      } else {
-        if (engine_.link().status == _idle_) {
-          pendingStep_ = engine_.link().akcja == _read_    ? tr("odczyt ze sterownika")
-                         : engine_.link().akcja == _fread_ ? tr("odczyt z pliku")
-                                                           : QString();
-        }
-        commands_.area(id);
-      }
-      driver_.kick();
+      areaCommand(id);
       return;
     case kIdUndoLast:
     case kIdUndoJournal:
@@ -346,22 +336,10 @@ void MainWindow::command(int id) {
       editScenes();
       return;
     case kIdEditMidi:
-      if (engine_.link().status == _idle_) {
-        const auto before = std::make_unique<ControllerImage>(*image_);
-        MidiDialog d(*image_, *this, this);
-        runDialog(d);
-        markEdited(*before);
-        checkpoint(tr("edycja przypisań MIDI"));
-      }
+      editWith<MidiDialog>(tr("edycja przypisań MIDI"));
       return;
     case kIdEditSettings:
-      if (engine_.link().status == _idle_) {
-        const auto before = std::make_unique<ControllerImage>(*image_);
-        SettingsDialog d(*image_, *this, this);
-        runDialog(d);
-        markEdited(*before);
-        checkpoint(tr("edycja ustawień"));
-      }
+      editWith<SettingsDialog>(tr("edycja ustawień"));
       return;
     case kIdProgramHelp:
       help();
@@ -382,6 +360,31 @@ void MainWindow::command(int id) {
     default:
       if (id >= kIdFirstPort) choosePort(id - kIdFirstPort);
   }
+}
+
+void MainWindow::areaCommand(int id) {
+  if (changesChosen_) {
+    commands_.changesArea(id, [this](const BlockWalk& walk) { changes_.write(walk); });
+  } else {
+    if (engine_.link().status == _idle_) {
+      pendingStep_ = engine_.link().akcja == _read_    ? tr("odczyt ze sterownika")
+                     : engine_.link().akcja == _fread_ ? tr("odczyt z pliku")
+                                                       : QString();
+    }
+    commands_.area(id);
+  }
+  driver_.kick();
+}
+
+template <class Dialog>
+void MainWindow::editWith(const QString& step) {
+  // The settings and MIDI editors: one commit closes them, and makes one step.
+  if (engine_.link().status != _idle_) return;
+  const auto before = std::make_unique<ControllerImage>(*image_);
+  Dialog d(*image_, *this, this);
+  runDialog(d);
+  markEdited(*before);
+  checkpoint(step);
 }
 
 bool MainWindow::chooseRange(std::uint32_t& from, std::uint32_t& to) {
@@ -713,9 +716,7 @@ void MainWindow::afterFileStep(const LinkState& link, FileStepEnd end) {
   if (end != FileStepEnd::Done && end != FileStepEnd::NextArea) return;
   const auto area = DataAreaOf(link.obszar);
   if (!area) return;
-  if (link.akcja == _fread_) {
-    CopyArea(*saved_, *image_, *area);
-  } else if (link.akcja == _fsave_ && link.wszystko == 0) {
+  if (link.akcja == _fread_ || (link.akcja == _fsave_ && link.wszystko == 0)) {
     CopyArea(*saved_, *image_, *area);
   } else if (link.akcja == _fsave_ && end == FileStepEnd::Done) {
     // An "&Wszystko" save writes the three files together after its last dialog.
@@ -747,7 +748,7 @@ void MainWindow::rebuildRecent() {
   menu->clear();
   const QStringList list = recentFiles();
   for (int i = 0; i < list.size(); ++i) {
-    const QString path = list[i];
+    const QString& path = list[i];
     QAction* a = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
     a->setToolTip(QDir::toNativeSeparators(path));
     a->setData(-1);
@@ -804,6 +805,7 @@ void MainWindow::compareWithFiles() {
   });
   if (failed || loaded.empty()) return;
   std::vector<DataArea> areas;
+  areas.reserve(loaded.size());
   for (const auto& [area, path] : loaded)
     areas.push_back(area);
   showComparison(*other, areas, QFileInfo(QString::fromUtf8(*file)).completeBaseName());

@@ -136,6 +136,9 @@ class MainWindow : public QMainWindow, public Host {
   void exitProgram();
   // The status bar's tooltip about the open port's USB adapter.
   void noteLatency();
+  void areaCommand(int id);
+  template <class Dialog>
+  void editWith(const QString& step);
   // The units an edit changed hold data now (TransferEngine::markFilled).
   void markEdited(const ControllerImage& before);
   // The scene editor, on program 1, scene 1 or on the scene given (0-based program and scene).
