@@ -822,9 +822,6 @@ void MainWindow::showComparison(const ControllerImage& other, const std::vector<
   if (comparison_ != nullptr) comparison_->close();
   comparison_ = new CompareDialog(*image, other, 0, kBlockCount - 1, otherName, this);
   comparison_->setAttribute(Qt::WA_DeleteOnClose);
-  connect(comparison_, &QObject::destroyed, this, [this, shown = comparison_] {
-    if (comparison_ == shown) comparison_ = nullptr;
-  });
   comparison_->show();
 }
 

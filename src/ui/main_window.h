@@ -3,7 +3,9 @@
 // through it.
 #pragma once
 
+#include <QDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QUndoStack>
 #include <functional>
 #include <memory>
@@ -22,7 +24,6 @@
 #include "platform/translation.h"
 #include "ui/changes_runs.h"
 
-class QDialog;
 class QTimer;
 
 namespace kavira {
@@ -189,7 +190,7 @@ class MainWindow : public QMainWindow, public Host {
   bool closeAfterSave_ = false;
   bool closeConfirmed_ = false;
   std::unique_ptr<ControllerImage> compareImage_;
-  QDialog* comparison_ = nullptr;
+  QPointer<QDialog> comparison_;  // gone once its window is closed
   ShowOverview* overview_ = nullptr;
   QTimer* follow_ = nullptr;
   std::unique_ptr<Menus> menus_;
