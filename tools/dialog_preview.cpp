@@ -1,8 +1,10 @@
 // Opens one editing dialog over a demo image, or the main window against a simulated controller, to look
 // at it or to take its picture:
-//   dialog_preview scene|midi|settings|window|overview|paste|compare [picture.png]
+//   dialog_preview scene|midi|settings|window|window-overview|overview|paste|compare [picture.png]
+// window-overview: the window program reads the whole simulated controller with its show overview open.
 // With a file name the dialog is shown, saved as a picture and the program ends.
 #include <QApplication>
+#include <QMenu>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
@@ -19,6 +21,7 @@
 #include "sim/sim_controller.h"
 #include "ui/compare_dialog.h"
 #include "ui/main_window.h"
+#include "ui/menus.h"
 #include "ui/message_box.h"
 #include "ui/midi_dialog.h"
 #include "ui/scene_editor_dialog.h"
@@ -80,7 +83,7 @@ std::unique_ptr<ControllerImage> DemoImage() {
 
 // The main window, 800 x 600, against a simulated controller holding the demo show: after the search
 // has found it and read its version, half-way through a read of everything.
-int PreviewWindow(const QString& picture) {
+int PreviewWindow(const QString& picture, bool overview) {
   std::string error;
   auto sim = PtySimulator::Start(DemoController(), &error);
   if (!sim) {
@@ -95,11 +98,16 @@ int PreviewWindow(const QString& picture) {
   if (picture.isEmpty()) return QApplication::exec();
   int rc = 1;
   QTimer::singleShot(2500, [&] {
-    window.engine().startBlocks({_read_, 0, 1023, true});
-    QTimer::singleShot(1500, [&] {
-      rc = window.grab().save(picture) ? 0 : 1;
+    // "Odczyt ze sterownika" -> "Wszystko" through the menus, as a user starts it.
+    QMenu* actions = window.menus().menu(kActionMenu);
+    emit actions->hovered(window.menus().actionEntry(2));
+    window.command(kIdEverything);
+    if (overview) window.command(kIdOverview);
+    QTimer::singleShot(overview ? 8000 : 1500, [&] {
+      QWidget* shown = overview ? static_cast<QWidget*>(window.overview()) : &window;
+      rc = shown->grab().save(picture) ? 0 : 1;
       window.engine().stop();
-      QApplication::quit();
+      QApplication::exit(0);  // the read left unsaved changes: quit() would ask about them
     });
   });
   QApplication::exec();
@@ -149,7 +157,8 @@ int main(int argc, char** argv) {
   auto image = DemoImage();
   PreviewHost host;
   std::unique_ptr<QDialog> dialog;
-  if (which == QLatin1String("window")) return PreviewWindow(picture);
+  if (which == QLatin1String("window") || which == QLatin1String("window-overview"))
+    return PreviewWindow(picture, which == QLatin1String("window-overview"));
   if (which == QLatin1String("overview") || which == QLatin1String("paste") ||
       which == QLatin1String("compare")) {
     const auto shown = which == QLatin1String("compare") ? Comparison(*image)
@@ -172,7 +181,8 @@ int main(int argc, char** argv) {
     dialog = std::make_unique<SettingsDialog>(*image, host);
   } else {
     std::fprintf(stderr,
-                 "usage: dialog_preview scene|midi|settings|window|overview|paste|compare [picture.png]\n");
+                 "usage: dialog_preview scene|midi|settings|window|window-overview|overview|paste|compare "
+                 "[picture.png]\n");
     return 2;
   }
   if (picture.isEmpty()) return dialog->exec();
